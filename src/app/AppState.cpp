@@ -1,0 +1,18 @@
+#include "AppState.h"
+
+#include "platform/Paths.h"
+
+QString AppState::mainSettingsPath() const { return AppDirectory + QStringLiteral("Zavrin.ini"); }
+
+QString AppState::editorSettingsPath() const { return AppDirectory + QStringLiteral("ZavrinEditCNC.ini"); }
+
+QString AppState::helpDirectoryFor(const QString &languageCode) const
+{
+    return AppDirectory + QStringLiteral("Help") + Paths::separator() + languageCode + Paths::separator();
+}
+
+AppState &app()
+{
+    static AppState state;
+    return state;
+}

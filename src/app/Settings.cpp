@@ -1,0 +1,76 @@
+#include "Settings.h"
+
+#include "AppState.h"
+#include "platform/ProfileFile.h"
+
+#include <QFileInfo>
+
+namespace {
+const char *const ColourSections[GCodeColours::Count] = {"CODA", "CODB", "CODC", "CODF", "CODG", "CODI",
+                                                          "CODJ", "CODK", "CODM", "CODN", "CODR", "CODS",
+                                                          "CODT", "CODX", "CODY", "CODZ", "COD1", "COD2",
+                                                          "COD3", "COD4", "COD5", "COD6"};
+const QString Valor = QStringLiteral("Valor");
+const QString Value = QStringLiteral("VALUE");
+const QString Fonte = QStringLiteral("FONTE");
+} // namespace
+
+namespace Settings {
+
+const char *colourSection(int index) { return ColourSections[index]; }
+
+void FUNC_LeIni(AppState &state)
+{
+    const ProfileFile ini(state.mainSettingsPath());
+    state.DatabaseFile = ini.readString(QStringLiteral("DIRBD"), Value, state.DatabaseFile);
+    state.LanguageCode = ini.readString(QStringLiteral("LANGUAGE"), Value, state.LanguageCode);
+}
+
+void FUNC_LeIni_CNC(AppState &state)
+{
+    if (!QFileInfo::exists(state.editorSettingsPath()))
+        return;
+    const ProfileFile ini(state.editorSettingsPath());
+    for (int i = 0; i < GCodeColours::Count; ++i)
+        state.Colours.values[i] =
+            ini.readInteger(QLatin1String(ColourSections[i]), Valor, state.Colours.values[i]);
+    state.EditorFontName = ini.readString(Fonte, QStringLiteral("TIPO"), state.EditorFontName);
+    state.EditorFontSize = ini.readInteger(Fonte, QStringLiteral("TAMANHO"), state.EditorFontSize);
+}
+
+bool writeLanguage(AppState &state, const QString &code, QString *error)
+{
+    state.LanguageCode = code;
+    ProfileFile ini(state.mainSettingsPath());
+    return ini.writeString(QStringLiteral("LANGUAGE"), Value, code, error);
+}
+
+bool writeDatabaseFile(AppState &state, const QString &path, QString *error)
+{
+    state.DatabaseFile = path;
+    ProfileFile ini(state.mainSettingsPath());
+    return ini.writeString(QStringLiteral("DIRBD"), Value, path, error);
+}
+
+bool writeColours(AppState &state, const int (&colours)[22], QString *error)
+{
+    ProfileFile ini(state.editorSettingsPath());
+    for (int i = 0; i < GCodeColours::Count; ++i) {
+        state.Colours.values[i] = colours[i];
+        if (!ini.writeInteger(QLatin1String(ColourSections[i]), Valor, colours[i], error))
+            return false;
+    }
+    return true;
+}
+
+bool writeFont(AppState &state, const QString &name, int size, QString *error)
+{
+    ProfileFile ini(state.editorSettingsPath());
+    state.EditorFontName = name;
+    if (!ini.writeString(Fonte, QStringLiteral("TIPO"), name, error))
+        return false;
+    state.EditorFontSize = size;
+    return ini.writeInteger(Fonte, QStringLiteral("TAMANHO"), size, error);
+}
+
+} // namespace Settings

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+struct AppState;
+
+// Reading and writing of the two settings files. The writers set the value in
+// AppState first and then write it, key by key; on a refused write they stop and
+// return false with "Unable to write to <file>" in *error.
+namespace Settings {
+
+// Section names of the 22 colours in their file order.
+const char *colourSection(int index);
+
+void FUNC_LeIni(AppState &state);
+void FUNC_LeIni_CNC(AppState &state);
+
+bool writeLanguage(AppState &state, const QString &code, QString *error);
+bool writeDatabaseFile(AppState &state, const QString &path, QString *error);
+bool writeColours(AppState &state, const int (&colours)[22], QString *error);
+bool writeFont(AppState &state, const QString &name, int size, QString *error);
+
+} // namespace Settings

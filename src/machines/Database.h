@@ -1,0 +1,65 @@
+#pragma once
+
+#include "MachineRecord.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+
+// The machine database: the connection ADOConnection1 and the statements the
+// application issues, each with bound values. Every failure throws Error with the
+// engine's own text. The application never creates or alters tables.
+class TDataModule1
+{
+public:
+    static TDataModule1 &instance();
+
+    static constexpr const char *MainConnection = "ADOConnection1";
+    static constexpr const char *TrialConnection = "ADOConnection2";
+
+    // Builds the connection from DatabaseFile and opens it (DataModuleCreate and
+    // every later change of database). Throws on failure; the connection then stays closed.
+    void DataModuleCreate(const QString &databaseFile);
+    void reconnect(const QString &databaseFile) { DataModuleCreate(databaseFile); }
+    bool isOpen() const;
+    QString databaseFile() const { return m_file; }
+
+    // The trial of a picked file on ADOConnection2: opens it and reads ZVRD_MAQUINAS.
+    // Throws on failure; the trial connection is closed again in every case.
+    static void trialConnection(const QString &databaseFile);
+
+    // 1: all machines ordered by number.
+    QList<MachineRecord> allMachines();
+    // 2: the filtered list; blank filters are left out; "%" and "_" act as wildcards.
+    QList<MachineRecord> filteredMachines(const QString &nameFilter, const QString &numberFilter);
+    // 3: deletes the machine row only.
+    void deleteMachine(const QString &id);
+    // 4: one machine, or nothing.
+    std::optional<MachineRecord> loadMachine(const QString &id);
+    // 5 and 8: the parameter row of a machine in the table of a transfer type.
+    bool hasParameterRow(const QString &table, const QString &id);
+    PathParameters loadPathParameters(const QString &id);
+    FtpParameters loadFtpParameters(const QString &id);
+    SerialParameters loadSerialParameters(const QString &id);
+    // 6: inserts a machine with both dates set to now; returns the new ID_MAQUINA as text.
+    QString insertMachine(const MachineRecord &machine);
+    // 7: updates a machine; DATA_ALTERACAO becomes now.
+    void updateMachine(const MachineRecord &machine);
+    // 9 to 14.
+    void insertPathParameters(const QString &id, const PathParameters &p);
+    void insertFtpParameters(const QString &id, const FtpParameters &p);
+    void insertSerialParameters(const QString &id, const SerialParameters &p);
+    void updatePathParameters(const QString &id, const PathParameters &p);
+    void updateFtpParameters(const QString &id, const FtpParameters &p);
+    void updateSerialParameters(const QString &id, const SerialParameters &p);
+
+    // Opens a database file on a named connection without creating it.
+    static QSqlDatabase openConnection(const QString &connectionName, const QString &databaseFile);
+
+private:
+    TDataModule1() = default;
+    QSqlDatabase db() const;
+    QList<MachineRecord> readMachines(const QString &sql, const QList<QVariant> &values);
+    QString m_file;
+};

@@ -1,0 +1,50 @@
+#include "SystemFormats.h"
+
+#include <QLocale>
+#include <optional>
+
+namespace {
+std::optional<QChar> g_decimal;
+std::optional<QString> g_shortDate;
+std::optional<QString> g_longTime;
+} // namespace
+
+namespace SystemFormats {
+
+QChar decimalSeparator()
+{
+    if (g_decimal)
+        return *g_decimal;
+    const QString d = QLocale::system().decimalPoint();
+    return d.isEmpty() ? QLatin1Char('.') : d.at(0);
+}
+
+QString shortDateFormat()
+{
+    return g_shortDate ? *g_shortDate : QLocale::system().dateFormat(QLocale::ShortFormat);
+}
+
+QString longTimeFormat()
+{
+    return g_longTime ? *g_longTime : QLocale::system().timeFormat(QLocale::LongFormat);
+}
+
+void setDecimalSeparator(QChar c) { g_decimal = c; }
+void setShortDateFormat(const QString &format) { g_shortDate = format; }
+void setLongTimeFormat(const QString &format) { g_longTime = format; }
+void resetToSystem()
+{
+    g_decimal.reset();
+    g_shortDate.reset();
+    g_longTime.reset();
+}
+
+QString formatDateTime(const QDateTime &moment)
+{
+    const QString date = QLocale::system().toString(moment.date(), shortDateFormat());
+    if (moment.time() == QTime(0, 0, 0, 0))
+        return date;
+    return date + QLatin1Char(' ') + QLocale::system().toString(moment.time(), longTimeFormat());
+}
+
+} // namespace SystemFormats
