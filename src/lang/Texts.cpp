@@ -145,14 +145,43 @@ QStringList allKeys()
     return keys;
 }
 
+QStringList applyWindowOrder()
+{
+    return {QStringLiteral("Form_Main"),
+            QStringLiteral("Form_EDT2"),
+            QStringLiteral("Form_EDT3"),
+            QStringLiteral("Form_EDT4"),
+            QStringLiteral("Form_EDT5"),
+            QStringLiteral("Form_EDT7"),
+            QStringLiteral("Form_MSG"),
+            QStringLiteral("Form_EDT_COR"),
+            QStringLiteral("Form_DIR"),
+            QStringLiteral("Form_Transfer_FTP"),
+            QStringLiteral("Form_Transfer_DIR"),
+            QStringLiteral("Form_Transfer_SERIAL232"),
+            QStringLiteral("Form_Font"),
+            QStringLiteral("Form_Transfer_SERIAL232_R"),
+            QStringLiteral("Form_Config"),
+            QStringLiteral("Form_Maquinas"),
+            QStringLiteral("Form_Selecionar_Maquina"),
+            QStringLiteral("Form_Screen"),
+            QStringLiteral("Form_EDT1"),
+            QStringLiteral("Form_EDT_Progress")};
+}
+
 QStringList controlKeys()
 {
-    static const QRegularExpression message(QStringLiteral("\\.MSG\\d\\d$"));
-    QStringList keys;
-    for (const Row &row : catalog().keys) {
-        if (!message.match(row.key).hasMatch())
-            keys.append(row.key);
-    }
+    static const QStringList keys = [] {
+        static const QRegularExpression message(QStringLiteral("\\.MSG\\d\\d$"));
+        const QStringList windows = applyWindowOrder();
+        QStringList result;
+        for (const Row &row : catalog().keys) {
+            const QString window = row.key.section(QLatin1Char('.'), 0, 0);
+            if (windows.contains(window) && !message.match(row.key).hasMatch())
+                result.append(row.key);
+        }
+        return result;
+    }();
     return keys;
 }
 

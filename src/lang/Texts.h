@@ -28,8 +28,13 @@ bool runLanguageProcedure(const QString &code);
 
 // Every key of the catalog, in catalog order.
 QStringList allKeys();
-// The keys that the apply procedure copies into controls (every key not naming a
-// message, that is not ending in "MSG" and two digits).
+// The windows whose controls the apply procedure fills, in the order it visits
+// them (object names).
+QStringList applyWindowOrder();
+// The keys that the apply procedure copies into controls, in catalog order: every
+// key of those windows that does not name a message ("MSG" and two digits). The
+// find and replace dialogs are built anew each time and copy their keys when they
+// are created, so their keys are not among these.
 QStringList controlKeys();
 // Whether a language has a text for a key (a dash in the catalog means it has none).
 bool hasText(const QString &key, Language language);

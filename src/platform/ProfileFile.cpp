@@ -42,7 +42,8 @@ Lines splitLines(const QByteArray &data)
     if (!current.isEmpty())
         result.lines.append(current);
     QStringDecoder probe(QStringDecoder::Utf8);
-    (void)probe.decode(data);
+    const QString decoded = probe.decode(data);
+    Q_UNUSED(decoded);
     result.utf8 = !probe.hasError();
     return result;
 }

@@ -1,0 +1,195 @@
+// Benchmarks of the CNC editor on a generated 1,000,000-line program (~37 MB).
+// Each measurement runs in a process of its own so that its peak memory is its
+// own. Baselines are measured in the same run on the same file.
+//
+//   bench_editor            all measurements
+//   bench_editor MODE FILE  one measurement (open, find, replace, lines)
+
+#include "editor/CncEditor.h"
+#include "editor/ProgramFile.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int Lines = 1000000;
+
+long statusKb(const char *field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+void generate(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    QByteArray block;
+    for (int i = 1; i <= Lines; ++i) {
+        const double x = (i % 2000) * 0.137 - 100, y = (i % 3000) * 0.071 - 50;
+        block += QByteArray("N") + QByteArray::number(i).rightJustified(6, '0') + " G01 X" + QByteArray::number(x, 'f', 3)
+                 + " Y" + QByteArray::number(y, 'f', 3) + (i % 10 == 0 ? " M08" : " F1500") + "\r\n";
+        if (block.size() > (1 << 20)) {
+            f.write(block);
+            block.clear();
+        }
+    }
+    f.write(block);
+}
+
+double baseline(const QString &shell)
+{
+    QElapsedTimer t;
+    t.start();
+    QProcess::execute(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), shell + QStringLiteral(" >/dev/null")});
+    return t.nsecsElapsed() / 1e6;
+}
+
+void load(CncEditor &editor, const QString &path)
+{
+    editor.loadDocument(readProgramDocument(path));
+    editor.resize(1000, 700);
+    editor.show();
+    editor.repaint();
+    QApplication::processEvents();
+}
+
+int runOpen(const QString &path)
+{
+    const double size = QFile(path).size();
+    CncEditor editor;
+    editor.resize(1000, 700);
+    editor.show();
+    QApplication::processEvents();
+    const long before = statusKb("VmRSS:");
+    QElapsedTimer t;
+    t.start();
+    load(editor, path);
+    const double ms = t.nsecsElapsed() / 1e6;
+    const long peak = statusKb("VmHWM:");
+    const long styled = editor.SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED);
+    const double base = baseline(QStringLiteral("wc -l '%1'").arg(path));
+    std::printf("open+paint   %8.1f ms  (%d lines; first %ld bytes styled)  wc -l %6.1f ms  ratio %5.1f\n", ms,
+                editor.count(), styled, base, ms / base);
+    std::printf("open memory  %8.1f MB over %.1f MB before = %.2f x file size (%.1f MB)\n",
+                (peak - before) / 1024.0, before / 1024.0, (peak - before) * 1024.0 / size, size / 1048576.0);
+    return 0;
+}
+
+int runFind(const QString &path)
+{
+    CncEditor editor;
+    load(editor, path);
+    EditorSearchOptions o;
+    o.entireScope = true;
+    for (bool matchCase : {true, false}) {
+        o.matchCase = matchCase;
+        editor.setCursorPosition(0, 0);
+        QElapsedTimer t;
+        t.start();
+        const int found = editor.searchReplace(QStringLiteral("N999999 "), QString(), o);
+        const double ms = t.nsecsElapsed() / 1e6;
+        int line, index;
+        editor.getCursorPosition(&line, &index);
+        const double base = baseline(QStringLiteral("grep -c %1'N999999 ' '%2'")
+                                         .arg(matchCase ? QString() : QStringLiteral("-i "), path));
+        std::printf("find next    %8.1f ms  (%s, found %d at line %d)  grep -c %6.1f ms  ratio %5.1f\n", ms,
+                    matchCase ? "match case" : "any case", found, line + 1, base, ms / base);
+    }
+    return 0;
+}
+
+int runReplace(const QString &path)
+{
+    CncEditor editor;
+    load(editor, path);
+    EditorSearchOptions o;
+    o.replace = o.replaceAll = true;
+    o.entireScope = true;
+    o.matchCase = true;
+    QElapsedTimer t;
+    t.start();
+    const int replaced = editor.searchReplace(QStringLiteral("M08"), QStringLiteral("M09"), o);
+    editor.repaint();
+    const double ms = t.nsecsElapsed() / 1e6;
+    const double base = baseline(QStringLiteral("gawk '{gsub(/M08/,\"M09\")}1' '%1'").arg(path));
+    std::printf("replace all  %8.1f ms  (%d occurrences)  gawk gsub %6.1f ms  ratio %5.1f\n", ms, replaced, base,
+                ms / base);
+    return 0;
+}
+
+// What a tool does: read every line, replace it, as one bulk change.
+int runLines(const QString &path)
+{
+    CncEditor editor;
+    load(editor, path);
+    QElapsedTimer t;
+    t.start();
+    {
+        EditorBulkChange bulk(editor);
+        const int n = editor.count();
+        for (int i = 0; i < n; ++i)
+            editor.replaceLine(i, editor.line(i) + QStringLiteral(" "));
+    }
+    editor.repaint();
+    const double ms = t.nsecsElapsed() / 1e6;
+    const double base = baseline(QStringLiteral("gawk '{print $0 \" \"}' '%1'").arg(path));
+    std::printf("tool lines   %8.1f ms  (%d lines read and replaced)  gawk %6.1f ms  ratio %5.1f\n", ms,
+                editor.count(), base, ms / base);
+
+    // The same without the bulk change, on 10,000 lines only.
+    t.restart();
+    for (int i = 0; i < 10000; ++i)
+        editor.replaceLine(i, editor.line(i) + QStringLiteral(" "));
+    std::printf("  (10,000 lines without a bulk change: %.1f ms)\n", t.nsecsElapsed() / 1e6);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QStringList args = application.arguments();
+    if (args.size() == 3) {
+        const QString mode = args[1];
+        if (mode == QLatin1String("open"))
+            return runOpen(args[2]);
+        if (mode == QLatin1String("find"))
+            return runFind(args[2]);
+        if (mode == QLatin1String("replace"))
+            return runReplace(args[2]);
+        if (mode == QLatin1String("lines"))
+            return runLines(args[2]);
+        return 2;
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.nc"));
+    generate(path);
+    std::printf("program: %s, %d lines, %.1f MB\n", qPrintable(path), Lines, QFile(path).size() / 1048576.0);
+    std::fflush(stdout);
+    for (const char *mode : {"open", "find", "replace", "lines"}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(args[0], {QLatin1String(mode), path});
+        child.waitForFinished(-1);
+    }
+    return 0;
+}

@@ -1,0 +1,175 @@
+// The program tools on a 1,000,000-line program.
+//   1. zavrin-cnc translate --x 10 and renumber, against the same jobs as gawk
+//      scripts (translate.awk, renumber.awk), on the same file in the same run;
+//      the outputs are compared too.
+//   2. The run loop in the process over 1,000,000 lines held in memory.
+#include "editor/ProgramFile.h"
+#include "tools/RenumberTool.h"
+#include "tools/ToolLines.h"
+#include "tools/ToolRun.h"
+#include "tools/TranslateTool.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+constexpr int LineCount = 1000000;
+
+QByteArray programLine(int i)
+{
+    const double x = (i % 2000) * 0.125 - 100.375;
+    const double y = (i % 777) * 0.003 - 1.1;
+    switch (i % 10) {
+    case 0: return QByteArray("N") + QByteArray::number(i) + " G01 X" + QByteArray::number(x, 'f', 3) + " Y"
+                   + QByteArray::number(y, 'f', 3) + " F500";
+    case 1: return QByteArray("G02 X") + QByteArray::number(x, 'f', 3) + " Y" + QByteArray::number(y, 'f', 3)
+                   + " I2.5 J-1.25";
+    case 2: return "(FINISH PASS X100)";
+    case 3: return QByteArray("G01 Z-1.5 X") + QByteArray::number(x, 'f', 3);
+    case 4: return "M03 S1200";
+    case 5: return QByteArray("N") + QByteArray::number(i) + " G00 X" + QByteArray::number(x, 'f', 3) + " Y0";
+    case 6: return QByteArray("X") + QByteArray::number(x, 'f', 3) + "Y" + QByteArray::number(y, 'f', 3);
+    case 7: return "";
+    case 8: return QByteArray("G03 X") + QByteArray::number(-x, 'f', 3) + " Y1 R5";
+    default: return QByteArray("G01 X") + QByteArray::number(x, 'f', 3) + " (X AT " + QByteArray::number(i) + ")";
+    }
+}
+
+QByteArray makeProgram()
+{
+    QByteArray bytes = "%\r\nO1000\r\n";
+    bytes.reserve(40 * LineCount);
+    for (int i = 2; i < LineCount - 1; ++i)
+        bytes += programLine(i) + "\r\n";
+    bytes += "M30";
+    return bytes;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return f.readAll();
+}
+
+// Runs a command with its output going to a file; returns the seconds taken.
+double timed(const QString &program, const QStringList &arguments, const QString &outputFile)
+{
+    QProcess process;
+    process.setStandardOutputFile(outputFile);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
+    return timer.nsecsElapsed() / 1e9;
+}
+
+double best(int repeats, const std::function<double()> &run)
+{
+    double result = 1e9;
+    for (int i = 0; i < repeats; ++i)
+        result = std::min(result, run());
+    return result;
+}
+
+void compareJob(const char *name, const QString &input, const QStringList &cncArguments, const QString &awkScript,
+                const QString &gawk, const QString &dir)
+{
+    const QString cncOut = dir + QStringLiteral("/cnc.out");
+    const QString awkOut = dir + QStringLiteral("/awk.out");
+    const double cnc = best(3, [&] { return timed(QStringLiteral(ZAVRIN_CNC_PATH), cncArguments + QStringList{input}, cncOut); });
+    const double awk = best(3, [&] {
+        return timed(gawk, {QStringLiteral("-f"), QStringLiteral(ZAVRIN_BENCH_TOOLS_DIR "/") + awkScript, input}, awkOut);
+    });
+    // gawk writes a break after the last line; zavrin-cnc keeps the file's form.
+    QByteArray awkBytes = readFile(awkOut);
+    if (awkBytes.endsWith('\n'))
+        awkBytes.chop(1);
+    const bool same = readFile(cncOut) == awkBytes;
+    std::printf("%-28s zavrin-cnc %6.3f s   gawk %6.3f s   ratio %5.1fx   same output: %s\n", name, cnc, awk,
+                awk / cnc, same ? "yes" : "NO");
+}
+
+// What the progress window does per line: look at the clock, and let events
+// through every 50 ms.
+class WindowLikeMonitor : public ToolRunMonitor
+{
+public:
+    WindowLikeMonitor() { m_timer.start(); }
+    void processEvents() override
+    {
+        if (m_timer.elapsed() >= 50) {
+            QCoreApplication::processEvents();
+            m_timer.restart();
+        }
+    }
+
+private:
+    QElapsedTimer m_timer;
+};
+
+void inProcess(const char *name, const QStringList &lines, LineTool &tool)
+{
+    StringListLines program(lines);
+    WindowLikeMonitor monitor;
+    QElapsedTimer timer;
+    timer.start();
+    const ToolRunResult result = FUNC_Aplicar_Ferramenta(program, tool, ToolRange(), &monitor);
+    std::printf("%-28s %6.3f s   (%d lines changed; target 3 s)\n", name, timer.nsecsElapsed() / 1e9,
+                result.changedLines);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QString gawk = QStandardPaths::findExecutable(QStringLiteral("gawk"));
+    if (gawk.isEmpty()) {
+        std::fprintf(stderr, "gawk is needed (apt-get install gawk)\n");
+        return 1;
+    }
+    // "--keep DIR" leaves the program and the last outputs in DIR for a look.
+    QTemporaryDir temporary;
+    const int keep = int(application.arguments().indexOf(QStringLiteral("--keep")));
+    const QString folder = keep > 0 && keep + 1 < application.arguments().size() ? application.arguments().at(keep + 1)
+                                                                                 : temporary.path();
+    const QString input = folder + QStringLiteral("/program.nc");
+    const QByteArray bytes = makeProgram();
+    writeFile(input, bytes);
+    std::printf("Program: %d lines, %.1f MB, CR LF\n\n", LineCount, bytes.size() / 1e6);
+
+    compareJob("translate --x 10", input, {QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("10")},
+               QStringLiteral("translate.awk"), gawk, folder);
+    compareJob("renumber --start 10 --inc 10", input,
+               {QStringLiteral("renumber"), QStringLiteral("--renumber"), QStringLiteral("--start"),
+                QStringLiteral("10"), QStringLiteral("--increment"), QStringLiteral("10")},
+               QStringLiteral("renumber.awk"), gawk, folder);
+
+    std::printf("\nRun loop in the process (lines in memory):\n");
+    const QStringList lines = decodeProgramFile(bytes).lines;
+    TranslateTool translate({true, QStringLiteral("10")}, {}, {}, false, NumberSyntax());
+    inProcess("translate X by 10", lines, translate);
+    RenumberTool::Options options;
+    options.renumber = true;
+    options.start = 10;
+    options.increment = 10;
+    RenumberTool renumber(options);
+    inProcess("renumber 10 by 10", lines, renumber);
+    return 0;
+}

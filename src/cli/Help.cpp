@@ -1,0 +1,60 @@
+#include "CommandLine.h"
+
+#include "tools/RenumberTool.h"
+
+QString commandLineHelp()
+{
+    return QStringLiteral(R"(Usage: zavrin-cnc TOOL [TOOL OPTIONS] [--lines FIRST:LAST] [--system-decimal SEP]
+                  [-o OUT | --in-place] [FILE]
+       zavrin-cnc --help
+
+Applies one of the CNC program tools of Zavrin to a program file, as the
+editor's tool windows do, and writes the result in the file's own encoding and
+line breaks. FILE is read from standard input when it is absent or "-"; the
+result goes to standard output unless -o or --in-place is given.
+
+Tools:
+  spaces --add | --remove
+      Put a blank in front of every address letter, or remove the blanks
+      (comments, macro text and what follows "#" or "%" stay as they are).
+  renumber [--digits D] [--renumber] [--start S] [--increment K]
+      --renumber numbers the blocks S, S+K, S+2K, ... (S is 0 and K is 1
+      unless given); --digits pads block numbers with zeros to D digits
+      (1 to %1). S is 0 to 100000000, K 1 to 100000000. Without --digits and
+      --renumber nothing changes. A block number above 2147483647 is an error.
+  ij --mode abs-start|inc-start|abs-end|inc-end [--plus]
+      Add (abs) or subtract (inc) the arc's start or end point to the I and J
+      words.
+  translate [--x DX] [--y DY] [--z DZ] [--plus]
+      Add DX, DY, DZ to every X, Y, Z word. The increments are written in the
+      system's number format (see --system-decimal).
+  mirror [--x] [--y] [--swap-g02] [--swap-g03] [--swap-g41] [--swap-g42] [--plus]
+      Negate X and/or Y; swap G02 to G03, G03 to G02, G41 to G42, G42 to G41.
+  addchar --text T (--start | --end)
+      Put T in front of or after every line (T may be empty or hold blanks).
+  tokens
+      For each line, one line of its colouring tokens as KIND@START+LENGTH
+      (positions 0-based, in UTF-16 code units).
+
+  --plus  writes a "+" in front of coordinates that are not negative.
+
+Options:
+  --lines FIRST:LAST    work on the lines FIRST to LAST only (1-based, both
+                        included, 1 to 100000000); lines past the end of the
+                        file are not created. Default: the whole file.
+  --system-decimal SEP  the system's decimal separator, "." or ","; with ","
+                        a "," in the program is also read as a decimal point.
+                        Default: the separator of the system's locale.
+  -o OUT                write the result to OUT.
+  --in-place            replace FILE, only once the whole run has succeeded.
+  -h, --help            show this text.
+
+Numbers are read exactly and written with at most 15 significant digits, in
+fixed notation from 0.0001 up to below 1E15 and as 5E-5 or 1E15 beyond that.
+
+Exit status: 0 done; 1 a number or block number that cannot be used (the
+message names the line and the text; nothing is written), or a file that
+cannot be read or written; 2 a wrong command line.
+)")
+        .arg(MaxBlockDigits);
+}

@@ -1,0 +1,188 @@
+#include "HighlighterZVRD.h"
+
+#include "GCodeScanner.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QFont>
+
+namespace {
+
+using K = GCodeTokenKind;
+
+// Styles are written in pieces of about this many bytes, so that styling a whole
+// large program at once needs no buffer of its size.
+constexpr long ChunkBytes = 1 << 20;
+
+const char *const DisplayNames[GCodeTokenKindCount] = {
+    "Identifier", "Reserved Word", "End of Line", "Space", "String0", "String1", "String10",
+    "String11", "String12", "String13", "String14", "String15", "String16", "String17",
+    "String18", "String19", "String2", "String20", "String21", "String3", "String4",
+    "String5", "String6", "String7", "String8", "String9", "Test", "Identifier"};
+
+// One line of UTF-8 decoded to UTF-16, with the byte offset of every code unit
+// (and one past the end) so that token lengths can be turned back into bytes.
+// Malformed bytes become U+FFFD one byte at a time, which keeps the offsets exact.
+void decodeLine(const uchar *p, long n, QString &text, QList<int> &offsets)
+{
+    text.clear();
+    offsets.clear();
+    long i = 0;
+    while (i < n) {
+        const uchar b = p[i];
+        uint u = 0xFFFD;
+        int len = 1;
+        const int extra = (b >= 0xC2 && b <= 0xDF) ? 1 : (b >= 0xE0 && b <= 0xEF) ? 2 : (b >= 0xF0 && b <= 0xF4) ? 3 : 0;
+        if (b < 0x80) {
+            u = b;
+        } else if (extra && i + extra < n) {
+            uint v = b & (0x3F >> extra);
+            bool ok = true;
+            for (int k = 1; ok && k <= extra; ++k) {
+                ok = (p[i + k] & 0xC0) == 0x80;
+                v = (v << 6) | (p[i + k] & 0x3F);
+            }
+            if (ok) {
+                u = v;
+                len = extra + 1;
+            }
+        }
+        if (u >= 0x10000) {
+            text.append(QChar::highSurrogate(u));
+            text.append(QChar::lowSurrogate(u));
+            offsets << int(i) << int(i);
+        } else {
+            text.append(QChar(char16_t(u)));
+            offsets << int(i);
+        }
+        i += len;
+    }
+    offsets << int(n);
+}
+
+} // namespace
+
+QColor colourFromValue(int value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); }
+
+int valueFromColour(const QColor &colour) { return colour.red() | (colour.green() << 8) | (colour.blue() << 16); }
+
+HighlighterZVRD::HighlighterZVRD(const GCodeColours &colours, QObject *parent)
+    : QsciLexerCustom(parent), m_colours(colours), m_text(Qt::black), m_background(Qt::white)
+{
+    applyColours();
+}
+
+const char *HighlighterZVRD::language() const { return "Sample"; }
+
+QString HighlighterZVRD::description(int style) const
+{
+    if (style < 0 || style >= GCodeTokenKindCount)
+        return QString();
+    return QLatin1String(DisplayNames[style]);
+}
+
+void HighlighterZVRD::setEditorColours(const QColor &text, const QColor &background)
+{
+    m_text = text;
+    m_background = background;
+    applyColours();
+}
+
+void HighlighterZVRD::applyColours()
+{
+    setDefaultColor(m_text);
+    setDefaultPaper(m_background);
+    for (int style = 0; style < GCodeTokenKindCount; ++style) {
+        const int index = gcodeColourIndex(GCodeTokenKind(style));
+        setColor(index >= 0 ? colourFromValue(m_colours.values[index]) : m_text, style);
+        setPaper(m_background, style);
+    }
+    // Drawn by no token; kept so that every attribute of the colouring exists.
+    setColor(QColor(0, 0, 255), int(K::Test));
+    setPaper(QColor(192, 192, 192), int(K::Test));
+}
+
+void HighlighterZVRD::setEditorFont(const QFont &font)
+{
+    setDefaultFont(font);
+    for (int style = 0; style < GCodeTokenKindCount; ++style) {
+        QFont f = font;
+        if (style == int(K::ReservedWord))
+            f.setBold(true);
+        if (style == int(K::Test)) {
+            f.setItalic(true);
+            f.setUnderline(true);
+        }
+        setFont(f, style);
+    }
+}
+
+void HighlighterZVRD::styleText(int start, int end)
+{
+    QsciScintilla *ed = editor();
+    if (!ed || end <= start)
+        return;
+    const long lineCount = ed->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
+    const long length = ed->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+    long line = ed->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, long(start));
+    const long lastLine = ed->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, long(end - 1));
+
+    QString text;
+    QList<int> offsets;
+    while (line <= lastLine) {
+        // One chunk of whole lines.
+        const long chunkStart = ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+        long chunkLast = line;
+        long chunkEnd = chunkStart;
+        while (chunkLast <= lastLine) {
+            chunkEnd = chunkLast + 1 < lineCount
+                           ? ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, chunkLast + 1)
+                           : length;
+            ++chunkLast;
+            if (chunkEnd - chunkStart >= ChunkBytes)
+                break;
+        }
+        const long chunkLength = chunkEnd - chunkStart;
+        const auto *bytes = reinterpret_cast<const uchar *>(
+            ed->SendScintilla(QsciScintillaBase::SCI_GETRANGEPOINTER, (unsigned long)chunkStart, chunkLength));
+        m_styles.resize(chunkLength);
+        char *styles = m_styles.data();
+
+        long at = 0;
+        while (at < chunkLength) {
+            long contentEnd = at;
+            bool ascii = true;
+            while (contentEnd < chunkLength && bytes[contentEnd] != '\r' && bytes[contentEnd] != '\n') {
+                ascii = ascii && bytes[contentEnd] < 0x80;
+                ++contentEnd;
+            }
+            const long n = contentEnd - at;
+            if (ascii) {
+                text = QLatin1String(reinterpret_cast<const char *>(bytes + at), n);
+            } else {
+                decodeLine(bytes + at, n, text, offsets);
+            }
+            GCodeLineScanner scanner(text);
+            GCodeToken token;
+            while (scanner.next(token)) {
+                long from = token.start, to = token.start + token.length;
+                if (!ascii) {
+                    from = offsets[from];
+                    to = offsets[to];
+                }
+                memset(styles + at + from, int(token.kind), size_t(to - from));
+            }
+            // The line break itself.
+            long next = contentEnd;
+            if (next < chunkLength && bytes[next] == '\r')
+                ++next;
+            if (next < chunkLength && bytes[next] == '\n')
+                ++next;
+            memset(styles + contentEnd, int(K::Space), size_t(next - contentEnd));
+            at = next;
+        }
+        startStyling(int(chunkStart));
+        ed->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, (uintptr_t)chunkLength, m_styles.constData());
+        line = chunkLast;
+    }
+}

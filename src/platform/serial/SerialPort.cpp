@@ -1,0 +1,383 @@
+#include "SerialPort.h"
+
+#include "SerialPortNames.h"
+#include "platform/Error.h"
+
+#include <QCoreApplication>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+// How each setting reaches the device, and what it cannot express:
+// - Baud rate, data bits, parity: as set. The non-standard rates (14400, 56000, 128000,
+//   256000) go through custom divisors on Linux; a device that cannot do a rate refuses it and
+//   open() reports why. A pseudo-terminal always works with 8 data bits and no parity.
+// - 1.5 stop bits exist only on Windows. Elsewhere 2 are set: a UART with 5 data bits then sends
+//   1.5 and with more data bits sends 2, which a receiver expecting 1.5 accepts, as receivers
+//   check the first stop bit only. deviceStopBits() tells what the device holds.
+// - CTS output flow and RTS handshake are one setting in Qt (and in termios): hardware flow is
+//   on when either is asked for, and RTS then belongs to the driver, so "RTS on" together with
+//   CTS flow (CUSTOM after HARDWARE) leaves RTS to the handshake.
+// - RTS toggle (RTS only while transmitting) has no setting in Qt: RTS is switched on instead.
+// - DTR handshake (DTR/DSR input flow) has no setting in Qt: DTR is switched on instead.
+// - DSR output flow and DSR sensitivity have no setting in Qt on any system: they stay in the
+//   model only; output does not wait for DSR and bytes are accepted whatever DSR is.
+// - Continue-on-XOFF: Linux always keeps transmitting after the driver sent its own XOFF, which
+//   is the "on" behaviour; "off" cannot be expressed.
+// - XON/XOFF outside Windows: output (IXON) and input (IXOFF) are set each on its own, with the
+//   model's characters, and IXANY off so that only XON resumes a held output (Qt's software flow
+//   would let any received byte resume it). On Windows Qt switches both directions together.
+// - Modem lines (DTR, RTS, and reading CTS, DSR, carrier): a device without them (a
+//   pseudo-terminal) answers "unsupported"; that is no failure, the indicators show the lines as
+//   unavailable.
+// - Line errors (parity, framing, break) are not reported by Qt 6.
+
+namespace {
+
+constexpr int WakeInterval = 100; // ms; how soon a held write notices a cancel set outside events
+
+QSerialPort::Parity toQt(SerialSettings::Parity p)
+{
+    switch (p) {
+    case SerialSettings::Parity::None: return QSerialPort::NoParity;
+    case SerialSettings::Parity::Odd: return QSerialPort::OddParity;
+    case SerialSettings::Parity::Even: return QSerialPort::EvenParity;
+    case SerialSettings::Parity::Mark: return QSerialPort::MarkParity;
+    case SerialSettings::Parity::Space: return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits toQt(SerialSettings::StopBits s)
+{
+    switch (s) {
+    case SerialSettings::StopBits::One: return QSerialPort::OneStop;
+    case SerialSettings::StopBits::OneAndHalf:
+#ifdef Q_OS_WIN
+        return QSerialPort::OneAndHalfStop;
+#else
+        return QSerialPort::TwoStop;
+#endif
+    case SerialSettings::StopBits::Two: return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+} // namespace
+
+SerialPort::SerialPort(const SerialSettings &design, QObject *parent)
+    : QObject(parent), m_settings(design)
+{
+    m_linesTimer.setInterval(LinePollInterval);
+    m_wakeTimer.setInterval(WakeInterval);
+    connect(&m_linesTimer, &QTimer::timeout, this, &SerialPort::pollLines);
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialPort::onReadyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialPort::onError);
+}
+
+SerialPort::~SerialPort() { close(); }
+
+void SerialPort::setSettings(const SerialSettings &settings)
+{
+    m_settings = settings;
+    if (m_port.isOpen())
+        applyToDevice();
+}
+
+QString SerialPort::deviceName() const
+{
+    return m_port.isOpen() ? m_device : SerialPortNames::deviceFor(m_settings.portName);
+}
+
+void SerialPort::open()
+{
+    if (m_port.isOpen())
+        return;
+    m_device = SerialPortNames::deviceFor(m_settings.portName);
+    if (m_device.isEmpty())
+        throw Error(QStringLiteral("Unable to open the serial port: no port name is set"));
+    m_port.setPortName(m_device);
+    m_opening = true;
+    const bool opened = m_port.open(QIODevice::ReadWrite);
+    m_opening = false;
+    if (!opened) {
+        const QString reason = m_port.errorString();
+        m_port.clearError();
+        throw Error(QStringLiteral("Unable to open the serial port %1: %2").arg(describePort(), reason));
+    }
+    ++m_openings;
+    m_failure.clear();
+    m_modemLinesAvailable = true;
+    m_rxSeen = m_txSeen = false;
+    try {
+        applyToDevice();
+    } catch (const Error &) {
+        close();
+        throw;
+    }
+    pollLines();
+    m_linesTimer.start();
+}
+
+void SerialPort::close()
+{
+    if (!m_port.isOpen())
+        return;
+    m_linesTimer.stop();
+    m_wakeTimer.stop();
+    m_port.close();
+    m_rxSeen = m_txSeen = false;
+    setLines(SerialLines());
+}
+
+bool SerialPort::write(const QByteArray &bytes, const bool *cancel)
+{
+    throwIfFailed();
+    if (!m_port.isOpen())
+        throw Error(QStringLiteral("The serial port %1 is not open").arg(describePort()));
+    if (bytes.isEmpty())
+        return true;
+    QByteArray rest = bytes;
+#ifdef Q_OS_UNIX
+    // Straight to the driver while Qt holds no bytes back (so the order stays): a byte-wise send
+    // then costs one system call per byte instead of a round of Qt's write notifications.
+    if (m_port.bytesToWrite() == 0) {
+        const ssize_t n = ::write(int(m_port.handle()), bytes.constData(), size_t(bytes.size()));
+        const int writeErrno = errno;
+        if (n < 0 && writeErrno != EAGAIN && writeErrno != EWOULDBLOCK && writeErrno != EINTR) {
+            reportFailure(QSerialPort::WriteError, QString::fromLocal8Bit(std::strerror(writeErrno)));
+            throwIfFailed();
+        }
+        if (n > 0) {
+            noteTransmit();
+            rest = bytes.mid(qsizetype(n));
+        }
+        if (rest.isEmpty())
+            return true;
+    }
+#endif
+    if (m_port.write(rest) != rest.size()) {
+        throwIfFailed();
+        throw Error(QStringLiteral("Unable to write to the serial port %1: %2")
+                        .arg(describePort(), m_port.errorString()));
+    }
+    noteTransmit();
+    while (m_port.isOpen() && m_port.bytesToWrite() > 0 && m_failure.isEmpty()) {
+        // Usually the driver takes the bytes at once; a zero wait does that without the cost
+        // of a pass through the event loop.
+        if (m_port.waitForBytesWritten(0))
+            continue;
+        if (m_port.error() == QSerialPort::TimeoutError)
+            m_port.clearError();
+        if (!m_failure.isEmpty() || !m_port.isOpen())
+            break;
+        if (cancel && *cancel) {
+            m_port.clear(QSerialPort::Output);
+            m_wakeTimer.stop();
+            return false;
+        }
+        // Held by flow control or a full driver buffer: sleep in the event loop until the
+        // device can take more, something happens in the windows, or the wake timer fires.
+        if (!m_wakeTimer.isActive())
+            m_wakeTimer.start();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    m_wakeTimer.stop();
+    throwIfFailed();
+    if (!m_port.isOpen()) {
+        // Closed while held, normally by the Cancel that also set the flag.
+        if (cancel && *cancel)
+            return false;
+        throw Error(QStringLiteral("The serial port %1 was closed before all bytes were sent").arg(describePort()));
+    }
+    return true;
+}
+
+SerialSettings::StopBits SerialPort::deviceStopBits() const
+{
+#ifdef Q_OS_UNIX
+    termios tio;
+    if (m_port.isOpen() && ::tcgetattr(int(m_port.handle()), &tio) == 0)
+        return (tio.c_cflag & CSTOPB) ? SerialSettings::StopBits::Two : SerialSettings::StopBits::One;
+#endif
+    switch (m_port.stopBits()) {
+    case QSerialPort::OneAndHalfStop: return SerialSettings::StopBits::OneAndHalf;
+    case QSerialPort::TwoStop: return SerialSettings::StopBits::Two;
+    default: return SerialSettings::StopBits::One;
+    }
+}
+
+void SerialPort::applyToDevice()
+{
+    const auto check = [this](bool ok, const QString &what) {
+        if (!ok)
+            throw Error(QStringLiteral("The serial port %1 does not accept %2: %3")
+                            .arg(describePort(), what, m_port.errorString()));
+    };
+    const SerialSettings &s = m_settings;
+    check(m_port.setBaudRate(s.baudRate), QStringLiteral("%1 baud").arg(s.baudRate));
+    const bool dataBitsValid = s.dataBits >= 5 && s.dataBits <= 8;
+    check(dataBitsValid && m_port.setDataBits(QSerialPort::DataBits(s.dataBits)),
+          QStringLiteral("%1 data bits").arg(s.dataBits));
+    check(m_port.setParity(toQt(s.parity)), QStringLiteral("the parity"));
+    check(m_port.setStopBits(toQt(s.stopBits)), QStringLiteral("the stop bits"));
+    applyFlowControl();
+    applyModemLines();
+}
+
+void SerialPort::applyFlowControl()
+{
+    const SerialSettings &s = m_settings;
+    const bool hardware = s.ctsOutputFlow || s.rtsControl == SerialSettings::RtsControl::Handshake;
+    const bool software = s.xonXoffOut || s.xonXoffIn;
+    const QSerialPort::FlowControl flow = hardware ? QSerialPort::HardwareControl
+                                          : software ? QSerialPort::SoftwareControl
+                                                     : QSerialPort::NoFlowControl;
+    if (!m_port.setFlowControl(flow))
+        throw Error(QStringLiteral("The serial port %1 does not accept the flow control: %2")
+                        .arg(describePort(), m_port.errorString()));
+#ifdef Q_OS_UNIX
+    const int fd = int(m_port.handle());
+    termios tio;
+    bool ok = ::tcgetattr(fd, &tio) == 0;
+    if (ok) {
+        tio.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
+        if (s.xonXoffOut)
+            tio.c_iflag |= IXON;
+        if (s.xonXoffIn)
+            tio.c_iflag |= IXOFF;
+        tio.c_cc[VSTART] = cc_t(s.xonChar);
+        tio.c_cc[VSTOP] = cc_t(s.xoffChar);
+        ok = ::tcsetattr(fd, TCSANOW, &tio) == 0;
+    }
+    if (!ok)
+        throw Error(QStringLiteral("The serial port %1 does not accept the XON/XOFF settings: %2")
+                        .arg(describePort(), QString::fromLocal8Bit(std::strerror(errno))));
+#endif
+}
+
+void SerialPort::applyModemLines()
+{
+    // Results are not checked: a device without modem lines refuses these, which is no fault.
+    m_port.setDataTerminalReady(m_settings.dtrControl != SerialSettings::DtrControl::Disable);
+    if (m_port.flowControl() != QSerialPort::HardwareControl)
+        m_port.setRequestToSend(m_settings.rtsControl != SerialSettings::RtsControl::Disable);
+    m_port.clearError();
+}
+
+void SerialPort::onReadyRead()
+{
+    const QByteArray bytes = m_port.readAll();
+    if (bytes.isEmpty())
+        return;
+    m_rxSeen = true;
+    if (m_lines.rx != SerialLines::State::On) {
+        SerialLines next = m_lines;
+        next.rx = SerialLines::State::On;
+        setLines(next);
+    }
+    emit received(bytes);
+}
+
+void SerialPort::noteTransmit()
+{
+    m_txSeen = true;
+    if (m_lines.tx != SerialLines::State::On) {
+        SerialLines next = m_lines;
+        next.tx = SerialLines::State::On;
+        setLines(next);
+    }
+}
+
+void SerialPort::onError(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::NoError:
+    case QSerialPort::TimeoutError:
+    case QSerialPort::UnsupportedOperationError:
+        return;
+    default:
+        break;
+    }
+    // open() reports its own failures; a failing port is reported once.
+    if (m_opening || !m_failure.isEmpty())
+        return;
+    QString reason = m_port.errorString();
+#ifdef Q_OS_UNIX
+    // A hung-up line reads as end of file, and Qt then reports whatever errno held last;
+    // asking the device again gives the real state.
+    termios tio;
+    if (m_port.isOpen() && ::tcgetattr(int(m_port.handle()), &tio) != 0)
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+#endif
+    reportFailure(error, reason);
+}
+
+void SerialPort::reportFailure(QSerialPort::SerialPortError error, const QString &reason)
+{
+    if (!m_failure.isEmpty())
+        return;
+    const QString when = error == QSerialPort::ReadError    ? QStringLiteral(" while reading")
+                         : error == QSerialPort::WriteError ? QStringLiteral(" while writing")
+                                                            : QString();
+    m_failure = QStringLiteral("The serial port %1 failed%2: %3").arg(describePort(), when, reason);
+    // A dead device stays writable and readable to poll, and Qt would retry its buffered bytes
+    // for ever: drop them now and close once Qt has left its own notification.
+    m_port.clear(QSerialPort::AllDirections);
+    m_linesTimer.stop();
+    QMetaObject::invokeMethod(
+        this, [this, opening = m_openings] { if (opening == m_openings) close(); }, Qt::QueuedConnection);
+    emit failed(m_failure);
+}
+
+void SerialPort::pollLines()
+{
+    SerialLines next = m_lines;
+    if (m_modemLinesAvailable) {
+        m_port.clearError();
+        const QSerialPort::PinoutSignals pins = m_port.pinoutSignals();
+        if (m_port.error() == QSerialPort::UnsupportedOperationError) {
+            m_modemLinesAvailable = false;
+            m_port.clearError();
+        } else {
+            const auto state = [&](QSerialPort::PinoutSignal pin) {
+                return pins.testFlag(pin) ? SerialLines::State::On : SerialLines::State::Off;
+            };
+            next.cts = state(QSerialPort::ClearToSendSignal);
+            next.dsr = state(QSerialPort::DataSetReadySignal);
+            next.rlsd = state(QSerialPort::DataCarrierDetectSignal);
+        }
+    }
+    if (!m_modemLinesAvailable)
+        next.cts = next.dsr = next.rlsd = SerialLines::State::Unavailable;
+    next.rx = m_rxSeen ? SerialLines::State::On : SerialLines::State::Off;
+    next.tx = m_txSeen ? SerialLines::State::On : SerialLines::State::Off;
+    m_rxSeen = m_txSeen = false;
+    setLines(next);
+}
+
+void SerialPort::setLines(const SerialLines &lines)
+{
+    if (lines == m_lines)
+        return;
+    m_lines = lines;
+    emit linesChanged(m_lines);
+}
+
+void SerialPort::throwIfFailed() const
+{
+    if (!m_failure.isEmpty())
+        throw Error(m_failure);
+}
+
+QString SerialPort::describePort() const
+{
+    const QString device = deviceName();
+    if (device.isEmpty() || device == m_settings.portName)
+        return QStringLiteral("\"%1\"").arg(m_settings.portName);
+    return QStringLiteral("\"%1\" (%2)").arg(m_settings.portName, device);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "SerialLines.h"
+#include "SerialSettings.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QTimer>
+
+// A serial port with the full settings model of SerialSettings, living on the user-interface
+// thread: its signals arrive there while events are processed. The settings stay in the
+// object between openings, so a setting that a machine does not change keeps its last value.
+class SerialPort : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SerialPort(const SerialSettings &design = SerialSettings(), QObject *parent = nullptr);
+    ~SerialPort() override;
+
+    const SerialSettings &settings() const { return m_settings; }
+    // Takes new settings; on an open port they reach the device at once (throws Error when
+    // the device refuses one), except the port name, which counts from the next open().
+    void setSettings(const SerialSettings &settings);
+
+    // Opens the device that the port name stands for and applies the settings. Throws Error
+    // naming the port and the device when it cannot. Opening an open port does nothing.
+    void open();
+    // Closing a closed port does nothing.
+    void close();
+    bool isOpen() const { return m_port.isOpen(); }
+    // The device of the port name (as of the latest open, or of the current name when closed).
+    QString deviceName() const;
+
+    // Hands bytes to the driver and returns once it has taken all of them; the driver applies
+    // the flow control. While the line is held (XOFF, CTS) or the driver is full, the call
+    // waits with the event loop running, so windows stay responsive. Returns false when
+    // *cancel turns true during such a wait: the bytes not yet taken are dropped. Throws Error
+    // when the port is not open or fails (its failed() signal has then been raised too).
+    bool write(const QByteArray &bytes, const bool *cancel = nullptr);
+
+    SerialLines lines() const { return m_lines; }
+    // The stop bits the open device really uses, which may differ from the settings where
+    // the system has no such setting (1.5 stop bits outside Windows).
+    SerialSettings::StopBits deviceStopBits() const;
+
+    static constexpr int LinePollInterval = 250; // ms
+
+signals:
+    // Bytes as received, each byte one character code 0 to 255.
+    void received(const QByteArray &bytes);
+    // The open port failed (device gone, input/output error); the text names the port. The port
+    // closes itself soon after, and write() keeps throwing this failure until the next open().
+    void failed(const QString &message);
+    void linesChanged(const SerialLines &lines);
+
+private:
+    void applyToDevice();
+    void applyFlowControl();
+    void applyModemLines();
+    void onReadyRead();
+    void noteTransmit();
+    void onError(QSerialPort::SerialPortError error);
+    void reportFailure(QSerialPort::SerialPortError error, const QString &reason);
+    void pollLines();
+    void setLines(const SerialLines &lines);
+    void throwIfFailed() const;
+    QString describePort() const;
+
+    SerialSettings m_settings;
+    QSerialPort m_port;
+    QString m_device;
+    QString m_failure;
+    bool m_opening = false;
+    int m_openings = 0;
+    bool m_modemLinesAvailable = true;
+    bool m_rxSeen = false;
+    bool m_txSeen = false;
+    SerialLines m_lines;
+    QTimer m_linesTimer;
+    QTimer m_wakeTimer;
+};

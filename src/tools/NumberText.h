@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Extended.h"
+#include "platform/Error.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringView>
+
+// Which characters are decimal points: the program text's point, and the
+// system's decimal separator. Taken once when a run starts.
+struct NumberSyntax
+{
+    QChar programPoint = QLatin1Char('.');
+    QChar systemSeparator = QLatin1Char('.');
+
+    // ProgramDecimalPoint and the system's (or the overridden) separator.
+    static NumberSyntax current();
+};
+
+// A text that is not a number; carries the text as it was read.
+class ConversionError : public Error
+{
+public:
+    ConversionError(const QString &numberText, const QString &message)
+        : Error(message), m_numberText(numberText) {}
+    const QString &numberText() const { return m_numberText; }
+
+private:
+    QString m_numberText;
+};
+
+// A number text of a program word: an optional sign, digits with at most one
+// decimal point, at least one digit. The point is the program's; a "," counts
+// as one too where the system's separator is ",". No exponent, no blanks.
+// Correctly rounded. Throws ConversionError.
+Extended FUNC_Ler_Numero(QStringView text, const NumberSyntax &syntax);
+Extended FUNC_Ler_Numero(QStringView text);
+
+// A number typed by the user (the translation increments): blanks at both
+// ends removed, then an optional sign, digits and at most one system decimal
+// separator. Throws ConversionError.
+Extended readTypedNumber(QStringView text, const NumberSyntax &syntax);
+
+// A value as program text: 15 significant digits (ties away from zero),
+// trailing zeros dropped, fixed notation for 0.1E-3 <= |value| < 0.1E16 and
+// scientific ("5E-5", "1E15") otherwise, always with "." as the point.
+QString FUNC_Formatar_Numero(const Extended &value);
+// The same, appended to a text.
+void appendFormattedNumber(QString &out, const Extended &value);

@@ -1,0 +1,169 @@
+#include "TestSupport.h"
+#include "app/AppState.h"
+#include "app/History.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "lang/Texts.h"
+#include "platform/Paths.h"
+#include "platform/SystemFormats.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+class tst_Settings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void startupValues_data();
+    void startupValues();
+    void missingFilesKeepDefaults();
+    void coloursAndFont();
+    void firstColourApplyCreatesOnlyColourSections();
+    void fontWriteLeavesColours();
+    void refusedWriteKeepsNewValueInMemory();
+    void historyEntryText_data();
+    void historyEntryText();
+    void historyChildren();
+
+private:
+    QTemporaryDir m_dir;
+    QString dir() const { return Paths::withTrailingSeparator(m_dir.path()); }
+};
+
+void tst_Settings::init()
+{
+    TestSupport::resetAppState();
+    QFile::remove(dir() + QStringLiteral("Zavrin.ini"));
+    QFile::remove(dir() + QStringLiteral("ZavrinEditCNC.ini"));
+}
+
+void tst_Settings::startupValues_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("labelText"); // Form_Main.Label3 after the language procedure
+
+    QTest::newRow("PTBR read as PT-BR") << QByteArray("[LANGUAGE]\r\nVALUE=PTBR\r\n") << "PT-BR"
+                                        << QString::fromUtf8("Número");
+    QTest::newRow("lower-case section and key") << QByteArray("[language]\nvalue=EN\n") << "EN" << "Number";
+    QTest::newRow("lower-case code selects nothing") << QByteArray("[LANGUAGE]\nVALUE=en\n") << "en" << "";
+    QTest::newRow("empty language") << QByteArray("[LANGUAGE]\nVALUE=\n") << "" << "";
+}
+
+void tst_Settings::startupValues()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, language);
+    QFETCH(QString, labelText);
+    writeBytes(dir() + QStringLiteral("Zavrin.ini"), ini + "[DIRBD]\nVALUE=/data/maq.db\n");
+    Startup::initialiseState(app(), m_dir.path());
+    QCOMPARE(app().AppDirectory, dir());
+    QCOMPARE(app().LanguageCode, language);
+    QCOMPARE(app().DatabaseFile, QStringLiteral("/data/maq.db"));
+    QCOMPARE(app().HelpDirectory, dir() + QStringLiteral("Help") + Paths::separator() + language + Paths::separator());
+    QCOMPARE(app().ProgramDecimalPoint, QLatin1Char('.'));
+    Startup::runLanguage(app());
+    QCOMPARE(Texts::text("Form_Main.Label3"), labelText);
+    // The file is never rewritten by reading it.
+    QVERIFY(readBytes(dir() + QStringLiteral("Zavrin.ini")).startsWith(ini));
+}
+
+void tst_Settings::missingFilesKeepDefaults()
+{
+    Startup::initialiseState(app(), m_dir.path());
+    QVERIFY(app().DatabaseFile.isEmpty());
+    QVERIFY(app().LanguageCode.isEmpty());
+    QCOMPARE(app().HelpDirectory, dir() + QStringLiteral("Help") + Paths::separator() + Paths::separator());
+    for (int v : app().Colours.values)
+        QCOMPARE(v, 0);
+    QVERIFY(app().EditorFontName.isEmpty());
+    QCOMPARE(app().EditorFontSize, 0);
+}
+
+void tst_Settings::coloursAndFont()
+{
+    writeBytes(dir() + QStringLiteral("ZavrinEditCNC.ini"),
+               "[CODG]\nValor=0xFF\n[CODX]\nValor=$FF0000\n[cod6]\nvalor=16711680\n[CODM]\nValor=blue\n"
+               "[FONTE]\nTIPO=Courier New\nTAMANHO=12\n");
+    Startup::initialiseState(app(), m_dir.path());
+    QCOMPARE(app().Colours.values[4], 255);       // G
+    QCOMPARE(app().Colours.values[13], 16711680); // X
+    QCOMPARE(app().Colours.values[21], 16711680); // [] pair
+    QCOMPARE(app().Colours.values[8], 0);         // M: not an integer
+    QCOMPARE(app().EditorFontName, QStringLiteral("Courier New"));
+    QCOMPARE(app().EditorFontSize, 12);
+}
+
+void tst_Settings::firstColourApplyCreatesOnlyColourSections()
+{
+    app().AppDirectory = dir();
+    int colours[22];
+    for (int i = 0; i < 22; ++i)
+        colours[i] = i;
+    QString error;
+    QVERIFY(Settings::writeColours(app(), colours, &error));
+    const QString text = QString::fromLatin1(readBytes(app().editorSettingsPath()));
+    QCOMPARE(text.count(QLatin1Char('[')), 22);
+    QVERIFY(!text.contains(QStringLiteral("FONTE")));
+    QVERIFY(text.indexOf(QStringLiteral("[CODA]")) < text.indexOf(QStringLiteral("[COD6]")));
+    Settings::FUNC_LeIni_CNC(app());
+    QCOMPARE(app().Colours.values[21], 21);
+}
+
+void tst_Settings::fontWriteLeavesColours()
+{
+    app().AppDirectory = dir();
+    const QByteArray colours = "[CODA]\r\nValor=255\r\n[CODB]\r\nValor=0x10\r\n";
+    writeBytes(app().editorSettingsPath(), colours);
+    QString error;
+    QVERIFY(Settings::writeFont(app(), QStringLiteral("Mono"), 11, &error));
+    QCOMPARE(readBytes(app().editorSettingsPath()),
+             colours + "\r\n[FONTE]\r\nTIPO=Mono\r\nTAMANHO=11\r\n");
+}
+
+void tst_Settings::refusedWriteKeepsNewValueInMemory()
+{
+    app().AppDirectory = dir() + QStringLiteral("missing-folder") + Paths::separator();
+    QString error;
+    QVERIFY(!Settings::writeLanguage(app(), QStringLiteral("DE"), &error));
+    QCOMPARE(error, QStringLiteral("Unable to write to ") + app().mainSettingsPath());
+    QCOMPARE(app().LanguageCode, QStringLiteral("DE"));
+}
+
+void tst_Settings::historyEntryText_data()
+{
+    QTest::addColumn<QDateTime>("moment");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("afternoon") << QDateTime(QDate(2020, 3, 3), QTime(14, 5, 9))
+                               << "C:\\CNC\\P1.NC - 03/03/2020 14:05:09 - Number of Blocks";
+    QTest::newRow("exactly midnight leaves the time out")
+        << QDateTime(QDate(2020, 3, 3), QTime(0, 0, 0)) << "C:\\CNC\\P1.NC - 03/03/2020 - Number of Blocks";
+    QTest::newRow("one millisecond after midnight")
+        << QDateTime(QDate(2020, 3, 3), QTime(0, 0, 0, 1)) << "C:\\CNC\\P1.NC - 03/03/2020 00:00:00 - Number of Blocks";
+}
+
+void tst_Settings::historyEntryText()
+{
+    QFETCH(QDateTime, moment);
+    QFETCH(QString, expected);
+    SystemFormats::setShortDateFormat(QStringLiteral("dd/MM/yyyy"));
+    SystemFormats::setLongTimeFormat(QStringLiteral("HH:mm:ss"));
+    QCOMPARE(History::entryText(QStringLiteral("C:\\CNC\\P1.NC"), moment, QStringLiteral("Number of Blocks")),
+             expected);
+    SystemFormats::resetToSystem();
+}
+
+void tst_Settings::historyChildren()
+{
+    QCOMPARE(History::childLines({QStringLiteral(" Start 10 "), QString(), QStringLiteral(" \t"),
+                                  QStringLiteral("Function Applied across File")}),
+             (QStringList{QStringLiteral(" Start 10 "), QStringLiteral("Function Applied across File")}));
+}
+
+QTEST_GUILESS_MAIN(tst_Settings)
+#include "tst_settings.moc"

@@ -1,0 +1,241 @@
+// zavrin-cnc as scripts use it: the bytes it writes, its exit codes, and that
+// a failed run leaves every file as it was.
+#include "TestSupport.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Result runCli(const QStringList &arguments, const QByteArray &input = QByteArray())
+{
+    QProcess process;
+    process.start(QStringLiteral(ZAVRIN_CNC_PATH), arguments);
+    if (!process.waitForStarted())
+        qFatal("zavrin-cnc does not start");
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000))
+        qFatal("zavrin-cnc does not finish");
+    Result r;
+    r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    r.out = process.readAllStandardOutput();
+    r.err = process.readAllStandardError();
+    return r;
+}
+
+QStringList words(const char *command) { return QString::fromUtf8(command).split(QLatin1Char(' ')); }
+
+QByteArray utf16(const char16_t *text)
+{
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const char16_t *p = text; *p; ++p) {
+        bytes.append(char(*p & 0xFF));
+        bytes.append(char(*p >> 8));
+    }
+    return bytes;
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesExactBytes_data();
+    void writesExactBytes();
+    void rejectsWrongCommandLines_data();
+    void rejectsWrongCommandLines();
+    void conversionErrorWritesNothing();
+    void writesFilesOnlyWhenComplete();
+    void reportsMissingFiles();
+    void documentsItself();
+};
+
+void TestCli::writesExactBytes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("output");
+
+    QTest::newRow("CR LF, no final break") << words("translate --x 10")
+        << QByteArray("G00 X0 Y0\r\nG01 X-10\r\nM30") << QByteArray("G00 X10 Y0\r\nG01 X0\r\nM30");
+    QTest::newRow("LF with final break") << words("mirror --x --swap-g02")
+        << QByteArray("G02 X1.5 I1\nG01 X-2\n") << QByteArray("G03 X-1.5 I1\nG01 X2\n");
+    QTest::newRow("CR breaks") << words("spaces --remove") << QByteArray("N10 G01 X5\rN20 G00 (A B)\r")
+        << QByteArray("N10G01X5\rN20G00(A B)\r");
+    QTest::newRow("mixed breaks kept per line") << words("translate --y 1")
+        << QByteArray("Y1\r\nY2\nY3\rY4") << QByteArray("Y2\r\nY3\nY4\rY5");
+    QTest::newRow("renumber") << words("renumber --renumber --start 10 --increment 10")
+        << QByteArray("%\r\nO1000\r\nN5 G00 X0\r\nG01 X10\r\n(TOOL 1)\r\n\r\nM30\r\n%")
+        << QByteArray("%\r\nO1000\r\nN10 G00 X0\r\nN20G01 X10\r\nN30(TOOL 1)\r\n\r\nN40M30\r\n%");
+    QTest::newRow("untouched lines keep their blanks") << words("translate --x 1")
+        << QByteArray("  G04 P1  \n\tX1\t\n") << QByteArray("  G04 P1  \nX2\n");
+    QTest::newRow("UTF-8 comment") << words("translate --z -1 --plus")
+        << QByteArray("G01 Z5 (\xC3\xA9paisseur \xE2\x80\x94 Z5)\n")
+        << QByteArray("G01 Z+4 (\xC3\xA9paisseur \xE2\x80\x94 Z5)\n");
+    QTest::newRow("8-bit bytes survive") << words("translate --x 1")
+        << QByteArray("X1 (\xE9\xE8)\r\nX2") << QByteArray("X2 (\xE9\xE8)\r\nX3");
+    QTest::newRow("UTF-16 with mark") << words("addchar --text ; --end")
+        << utf16(u"G01 X1\r\nG00 X2") << utf16(u"G01 X1;\r\nG00 X2;");
+    QTest::newRow("line range") << words("addchar --text / --start --lines 2:3")
+        << QByteArray("A\nB\nC\nD") << QByteArray("A\n/B\n/C\nD");
+    QTest::newRow("range past the end") << words("addchar --text % --start --lines 2:9")
+        << QByteArray("A\nB") << QByteArray("A\n%B");
+    QTest::newRow("comma system") << words("translate --x 0,5 --system-decimal ,")
+        << QByteArray("X1,5\n") << QByteArray("X2\n");
+    QTest::newRow("equals form and negative value") << QStringList{QStringLiteral("translate"),
+                                                                  QStringLiteral("--x=-0.5"), QStringLiteral("--y"),
+                                                                  QStringLiteral("-2")}
+        << QByteArray("X1 Y1") << QByteArray("X0.5 Y-1");
+    QTest::newRow("ij") << words("ij --mode abs-end") << QByteArray("G01 X10 Y20\nG02 X20 Y30 I5 J0\n")
+        << QByteArray("G01 X10 Y20\nG02 X20 Y30 I25 J30\n");
+    QTest::newRow("nothing chosen") << words("mirror") << QByteArray("G02 X1\r\n") << QByteArray("G02 X1\r\n");
+    QTest::newRow("empty input") << words("spaces --add") << QByteArray() << QByteArray();
+    QTest::newRow("tokens") << words("tokens") << QByteArray("N10 G01 X5 (CUT)\n%\n")
+        << QByteArray("N@0+3 space@3+1 G@4+3 space@7+1 X@8+2 space@10+1 ()@11+5\n%@0+1\n");
+}
+
+void TestCli::writesExactBytes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, output);
+    const Result r = runCli(arguments, input);
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, output);
+}
+
+void TestCli::rejectsWrongCommandLines_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("nothing") << QStringList();
+    QTest::newRow("unknown tool") << words("rotate --x 1");
+    QTest::newRow("unknown option") << words("translate --w 1");
+    QTest::newRow("option of another tool") << words("spaces --add --plus");
+    QTest::newRow("spaces without mode") << words("spaces");
+    QTest::newRow("spaces with both modes") << words("spaces --add --remove");
+    QTest::newRow("ij without mode") << words("ij --plus");
+    QTest::newRow("ij with a wrong mode") << words("ij --mode absolute");
+    QTest::newRow("addchar without text") << words("addchar --start");
+    QTest::newRow("addchar without place") << words("addchar --text %");
+    QTest::newRow("addchar with both places") << words("addchar --text % --start --end");
+    QTest::newRow("missing value") << words("translate --x");
+    QTest::newRow("lines without colon") << words("spaces --add --lines 3");
+    QTest::newRow("lines from 0") << words("spaces --add --lines 0:5");
+    QTest::newRow("lines beyond the limit") << words("spaces --add --lines 1:100000001");
+    QTest::newRow("lines not numbers") << words("spaces --add --lines a:b");
+    QTest::newRow("wrong decimal separator") << words("translate --x 1 --system-decimal ;");
+    QTest::newRow("digits 0") << words("renumber --digits 0");
+    QTest::newRow("digits beyond the bound") << words("renumber --digits 33");
+    QTest::newRow("negative start") << words("renumber --renumber --start -1");
+    QTest::newRow("increment 0") << words("renumber --renumber --increment 0");
+    QTest::newRow("output and in place") << words("spaces --add -o out.nc --in-place in.nc");
+    QTest::newRow("in place without file") << words("spaces --add --in-place");
+    QTest::newRow("two files") << words("spaces --add a.nc b.nc");
+    QTest::newRow("flag with value") << words("mirror --x=1");
+    QTest::newRow("tokens with lines") << words("tokens --lines 1:2");
+}
+
+void TestCli::rejectsWrongCommandLines()
+{
+    QFETCH(QStringList, arguments);
+    const Result r = runCli(arguments, QByteArray("X1\n"));
+    QCOMPARE(r.exitCode, 2);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY(r.err.startsWith("zavrin-cnc: "));
+}
+
+void TestCli::conversionErrorWritesNothing()
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in.nc"));
+    const QString out = dir.filePath(QStringLiteral("out.nc"));
+    const QByteArray program("X1\r\nX1.2.3\r\nX2\r\n");
+    TestSupport::writeBytes(in, program);
+
+    Result r = runCli({QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1"), in});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(r.err, QByteArray("zavrin-cnc: Line 2: \"1.2.3\" is not a valid number.\n"));
+
+    r = runCli({QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1"), QStringLiteral("-o"), out, in});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(!QFile::exists(out));
+
+    r = runCli({QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1"), QStringLiteral("--in-place"), in});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(TestSupport::readBytes(in), program);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("in.nc")});
+
+    // An increment that is not a number fails at the first word that needs it.
+    r = runCli({QStringLiteral("translate"), QStringLiteral("--y"), QStringLiteral("1.5"),
+                QStringLiteral("--system-decimal"), QStringLiteral(","), in});
+    QCOMPARE(r.exitCode, 0);
+    r = runCli({QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1.5"),
+                QStringLiteral("--system-decimal"), QStringLiteral(","), in});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err, QByteArray("zavrin-cnc: Line 1: \"1.5\" is not a valid number.\n"));
+
+    // Renumbering past the largest block number.
+    r = runCli(words("renumber --renumber --start 100000000 --increment 100000000"),
+               QByteArray(QByteArray("G01\n").repeated(25)));
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY(r.err.startsWith("zavrin-cnc: Line 22: "));
+}
+
+void TestCli::writesFilesOnlyWhenComplete()
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("P1.NC"));
+    const QString out = dir.filePath(QStringLiteral("P2.NC"));
+    TestSupport::writeBytes(in, QByteArray("G01 X1\r\nG01 X2"));
+
+    Result r = runCli({QStringLiteral("mirror"), QStringLiteral("--x"), in, QStringLiteral("-o"), out});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(TestSupport::readBytes(out), QByteArray("G01 X-1\r\nG01 X-2"));
+    QCOMPARE(TestSupport::readBytes(in), QByteArray("G01 X1\r\nG01 X2"));
+
+    r = runCli({QStringLiteral("mirror"), QStringLiteral("--x"), QStringLiteral("--in-place"), in});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(TestSupport::readBytes(in), QByteArray("G01 X-1\r\nG01 X-2"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+    // "-" is standard input.
+    r = runCli({QStringLiteral("mirror"), QStringLiteral("--y"), QStringLiteral("-")}, QByteArray("Y3"));
+    QCOMPARE(r.out, QByteArray("Y-3"));
+}
+
+void TestCli::reportsMissingFiles()
+{
+    QTemporaryDir dir;
+    const Result r = runCli({QStringLiteral("spaces"), QStringLiteral("--add"), dir.filePath(QStringLiteral("none.nc"))});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY(r.err.contains("none.nc"));
+}
+
+void TestCli::documentsItself()
+{
+    const Result r = runCli({QStringLiteral("--help")});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, QByteArray());
+    for (const char *word : {"Usage: zavrin-cnc", "spaces", "renumber", "ij --mode", "translate", "mirror",
+                             "addchar", "tokens", "--lines", "--system-decimal", "--in-place", "Exit status"})
+        QVERIFY2(r.out.contains(word), word);
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -1,0 +1,527 @@
+#include "FtpTestServer.h"
+#include "TestSupport.h"
+#include "platform/ftp/FtpClient.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
+
+class TestFtpClient : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void listShowsFilesAndFolders_data();
+    void listShowsFilesAndFolders();
+    void namesWithBlanksBothWays();
+    void putReplacesAndGetIsByteExact_data();
+    void putReplacesAndGetIsByteExact();
+    void wrongPasswordIsRefused();
+    void missingDirectoryFailsAndKeepsConnection();
+    void portFromText_data();
+    void portFromText();
+    void unreachableHostFailsInTime_data();
+    void unreachableHostFailsInTime();
+    void oneControlConnectionForEverything();
+    void cancelledDownloadKeepsOldFile();
+    void stalledDownloadFailsAndKeepsOldFile();
+    void serverStoppedBetweenConnectAndPut();
+    void disconnectFromFrozenServerIsBounded();
+    void progressSignalsInOrder();
+
+private:
+    std::unique_ptr<FtpTestServer> startServer(const QStringList &options = {});
+    void connectClient(FtpClient &client, const FtpTestServer &server);
+    QString remote(const QString &name) const { return m_root->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> m_root; // what the server serves
+    std::unique_ptr<QTemporaryDir> m_local; // the workstation's side
+};
+
+namespace {
+QByteArray randomBytes(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(12345);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(generator.bounded(256));
+    return bytes;
+}
+
+} // namespace
+
+std::unique_ptr<FtpTestServer> TestFtpClient::startServer(const QStringList &options)
+{
+    auto server = std::make_unique<FtpTestServer>(m_root->path(), options);
+    QString error;
+    if (!server->start(&error))
+        qFatal("%s", qPrintable(error));
+    return server;
+}
+
+void TestFtpClient::connectClient(FtpClient &client, const FtpTestServer &server)
+{
+    client.setHost(QStringLiteral("127.0.0.1"));
+    client.setPort(server.port());
+    client.setUser(FtpTestServer::user());
+    client.setPassword(FtpTestServer::password());
+    client.connectToHost();
+    QVERIFY(client.connected());
+}
+
+void TestFtpClient::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    m_local = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid() && m_local->isValid());
+}
+
+void TestFtpClient::listShowsFilesAndFolders_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("canned");
+    QTest::addColumn<bool>("utcTimes");
+
+    QTest::newRow("MLSD") << QStringList() << QByteArray() << true;
+    // pyftpdlib writes its LIST times in UTC; other servers use their local time.
+    QTest::newRow("Unix LIST") << QStringList{QStringLiteral("--no-mlsd")} << QByteArray() << false;
+    QTest::newRow("DOS LIST") << QStringList{QStringLiteral("--no-mlsd")}
+                              << QByteArray("12-31-20  03:45PM       <DIR>          sub one\r\n"
+                                            "12-31-20  03:45PM       <DIR>          sub two\r\n"
+                                            "02-10-2021  11:02AM                900 O1000.NC\r\n"
+                                            "02-10-2021  11:02AM                  3 my prog.nc\r\n")
+                              << false;
+}
+
+void TestFtpClient::listShowsFilesAndFolders()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, canned);
+    QFETCH(bool, utcTimes);
+
+    QVERIFY(QDir(m_root->path()).mkdir(QStringLiteral("sub one")));
+    QVERIFY(QDir(m_root->path()).mkdir(QStringLiteral("sub two")));
+    writeBytes(remote(QStringLiteral("O1000.NC")), randomBytes(900));
+    writeBytes(remote(QStringLiteral("my prog.nc")), "G0\n");
+    if (!canned.isEmpty()) {
+        writeBytes(m_local->filePath(QStringLiteral("listing.txt")), canned);
+        options << QStringLiteral("--listing") << m_local->filePath(QStringLiteral("listing.txt"));
+    }
+    auto server = startServer(options);
+
+    FtpClient client;
+    connectClient(client, *server);
+    client.changeDir(QStringLiteral("/"));
+    client.setTransferType(FtpClient::TransferType::Ascii);
+    const QList<FtpListEntry> entries = client.list();
+
+    QMap<QString, FtpListEntry> byName;
+    for (const FtpListEntry &entry : entries)
+        byName.insert(entry.name, entry);
+    QCOMPARE(byName.keys(), (QStringList{QStringLiteral("O1000.NC"), QStringLiteral("my prog.nc"),
+                                         QStringLiteral("sub one"), QStringLiteral("sub two")}));
+    QVERIFY(byName[QStringLiteral("O1000.NC")].isFile);
+    QVERIFY(byName[QStringLiteral("my prog.nc")].isFile);
+    QVERIFY(!byName[QStringLiteral("sub one")].isFile);
+    QVERIFY(!byName[QStringLiteral("sub two")].isFile);
+    QCOMPARE(byName[QStringLiteral("O1000.NC")].size, qint64(900));
+    QCOMPARE(byName[QStringLiteral("my prog.nc")].size, qint64(3));
+
+    const QDateTime shown = byName[QStringLiteral("O1000.NC")].modified;
+    QVERIFY(shown.isValid());
+    if (canned.isEmpty()) {
+        const QDateTime written = QFileInfo(remote(QStringLiteral("O1000.NC"))).lastModified().toUTC();
+        const QDateTime asUtc = utcTimes ? shown.toUTC() : QDateTime(shown.date(), shown.time(), Qt::UTC);
+        QVERIFY2(qAbs(asUtc.secsTo(written)) < 61, qPrintable(asUtc.toString(Qt::ISODate)));
+    } else {
+        QCOMPARE(shown, QDateTime(QDate(2021, 2, 10), QTime(11, 2)));
+    }
+    QCOMPARE(server->count(options.contains(QStringLiteral("--no-mlsd")) ? QStringLiteral("CMD LIST")
+                                                                           : QStringLiteral("CMD MLSD")),
+             1);
+}
+
+void TestFtpClient::namesWithBlanksBothWays()
+{
+    QVERIFY(QDir(m_root->path()).mkdir(QStringLiteral("sub two")));
+    auto server = startServer();
+    FtpClient client;
+    connectClient(client, *server);
+
+    const QByteArray program = "%\nO0001 (A B)\nG0 X0\n%\n";
+    writeBytes(m_local->filePath(QStringLiteral("local prog.nc")), program);
+    client.changeDir(QStringLiteral("/sub two/"));
+    client.setTransferType(FtpClient::TransferType::Binary);
+    client.put(m_local->filePath(QStringLiteral("local prog.nc")), QStringLiteral("my new  prog.nc"));
+    QCOMPARE(readBytes(remote(QStringLiteral("sub two/my new  prog.nc"))), program);
+    QCOMPARE(client.pwd(), QStringLiteral("/sub two"));
+
+    client.changeDir(client.pwd());
+    bool listed = false;
+    for (const FtpListEntry &entry : client.list())
+        listed = listed || (entry.name == QStringLiteral("my new  prog.nc") && entry.isFile);
+    QVERIFY(listed);
+
+    // The receive window names the file by its full path.
+    client.changeDir(QStringLiteral("/"));
+    const QString back = m_local->filePath(QStringLiteral("back again.nc"));
+    client.get(QStringLiteral("/sub two/my new  prog.nc"), back);
+    QCOMPARE(readBytes(back), program);
+}
+
+void TestFtpClient::putReplacesAndGetIsByteExact_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("binary, 300 KB") << randomBytes(300 * 1024);
+    const QStringList corpus = TestSupport::corpusFiles(false);
+    QVERIFY(!corpus.isEmpty());
+    for (const QString &path : corpus.mid(0, 3))
+        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << readBytes(path);
+    QTest::newRow("empty file") << QByteArray();
+}
+
+void TestFtpClient::putReplacesAndGetIsByteExact()
+{
+    QFETCH(QByteArray, content);
+    writeBytes(remote(QStringLiteral("O2000.NC")), QByteArray(500 * 1024, 'x')); // longer than any row
+    auto server = startServer();
+    FtpClient client;
+    connectClient(client, *server);
+    client.changeDir(QStringLiteral("/"));
+    client.setTransferType(FtpClient::TransferType::Binary);
+
+    const QString source = m_local->filePath(QStringLiteral("source.nc"));
+    writeBytes(source, content);
+    client.put(source, QStringLiteral("O2000.NC"));
+    QCOMPARE(readBytes(remote(QStringLiteral("O2000.NC"))), content);
+
+    const QString target = m_local->filePath(QStringLiteral("received.nc"));
+    writeBytes(target, "an older program that must be replaced entirely\n");
+    client.get(QStringLiteral("/O2000.NC"), target);
+    QCOMPARE(readBytes(target), content);
+    QCOMPARE(QDir(m_local->path()).entryList(QDir::Files).size(), 2); // no temporary file left
+}
+
+void TestFtpClient::wrongPasswordIsRefused()
+{
+    auto server = startServer();
+    FtpClient client;
+    client.setHost(QStringLiteral("127.0.0.1"));
+    client.setPort(server->port());
+    client.setUser(FtpTestServer::user());
+    client.setPassword(QStringLiteral("wrong"));
+    try {
+        client.connectToHost();
+        QFAIL("login with a wrong password succeeded");
+    } catch (const FtpAborted &) {
+        QFAIL("reported as cancelled");
+    } catch (const Error &e) {
+        qInfo().noquote() << "MSG" << e.message();
+        QVERIFY2(e.message().contains(QStringLiteral("530")), qPrintable(e.message()));
+    }
+    QVERIFY(!client.connected());
+    QVERIFY_THROWS_EXCEPTION(Error, client.list());
+}
+
+void TestFtpClient::missingDirectoryFailsAndKeepsConnection()
+{
+    auto server = startServer();
+    FtpClient client;
+    connectClient(client, *server);
+    try {
+        client.changeDir(QStringLiteral("/no such dir/"));
+        QFAIL("changing into a missing directory succeeded");
+    } catch (const Error &e) {
+        qInfo().noquote() << "MSG" << e.message();
+        QVERIFY2(e.message().contains(QStringLiteral("550")), qPrintable(e.message()));
+    }
+    QVERIFY(client.connected());
+    client.changeDir(QStringLiteral("/"));
+    client.list();
+    QCOMPARE(server->count(QStringLiteral("CONNECT")), 1);
+}
+
+void TestFtpClient::portFromText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("port"); // 0: refused
+    QTest::newRow("plain") << "21" << 21;
+    QTest::newRow("blanks around") << " 2121 " << 2121;
+    QTest::newRow("highest") << "65535" << 65535;
+    QTest::newRow("letters") << "abc" << 0;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("zero") << "0" << 0;
+    QTest::newRow("too large") << "70000" << 0;
+    QTest::newRow("negative") << "-21" << 0;
+    QTest::newRow("decimal") << "21.5" << 0;
+}
+
+void TestFtpClient::portFromText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, port);
+    if (port) {
+        QCOMPARE(int(FtpClient::portFromText(text)), port);
+        return;
+    }
+    try {
+        FtpClient::portFromText(text);
+        QFAIL("accepted");
+    } catch (const Error &e) {
+        qInfo().noquote() << "MSG" << e.message();
+        QCOMPARE(e.message(), QStringLiteral("Invalid port \"%1\"").arg(text));
+    }
+}
+
+void TestFtpClient::unreachableHostFailsInTime_data()
+{
+    QTest::addColumn<bool>("silentListener");
+    QTest::newRow("nothing listening") << false;
+    // Connects but never greets: the connect time-out covers greeting and login.
+    QTest::newRow("server never answers") << true;
+}
+
+void TestFtpClient::unreachableHostFailsInTime()
+{
+    QFETCH(bool, silentListener);
+    QTcpServer listener;
+    QVERIFY(listener.listen(QHostAddress::LocalHost));
+    const quint16 port = listener.serverPort();
+    if (!silentListener)
+        listener.close();
+
+    FtpClient client;
+    client.setHost(QStringLiteral("127.0.0.1"));
+    client.setPort(port);
+    client.setUser(FtpTestServer::user());
+    client.setPassword(FtpTestServer::password());
+    client.setConnectTimeoutMs(1500);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY_THROWS_EXCEPTION(Error, client.connectToHost());
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!client.connected());
+}
+
+void TestFtpClient::oneControlConnectionForEverything()
+{
+    QVERIFY(QDir(m_root->path()).mkdir(QStringLiteral("progs")));
+    writeBytes(remote(QStringLiteral("progs/O1.NC")), "G1 X1\n");
+    writeBytes(m_local->filePath(QStringLiteral("O2.NC")), "G1 X2\n");
+    auto server = startServer();
+    FtpClient client;
+    connectClient(client, *server);
+
+    client.changeDir(QStringLiteral("/progs/"));
+    client.setTransferType(FtpClient::TransferType::Ascii);
+    client.list();
+    client.setTransferType(FtpClient::TransferType::Binary);
+    client.put(m_local->filePath(QStringLiteral("O2.NC")), QStringLiteral("O2.NC"));
+    QCOMPARE(client.pwd(), QStringLiteral("/progs"));
+    client.get(QStringLiteral("/progs/O1.NC"), m_local->filePath(QStringLiteral("O1.NC")));
+    QVERIFY_THROWS_EXCEPTION(Error, client.changeDir(QStringLiteral("/missing/")));
+    client.changeDir(QStringLiteral("/progs/"));
+    client.list();
+    QVERIFY(client.connected());
+    client.disconnectFromHost();
+    QVERIFY(!client.connected());
+
+    const QStringList log = server->log();
+    QCOMPARE(server->count(QStringLiteral("CONNECT")), 1);
+    QCOMPARE(server->count(QStringLiteral("CMD USER")), 1);
+    QCOMPARE(server->count(QStringLiteral("CMD QUIT")), 1);
+    QCOMPARE(server->count(QStringLiteral("CMD PASV")) + server->count(QStringLiteral("CMD EPSV")), 0);
+    // Active mode: the server connects back for each of the four data transfers.
+    QCOMPARE(server->count(QStringLiteral("CMD PORT")), 4);
+    // TYPE I goes out before STOR and RETR (after the listing's TYPE A).
+    const auto lastTypeBefore = [&](const QString &command) {
+        QString type;
+        for (const QString &line : log) {
+            if (line.startsWith(QStringLiteral("CMD TYPE")))
+                type = line.mid(4);
+            if (line.startsWith(command))
+                return type;
+        }
+        return QString();
+    };
+    QCOMPARE(lastTypeBefore(QStringLiteral("CMD STOR")), QStringLiteral("TYPE I"));
+    QCOMPARE(lastTypeBefore(QStringLiteral("CMD RETR")), QStringLiteral("TYPE I"));
+    QCOMPARE(lastTypeBefore(QStringLiteral("CMD MLSD")), QStringLiteral("TYPE A"));
+}
+
+void TestFtpClient::cancelledDownloadKeepsOldFile()
+{
+    writeBytes(remote(QStringLiteral("BIG.NC")), randomBytes(4 * 1024 * 1024));
+    auto server = startServer({QStringLiteral("--write-limit"), QStringLiteral("400000")});
+    FtpClient client;
+    connectClient(client, *server);
+    const QString target = m_local->filePath(QStringLiteral("BIG.NC"));
+    const QByteArray old = "the program the operator had before\n";
+    writeBytes(target, old);
+
+    // The Cancel button: a queued event while the download runs. A second timer
+    // shows that other events keep flowing as well.
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
+    ticker.start(50);
+    qint64 receivedWhenCancelled = 0;
+    connect(&client, &FtpClient::work, this, [&](FtpClient::WorkMode, qint64 done) { receivedWhenCancelled = done; });
+    QTimer::singleShot(1000, &client, [&] { client.abort(); });
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY_THROWS_EXCEPTION(FtpAborted, client.get(QStringLiteral("BIG.NC"), target));
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(receivedWhenCancelled > 0);
+    QVERIFY(ticks >= 10);
+    QCOMPARE(readBytes(target), old);
+    QCOMPARE(QDir(m_local->path()).entryList(QDir::Files), QStringList{QStringLiteral("BIG.NC")});
+
+    // The abort closed the control connection; connecting again works.
+    QVERIFY(!client.connected());
+    client.connectToHost();
+    client.list();
+}
+
+void TestFtpClient::stalledDownloadFailsAndKeepsOldFile()
+{
+    writeBytes(remote(QStringLiteral("BIG.NC")), randomBytes(1024 * 1024));
+    auto server = startServer({QStringLiteral("--stall-after"), QStringLiteral("100000")});
+    FtpClient client;
+    connectClient(client, *server);
+    client.setStallTimeoutSeconds(2);
+    const QString target = m_local->filePath(QStringLiteral("BIG.NC"));
+    writeBytes(target, "old\n");
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        client.get(QStringLiteral("BIG.NC"), target);
+        QFAIL("a stalled download succeeded");
+    } catch (const FtpAborted &) {
+        QFAIL("reported as cancelled");
+    } catch (const Error &e) {
+        qInfo().noquote() << "MSG" << e.message();
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(e.message()));
+    }
+    QCOMPARE(readBytes(target), QByteArray("old\n"));
+    QCOMPARE(QDir(m_local->path()).entryList(QDir::Files).size(), 1);
+}
+
+void TestFtpClient::serverStoppedBetweenConnectAndPut()
+{
+    auto server = startServer();
+    FtpClient client;
+    connectClient(client, *server);
+    client.changeDir(QStringLiteral("/"));
+    server->stop();
+    QTest::qWait(100);
+    QVERIFY(!client.connected());
+
+    writeBytes(m_local->filePath(QStringLiteral("O3.NC")), "G0\n");
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        client.put(m_local->filePath(QStringLiteral("O3.NC")), QStringLiteral("O3.NC"));
+        QFAIL("uploading to a stopped server succeeded");
+    } catch (const FtpAborted &) {
+        QFAIL("reported as cancelled");
+    } catch (const Error &e) {
+        qInfo().noquote() << "MSG" << e.message();
+        QVERIFY(!e.message().isEmpty());
+    }
+    QVERIFY(clock.elapsed() < 10000);
+    QVERIFY(!client.connected());
+}
+
+void TestFtpClient::disconnectFromFrozenServerIsBounded()
+{
+    auto server = startServer();
+    FtpClient client;
+    connectClient(client, *server);
+    server->freeze(true); // still connected, never answers QUIT
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
+    ticker.start(100);
+    QElapsedTimer clock;
+    clock.start();
+    client.disconnectFromHost();
+    QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(ticks > 0);
+    QVERIFY(!client.connected());
+    server->freeze(false);
+}
+
+void TestFtpClient::progressSignalsInOrder()
+{
+    const QByteArray content = randomBytes(1024 * 1024);
+    writeBytes(remote(QStringLiteral("P.NC")), content);
+    writeBytes(m_local->filePath(QStringLiteral("UP.NC")), content);
+    auto server = startServer({QStringLiteral("--write-limit"), QStringLiteral("500000")});
+    FtpClient client;
+    connectClient(client, *server);
+    client.setTransferType(FtpClient::TransferType::Binary);
+
+    QStringList events;
+    QList<qint64> values;
+    connect(&client, &FtpClient::workBegin, this, [&](FtpClient::WorkMode mode, qint64 total) {
+        events << (mode == FtpClient::WorkMode::Read ? QStringLiteral("begin read") : QStringLiteral("begin write"));
+        values << total;
+    });
+    connect(&client, &FtpClient::work, this, [&](FtpClient::WorkMode mode, qint64 done) {
+        events << (mode == FtpClient::WorkMode::Read ? QStringLiteral("work read") : QStringLiteral("work write"));
+        values << done;
+    });
+    connect(&client, &FtpClient::workEnd, this, [&](FtpClient::WorkMode mode) {
+        events << (mode == FtpClient::WorkMode::Read ? QStringLiteral("end read") : QStringLiteral("end write"));
+        values << -1;
+    });
+
+    const auto check = [&](const QString &direction, qint64 total) {
+        QVERIFY2(events.size() >= 4, qPrintable(events.join(QLatin1Char(','))));
+        QCOMPARE(events.first(), QStringLiteral("begin ") + direction);
+        QCOMPARE(values.first(), total);
+        QCOMPARE(events.last(), QStringLiteral("end ") + direction);
+        qint64 previous = 0;
+        for (qsizetype i = 1; i + 1 < events.size(); ++i) {
+            QCOMPARE(events[i], QStringLiteral("work ") + direction);
+            QVERIFY(values[i] >= previous);
+            previous = values[i];
+        }
+        QCOMPARE(values[values.size() - 2], total);
+    };
+
+    client.get(QStringLiteral("P.NC"), m_local->filePath(QStringLiteral("P.NC")));
+    check(QStringLiteral("read"), content.size());
+    events.clear();
+    values.clear();
+    // Uploads run at loopback speed; progress may then come as one step.
+    client.put(m_local->filePath(QStringLiteral("UP.NC")), QStringLiteral("UP.NC"));
+    QVERIFY(events.size() >= 3);
+    QCOMPARE(events.first(), QStringLiteral("begin write"));
+    QCOMPARE(values.first(), qint64(content.size()));
+    QCOMPARE(events.last(), QStringLiteral("end write"));
+    QCOMPARE(values[values.size() - 2], qint64(content.size()));
+    events.clear();
+    values.clear();
+    // A listing is a read of unknown size.
+    client.list();
+    QVERIFY(events.size() >= 3);
+    QCOMPARE(events.first(), QStringLiteral("begin read"));
+    QCOMPARE(values.first(), qint64(0));
+    QCOMPARE(events.last(), QStringLiteral("end read"));
+}
+
+QTEST_GUILESS_MAIN(TestFtpClient)
+#include "tst_ftpclient.moc"
