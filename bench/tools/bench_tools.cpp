@@ -16,6 +16,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
+#include <sys/resource.h>
 
 namespace {
 
@@ -66,25 +68,38 @@ QByteArray readFile(const QString &path)
     return f.readAll();
 }
 
-// Runs a command with its output going to a file; returns the seconds taken.
-double timed(const QString &program, const QStringList &arguments, const QString &outputFile)
+struct Timing
 {
-    QProcess process;
-    process.setStandardOutputFile(outputFile);
-    QElapsedTimer timer;
-    timer.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
-    return timer.nsecsElapsed() / 1e9;
+    double wall = 1e9; // seconds
+    double cpu = 1e9;  // user + system seconds of the process
+};
+
+double childCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double best(int repeats, const std::function<double()> &run)
+// Runs a command with its output going to a file, a few times; the best
+// wall-clock and processor times.
+Timing timed(const QString &program, const QStringList &arguments, const QString &outputFile, int repeats)
 {
-    double result = 1e9;
-    for (int i = 0; i < repeats; ++i)
-        result = std::min(result, run());
-    return result;
+    Timing best;
+    for (int i = 0; i < repeats; ++i) {
+        QProcess process;
+        process.setStandardOutputFile(outputFile);
+        const double cpuBefore = childCpuSeconds();
+        QElapsedTimer timer;
+        timer.start();
+        process.start(program, arguments);
+        if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit
+            || process.exitCode() != 0)
+            qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
+        best.wall = std::min(best.wall, timer.nsecsElapsed() / 1e9);
+        best.cpu = std::min(best.cpu, childCpuSeconds() - cpuBefore);
+    }
+    return best;
 }
 
 void compareJob(const char *name, const QString &input, const QStringList &cncArguments, const QString &awkScript,
@@ -92,17 +107,17 @@ void compareJob(const char *name, const QString &input, const QStringList &cncAr
 {
     const QString cncOut = dir + QStringLiteral("/cnc.out");
     const QString awkOut = dir + QStringLiteral("/awk.out");
-    const double cnc = best(3, [&] { return timed(QStringLiteral(ZAVRIN_CNC_PATH), cncArguments + QStringList{input}, cncOut); });
-    const double awk = best(3, [&] {
-        return timed(gawk, {QStringLiteral("-f"), QStringLiteral(ZAVRIN_BENCH_TOOLS_DIR "/") + awkScript, input}, awkOut);
-    });
+    const Timing cnc = timed(QStringLiteral(ZAVRIN_CNC_PATH), cncArguments + QStringList{input}, cncOut, 5);
+    const Timing awk = timed(gawk, {QStringLiteral("-f"), QStringLiteral(ZAVRIN_BENCH_TOOLS_DIR "/") + awkScript, input},
+                             awkOut, 5);
     // gawk writes a break after the last line; zavrin-cnc keeps the file's form.
     QByteArray awkBytes = readFile(awkOut);
     if (awkBytes.endsWith('\n'))
         awkBytes.chop(1);
     const bool same = readFile(cncOut) == awkBytes;
-    std::printf("%-28s zavrin-cnc %6.3f s   gawk %6.3f s   ratio %5.1fx   same output: %s\n", name, cnc, awk,
-                awk / cnc, same ? "yes" : "NO");
+    std::printf("%s (same output: %s)\n", name, same ? "yes" : "NO");
+    std::printf("  wall      zavrin-cnc %6.3f s   gawk %6.3f s   ratio %5.1fx\n", cnc.wall, awk.wall, awk.wall / cnc.wall);
+    std::printf("  processor zavrin-cnc %6.3f s   gawk %6.3f s   ratio %5.1fx\n", cnc.cpu, awk.cpu, awk.cpu / cnc.cpu);
 }
 
 // What the progress window does per line: look at the clock, and let events

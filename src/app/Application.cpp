@@ -9,6 +9,7 @@
 #include "lang/ApplyLanguage.h"
 #include "lang/Texts.h"
 #include "machines/Database.h"
+#include "machines/MachinesWindow.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
@@ -95,6 +96,7 @@ TForm_Main *createWindows(const Options &options)
     installToolCommands(main);
     installTransferCommands(main);
     installSettingsCommands(main);
+    installRegistrationCommands(main);
     return main;
 }
 

@@ -1,5 +1,6 @@
 // zavrin-cnc: the program tools of the editor, for scripts and batch work.
 #include "CommandLine.h"
+#include "DocumentLines.h"
 
 #include "editor/GCodeScanner.h"
 #include "editor/ProgramFile.h"
@@ -39,13 +40,23 @@ void writeStandardOutput(const QByteArray &bytes)
         throw Error(QStringLiteral("cannot write standard output"));
 }
 
-QStringList tokenLines(const QStringList &lines)
+// Applies the command to the lines; false after a line the tool could not
+// transform (the message is printed).
+bool apply(const CommandLine &command, ToolLines &lines)
 {
-    QStringList result;
-    result.reserve(lines.size());
-    for (const QString &line : lines)
-        result << formatGCodeTokens(scanGCodeLine(line));
-    return result;
+    if (command.listsTokens()) {
+        for (int i = 0; i < lines.count(); ++i)
+            lines.replaceLine(i, formatGCodeTokens(scanGCodeLine(lines.line(i))));
+        return true;
+    }
+    const std::unique_ptr<LineTool> tool = command.makeTool(NumberSyntax::current());
+    try {
+        FUNC_Aplicar_Ferramenta(lines, *tool, command.range);
+    } catch (const ToolLineError &error) {
+        printError(error.message());
+        return false;
+    }
+    return true;
 }
 
 int run(const CommandLine &command)
@@ -53,28 +64,30 @@ int run(const CommandLine &command)
     if (command.systemDecimal)
         SystemFormats::setDecimalSeparator(*command.systemDecimal);
 
-    ProgramText program = command.inputFile.isEmpty() ? decodeProgramFile(readStandardInput())
-                                                      : readProgramFile(command.inputFile);
-    if (command.listsTokens()) {
-        program.lines = tokenLines(program.lines);
-    } else {
-        const std::unique_ptr<LineTool> tool = command.makeTool(NumberSyntax::current());
-        StringListLines lines(std::move(program.lines));
-        try {
-            FUNC_Aplicar_Ferramenta(lines, *tool, command.range);
-        } catch (const ToolLineError &error) {
-            printError(error.message());
+    const QByteArray bytes = command.inputFile.isEmpty() ? readStandardInput() : readFileBytes(command.inputFile);
+    QByteArray result;
+    ProgramDocument document = decodeProgramDocument(bytes);
+    if (document.form.encoding == ProgramEncoding::Utf8 || document.form.encoding == ProgramEncoding::Latin1) {
+        // 8-bit files: lines split in the buffer, unchanged lines kept as bytes.
+        DocumentLines lines(std::move(document.utf8), document.form.editorLineEnd());
+        if (!apply(command, lines))
             return 1;
-        }
+        result = encodeProgramDocument(lines.utf8(), document.form);
+    } else {
+        ProgramText program = decodeProgramFile(bytes);
+        StringListLines lines(std::move(program.lines));
+        if (!apply(command, lines))
+            return 1;
         program.lines = lines.takeLines();
+        result = encodeProgramFile(program);
     }
 
     if (command.inPlace)
-        writeProgramFile(command.inputFile, program);
+        writeFileBytes(command.inputFile, result);
     else if (!command.outputFile.isEmpty())
-        writeProgramFile(command.outputFile, program);
+        writeFileBytes(command.outputFile, result);
     else
-        writeStandardOutput(encodeProgramFile(program));
+        writeStandardOutput(result);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "CncEditor.h"
 
 #include "HighlighterZVRD.h"
+#include "PlainSearch.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -169,20 +170,31 @@ void CncEditor::replaceLine(int index, const QString &text)
 {
     if (index < 0)
         return;
+    // Change notifications cost time in proportion to the document; a single
+    // replacement goes without them too and is announced once.
+    const bool single = m_bulkDepth == 0;
+    const long mask = single ? SendScintilla(SB::SCI_GETMODEVENTMASK) : 0;
+    if (single)
+        SendScintilla(SB::SCI_SETMODEVENTMASK, 0UL);
     const QByteArray utf8 = text.toUtf8();
     const int lines = count();
     if (index >= lines) {
-        const QByteArray eol = m_form.editorLineEnd();
-        QByteArray added = eol.repeated(index - lines + 1);
+        QByteArray added = m_form.editorLineEnd().repeated(index - lines + 1);
         added += utf8;
         SendScintilla(SB::SCI_APPENDTEXT, (uintptr_t)added.size(), added.constData());
-        return;
+    } else {
+        const long start = SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)index);
+        const long end = SendScintilla(SB::SCI_GETLINEENDPOSITION, (unsigned long)index);
+        SendScintilla(SB::SCI_SETTARGETSTART, (unsigned long)start);
+        SendScintilla(SB::SCI_SETTARGETEND, (unsigned long)end);
+        SendScintilla(SB::SCI_REPLACETARGET, (uintptr_t)utf8.size(), utf8.constData());
     }
-    const long start = SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)index);
-    const long end = SendScintilla(SB::SCI_GETLINEENDPOSITION, (unsigned long)index);
-    SendScintilla(SB::SCI_SETTARGETSTART, (unsigned long)start);
-    SendScintilla(SB::SCI_SETTARGETEND, (unsigned long)end);
-    SendScintilla(SB::SCI_REPLACETARGET, (uintptr_t)utf8.size(), utf8.constData());
+    if (single) {
+        SendScintilla(SB::SCI_SETMODEVENTMASK, (unsigned long)mask);
+        if (index >= lines)
+            linesChanged();
+        emit textChanged();
+    }
 }
 
 void CncEditor::setCaretLine(int line)
@@ -259,6 +271,10 @@ void CncEditor::updateGutter()
     if (!m_gutterStale && first == m_gutterFirst && end == m_gutterEnd)
         return;
     // Only the lines in view carry a number; the others are cleared as they leave.
+    // Margin texts are changes of the document too: announced, they would cost as
+    // much as text changes.
+    const long mask = SendScintilla(SB::SCI_GETMODEVENTMASK);
+    SendScintilla(SB::SCI_SETMODEVENTMASK, 0UL);
     for (long l = m_gutterFirst; l < m_gutterEnd && l < lines; ++l) {
         if (l < first || l >= end)
             clearMarginText(int(l));
@@ -267,6 +283,7 @@ void CncEditor::updateGutter()
         if (m_gutterStale || l < m_gutterFirst || l >= m_gutterEnd)
             setMarginText(int(l), gutterText(int(l)), SB::STYLE_LINENUMBER);
     }
+    SendScintilla(SB::SCI_SETMODEVENTMASK, (unsigned long)mask);
     m_gutterFirst = first;
     m_gutterEnd = end;
     m_gutterStale = false;
@@ -297,6 +314,10 @@ int CncEditor::searchReplace(const QString &search, const QString &replace, cons
         return 0;
     const QByteArray what = search.toUtf8();
     const QByteArray with = replace.toUtf8();
+    const PlainSearch plain(what, o.matchCase, o.wholeWord);
+    // Plain texts are found in the buffer directly, regular expressions by the
+    // control's own search.
+    const bool own = !o.regularExpression;
     int flags = 0;
     if (o.matchCase)
         flags |= SB::SCFIND_MATCHCASE;
@@ -308,8 +329,9 @@ int CncEditor::searchReplace(const QString &search, const QString &replace, cons
 
     const long selStart = SendScintilla(SB::SCI_GETSELECTIONSTART);
     const long selEnd = SendScintilla(SB::SCI_GETSELECTIONEND);
+    long length = SendScintilla(SB::SCI_GETLENGTH);
     long scopeStart = 0;
-    long scopeEnd = SendScintilla(SB::SCI_GETLENGTH);
+    long scopeEnd = length;
     if (o.selectedOnly) {
         if (selStart == selEnd)
             return 0;
@@ -324,29 +346,58 @@ int CncEditor::searchReplace(const QString &search, const QString &replace, cons
     else
         pos = o.backwards ? selStart : selEnd; // past the occurrence found last
 
-    const bool bulk = o.replace;
-    if (bulk)
+    auto byteAt = [this, &length](long at) -> int {
+        return at < 0 || at >= length ? -1 : int(SendScintilla(SB::SCI_GETCHARAT, (unsigned long)at) & 0xFF);
+    };
+    // The next occurrence from `from` in the search direction: start and end, or
+    // start -1. The view never reaches over the buffer's gap where the last change
+    // left it, so that finding after a replacement costs no copying.
+    auto findFrom = [&](long from, long &end) -> long {
+        if (own) {
+            const long a = o.backwards ? scopeStart : from;
+            const long b = o.backwards ? from : scopeEnd;
+            const auto *text = reinterpret_cast<const char *>(
+                SendScintilla(SB::SCI_GETRANGEPOINTER, (unsigned long)a, b - a));
+            const QByteArrayView view(text, b - a);
+            qsizetype matched = 0;
+            const qsizetype i = o.backwards ? plain.findLast(view, byteAt(a - 1), byteAt(b), &matched)
+                                            : plain.findFirst(view, byteAt(a - 1), byteAt(b), &matched);
+            if (i < 0)
+                return -1;
+            end = a + long(i) + long(matched);
+            return a + long(i);
+        }
+        SendScintilla(SB::SCI_SETTARGETSTART, (unsigned long)from);
+        SendScintilla(SB::SCI_SETTARGETEND, (unsigned long)(o.backwards ? scopeStart : scopeEnd));
+        const long start = SendScintilla(SB::SCI_SEARCHINTARGET, (uintptr_t)what.size(), what.constData());
+        end = start >= 0 ? SendScintilla(SB::SCI_GETTARGETEND) : -1;
+        return start;
+    };
+
+    if (o.replace)
         beginBulkChange();
     int found = 0;
     bool askEach = o.prompt && bool(onReplaceText);
+    long selectFrom = -1, selectTo = -1;
     for (;;) {
-        SendScintilla(SB::SCI_SETTARGETSTART, (unsigned long)pos);
-        SendScintilla(SB::SCI_SETTARGETEND, (unsigned long)(o.backwards ? scopeStart : scopeEnd));
-        const long start = SendScintilla(SB::SCI_SEARCHINTARGET, (uintptr_t)what.size(), what.constData());
+        long end = -1;
+        const long start = findFrom(pos, end);
         if (start < 0)
             break;
-        const long end = SendScintilla(SB::SCI_GETTARGETEND);
         ++found;
-        SendScintilla(SB::SCI_SETSEL, o.backwards ? end : start, o.backwards ? start : end);
+        selectFrom = o.backwards ? end : start;
+        selectTo = o.backwards ? start : end;
         if (!o.replace)
             break;
 
         ReplaceAction action = ReplaceAction::Replace;
         if (askEach) {
+            // The user sees the occurrence while answering.
+            SendScintilla(SB::SCI_SETSEL, selectFrom, selectTo);
+            SendScintilla(SB::SCI_SCROLLCARET);
             const long lineIndex = SendScintilla(SB::SCI_LINEFROMPOSITION, (unsigned long)start);
             const long lineStart = SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)lineIndex);
             const long column = SendScintilla(SB::SCI_COUNTCHARACTERS, (unsigned long)lineStart, start);
-            SendScintilla(SB::SCI_SCROLLCARET);
             action = onReplaceText(search, replace, int(lineIndex + 1), int(column + 1));
             if (action == ReplaceAction::Cancel)
                 break;
@@ -362,9 +413,11 @@ int CncEditor::searchReplace(const QString &search, const QString &replace, cons
             SendScintilla(SB::SCI_SETTARGETEND, (unsigned long)end);
             const long written = SendScintilla(o.regularExpression ? SB::SCI_REPLACETARGETRE : SB::SCI_REPLACETARGET,
                                                (uintptr_t)with.size(), with.constData());
+            length += written - (end - start);
             scopeEnd += written - (end - start);
             next = o.backwards ? start : start + written;
-            SendScintilla(SB::SCI_SETSEL, start, start + written);
+            selectFrom = start;
+            selectTo = start + written;
         }
         if (!o.replaceAll)
             break;
@@ -382,9 +435,11 @@ int CncEditor::searchReplace(const QString &search, const QString &replace, cons
         }
         pos = next;
     }
-    if (bulk)
+    if (o.replace)
         endBulkChange();
-    if (found > 0)
+    if (selectFrom >= 0) {
+        SendScintilla(SB::SCI_SETSEL, selectFrom, selectTo);
         SendScintilla(SB::SCI_SCROLLCARET);
+    }
     return found;
 }

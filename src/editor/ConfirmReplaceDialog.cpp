@@ -39,6 +39,12 @@ ConfirmReplaceDialog::ConfirmReplaceDialog(QWidget *parent) : QDialog(parent)
 
 void ConfirmReplaceDialog::PrepareShow(const QRect &area, int x, int lineTop, int lineBottom, const QString &search)
 {
-    m_label->setText(Texts::text("ConfirmReplaceDialog.MSG01").replace(QStringLiteral("%s"), search));
+    // Some translations write the place of the text as "% s".
+    QString text = Texts::text("ConfirmReplaceDialog.MSG01");
+    const qsizetype at = text.indexOf(QStringLiteral("%s")) >= 0 ? text.indexOf(QStringLiteral("%s"))
+                                                                 : text.indexOf(QStringLiteral("% s"));
+    if (at >= 0)
+        text.replace(at, text.at(at + 1) == QLatin1Char(' ') ? 3 : 2, search);
+    m_label->setText(text);
     move(confirmDialogPosition(frameGeometry().size(), area, x, lineTop, lineBottom));
 }

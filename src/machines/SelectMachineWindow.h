@@ -1,1 +1,32 @@
 #pragma once
+
+#include <QDialog>
+
+class MachineList;
+class MachineListView;
+
+// The machine selection window: the all-machines list, four panels at a time,
+// "&Select" (or a double click on a panel) and "&Cancel".
+class TForm_Selecionar_Maquina : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TForm_Selecionar_Maquina(QWidget *parent = nullptr);
+
+    // The all-machines list that this window shows.
+    MachineList *allMachines() const { return m_all; }
+    MachineListView *DBCtrlGrid1() const { return m_view; }
+
+    // "&Select": selects the machine under the cursor and closes, or tells the user
+    // to choose one when the list has no row under its cursor.
+    void BitBtn1Click();
+    // "&Cancel": closes without change.
+    void BitBtn5Click();
+
+    static constexpr int VisibleRows = 4;
+
+private:
+    MachineList *m_all;
+    MachineListView *m_view;
+};

@@ -8,11 +8,15 @@ namespace {
 // Where the stop region begins (the line's length when there is none).
 qsizetype stopPosition(QStringView line)
 {
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        if (isStop(line[i]))
+    const char16_t *units = reinterpret_cast<const char16_t *>(line.data());
+    const qsizetype size = line.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        // All six stop characters lie between "#" and "}".
+        const char16_t c = units[i];
+        if (c >= '#' && c <= '}' && isStop(QChar(c)))
             return i;
     }
-    return line.size();
+    return size;
 }
 
 // The end of the number text that starts at `from`.
@@ -25,19 +29,14 @@ qsizetype numberEnd(QStringView line, qsizetype from, qsizetype stop)
 
 } // namespace
 
-bool CoordinateWords::hasWord(QStringView line, QChar letter)
-{
-    return line.left(stopPosition(line)).contains(letter);
-}
-
-QString FUNC_Reescrever_Palavra(QStringView line, QChar letter, const WordOperation &operation, bool plus,
-                                const NumberSyntax &syntax)
+bool CoordinateWords::rewriteWords(QStringView line, QChar letter, const WordOperation &operation, bool plus,
+                                   const NumberSyntax &syntax, QString &result)
 {
     // The characters between words are copied as they are, a stretch at a time.
     const qsizetype stop = stopPosition(line);
     qsizetype i = line.left(stop).indexOf(letter);
     if (i < 0)
-        return line.toString();
+        return false;
 
     QString output;
     output.reserve(line.size() + 16);
@@ -60,6 +59,16 @@ QString FUNC_Reescrever_Palavra(QStringView line, QChar letter, const WordOperat
         i = end < stop ? line.left(stop).indexOf(letter, end) : -1;
     }
     output += line.mid(copied);
+    result = std::move(output);
+    return true;
+}
+
+QString FUNC_Reescrever_Palavra(QStringView line, QChar letter, const WordOperation &operation, bool plus,
+                                const NumberSyntax &syntax)
+{
+    QString output;
+    if (!CoordinateWords::rewriteWords(line, letter, operation, plus, syntax, output))
+        return line.toString();
     return output;
 }
 

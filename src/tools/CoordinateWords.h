@@ -30,8 +30,10 @@ QString FUNC_Reescrever_Palavra(QStringView line, QChar letter, const WordOperat
 QString FUNC_Ler_Palavra(QStringView line, QChar letter);
 
 namespace CoordinateWords {
-// Whether the line has a word of the letter (in front of the stop region).
-bool hasWord(QStringView line, QChar letter);
+// FUNC_Reescrever_Palavra into `output`; false, leaving `output` alone, when
+// the line has no word of the letter (the line would come back unchanged).
+bool rewriteWords(QStringView line, QChar letter, const WordOperation &operation, bool plus,
+                  const NumberSyntax &syntax, QString &output);
 
 inline bool isStop(QChar c)
 {

@@ -13,21 +13,24 @@ namespace {
 // format needs more than about 11,520 digits, so the rounding cannot change.
 constexpr size_t MaxDigits = 12000;
 
-constexpr uint64_t powerOfTen(int n)
+// Powers that fit in 64 bits, looked up rather than computed in the loops.
+struct PowerTables
 {
-    uint64_t p = 1;
-    for (int i = 0; i < n; ++i)
-        p *= 10;
-    return p;
-}
+    uint64_t ten[20];
+    uint64_t five[28];
+    constexpr PowerTables() : ten(), five()
+    {
+        ten[0] = five[0] = 1;
+        for (int i = 1; i < 20; ++i)
+            ten[i] = ten[i - 1] * 10;
+        for (int i = 1; i < 28; ++i)
+            five[i] = five[i - 1] * 5;
+    }
+};
+constexpr PowerTables Powers;
 
-constexpr uint64_t powerOfFive(int n)
-{
-    uint64_t p = 1;
-    for (int i = 0; i < n; ++i)
-        p *= 5;
-    return p;
-}
+constexpr uint64_t powerOfTen(int n) { return Powers.ten[n]; }   // n <= 19
+constexpr uint64_t powerOfFive(int n) { return Powers.five[n]; } // n <= 27
 
 [[noreturn]] void throwOverflow()
 {
@@ -341,7 +344,14 @@ int Extended::toDecimal(int significantDigits, char *digits, int *decimalExponen
                 n = lowLimit;
                 ++k;
             }
-            while (n % 10 == 0)
+            // Trailing zeros off, in big steps first.
+            while (n % 100000000 == 0)
+                n /= 100000000;
+            while (n % 10000 == 0)
+                n /= 10000;
+            while (n % 100 == 0)
+                n /= 100;
+            if (n % 10 == 0)
                 n /= 10;
             char reversed[20];
             int count = 0;

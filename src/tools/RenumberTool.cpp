@@ -5,6 +5,7 @@
 #include "lang/Texts.h"
 #include "platform/Error.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 
 namespace {
@@ -24,12 +25,12 @@ bool startsBlock(QChar c)
 
 bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
-qint64 blockNumberValue(const QString &digits)
+qint64 blockNumberValue(QStringView digits)
 {
     qsizetype first = 0;
     while (first < digits.size() - 1 && digits[first] == QLatin1Char('0'))
         ++first;
-    const QStringView significant = QStringView(digits).mid(first);
+    const QStringView significant = digits.mid(first);
     if (significant.size() > 10)
         throw Error(ToolTexts::blockNumberTooLarge(significant.toString()));
     const qint64 value = significant.toLongLong();
@@ -42,61 +43,71 @@ qint64 blockNumberValue(const QString &digits)
 
 QString FUNC_Numerar_Bloco(QStringView line, int increment, int digits, bool renumber, qint64 &blockCounter)
 {
-    QString output;
-    output.reserve(line.size() + 12);
-    QString oldNumber;
-    bool scanning = true;
+    // The N words can only be taken out while nothing but blanks has gone to
+    // the output; from the first other character on, the rest of the line is
+    // copied as it is. "#" or "%" anywhere means the line gets no number.
+    QVarLengthArray<QChar, 32> prefix;
+    QVarLengthArray<QChar, 32> oldNumber;
     bool collecting = false;
-    bool tookN = false;
-    bool outputBlank = true;
-    for (qsizetype i = 0; i < line.size(); ++i) {
+    bool scanning = true;
+    qsizetype i = 0;
+    for (; i < line.size(); ++i) {
         const QChar c = line[i];
         if (c == QLatin1Char('#') || c == QLatin1Char('%')) {
             scanning = false;
-            output += line.mid(i);
             break;
         }
         if (!isDigit(c))
             collecting = false;
-        if (collecting)
-            oldNumber += c;
-        if (c == QLatin1Char('N') && outputBlank) {
+        if (collecting) {
+            oldNumber.append(c);
+            continue;
+        }
+        if (c == QLatin1Char('N')) {
             collecting = true;
-            tookN = true;
+            continue;
         }
-        if (!collecting) {
-            output += c;
-            if (!LineText::isBlankChar(c))
-                outputBlank = false;
-        }
+        if (!LineText::isBlankChar(c))
+            break;
+        prefix.append(c);
     }
-    if (oldNumber.isEmpty() && !line.isEmpty() && startsBlock(line[0]))
-        oldNumber = QStringLiteral("0");
+    const QStringView rest = line.mid(i);
+    if (scanning && (rest.contains(QLatin1Char('#')) || rest.contains(QLatin1Char('%'))))
+        scanning = false;
 
-    if (scanning && !oldNumber.isEmpty()) {
-        if (renumber) {
-            const qint64 next = blockCounter + increment;
-            if (next > MaxBlockNumber)
-                throw Error(ToolTexts::blockNumberTooLarge(QString::number(next)));
-            blockCounter = next;
-        } else {
-            blockCounter = blockNumberValue(oldNumber);
-        }
-        const QString number = QString::number(blockCounter);
-        const int width = std::min(digits, MaxBlockDigits);
-        QString result;
-        result.reserve(1 + std::max<qsizetype>(width, number.size()) + output.size());
-        result += QLatin1Char('N');
-        if (number.size() < width)
-            result += QString(width - number.size(), QLatin1Char('0'));
-        result += number;
-        result += output;
-        return result;
-    }
-    // The N word would be dropped without a new one: keep the block number.
-    if (tookN)
+    const bool numbered = !oldNumber.isEmpty() || (!line.isEmpty() && startsBlock(line[0]));
+    // Without a new number the line stays as it is; in particular an N word is
+    // never dropped without a new one (that would lose the block number).
+    if (!scanning || !numbered)
         return line.toString();
-    return output;
+
+    if (renumber) {
+        const qint64 next = blockCounter + increment;
+        if (next > MaxBlockNumber)
+            throw Error(ToolTexts::blockNumberTooLarge(QString::number(next)));
+        blockCounter = next;
+    } else {
+        blockCounter = oldNumber.isEmpty() ? 0 : blockNumberValue(QStringView(oldNumber.constData(), oldNumber.size()));
+    }
+
+    char number[20];
+    int numberLength = 0;
+    for (qint64 n = blockCounter < 0 ? -blockCounter : blockCounter; n || numberLength == 0; n /= 10)
+        number[numberLength++] = char('0' + n % 10);
+    if (blockCounter < 0)
+        number[numberLength++] = '-';
+    const qsizetype zeros = std::max<qsizetype>(0, std::min(digits, MaxBlockDigits) - numberLength);
+
+    QString result(1 + zeros + numberLength + prefix.size() + rest.size(), Qt::Uninitialized);
+    QChar *out = result.data();
+    *out++ = QLatin1Char('N');
+    for (qsizetype z = 0; z < zeros; ++z)
+        *out++ = QLatin1Char('0');
+    while (numberLength)
+        *out++ = QLatin1Char(number[--numberLength]);
+    out = std::copy(prefix.cbegin(), prefix.cend(), out);
+    std::copy(rest.cbegin(), rest.cend(), out);
+    return result;
 }
 
 QString RenumberTool::statusText() const { return T("Form_EDT2.MSG01"); }

@@ -41,12 +41,16 @@ QString TranslateTool::transform(QStringView line)
     QString result;
     bool changed = false;
     for (State &state : m_axes) {
-        const QStringView current = changed ? QStringView(result) : line;
-        if (!state.axis.on || !CoordinateWords::hasWord(current, state.letter))
+        if (!state.axis.on)
             continue;
-        result = FUNC_Reescrever_Palavra(current, state.letter,
-                                         [&](const Extended &v) { return v + increment(state); }, m_plus, m_syntax);
-        changed = true;
+        const QStringView current = changed ? QStringView(result) : line;
+        QString rewritten;
+        if (CoordinateWords::rewriteWords(current, state.letter,
+                                          [&](const Extended &v) { return v + increment(state); }, m_plus, m_syntax,
+                                          rewritten)) {
+            result = std::move(rewritten);
+            changed = true;
+        }
     }
     return changed ? result : line.toString();
 }

@@ -6,6 +6,9 @@ int leadingZeros64(uint64_t v)
 {
     if (v == 0)
         return 64;
+#if defined(__GNUC__) || defined(__clang__)
+    return __builtin_clzll(v);
+#else
     int n = 0;
     if (v <= 0x00000000FFFFFFFFull) { n += 32; v <<= 32; }
     if (v <= 0x0000FFFFFFFFFFFFull) { n += 16; v <<= 16; }
@@ -14,6 +17,7 @@ int leadingZeros64(uint64_t v)
     if (v <= 0x3FFFFFFFFFFFFFFFull) { n += 2; v <<= 2; }
     if (v <= 0x7FFFFFFFFFFFFFFFull) { n += 1; }
     return n;
+#endif
 }
 
 // (u1:u0) / v for u1 < v: the long division of two 32-bit digits at a time

@@ -8,6 +8,7 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -195,6 +196,53 @@ bool SerialPort::write(const QByteArray &bytes, const bool *cancel)
         throw Error(QStringLiteral("The serial port %1 was closed before all bytes were sent").arg(describePort()));
     }
     return true;
+}
+
+bool SerialPort::waitUntilSent(const bool *cancel)
+{
+    throwIfFailed();
+    if (!m_port.isOpen())
+        throw Error(QStringLiteral("The serial port %1 is not open").arg(describePort()));
+    while (m_port.isOpen() && m_failure.isEmpty()) {
+        if (m_port.bytesToWrite() > 0 && !m_port.waitForBytesWritten(0)
+            && m_port.error() == QSerialPort::TimeoutError)
+            m_port.clearError();
+        if (m_port.bytesToWrite() == 0 && driverOutputQueue() == 0)
+            break;
+        if (cancel && *cancel) {
+            m_wakeTimer.stop();
+            discardOutput();
+            return false;
+        }
+        // The driver gives no notice when its queue empties: look again on each wake.
+        if (!m_wakeTimer.isActive())
+            m_wakeTimer.start();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    m_wakeTimer.stop();
+    throwIfFailed();
+    if (!m_port.isOpen()) {
+        if (cancel && *cancel)
+            return false;
+        throw Error(QStringLiteral("The serial port %1 was closed before all bytes were sent").arg(describePort()));
+    }
+    return true;
+}
+
+void SerialPort::discardOutput()
+{
+    if (m_port.isOpen())
+        m_port.clear(QSerialPort::Output);
+}
+
+qint64 SerialPort::driverOutputQueue() const
+{
+#if defined(Q_OS_UNIX) && defined(TIOCOUTQ)
+    int queued = 0;
+    if (m_port.isOpen() && ::ioctl(int(m_port.handle()), TIOCOUTQ, &queued) == 0)
+        return queued;
+#endif
+    return 0;
 }
 
 SerialSettings::StopBits SerialPort::deviceStopBits() const

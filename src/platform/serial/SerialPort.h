@@ -39,6 +39,15 @@ public:
     // when the port is not open or fails (its failed() signal has then been raised too).
     bool write(const QByteArray &bytes, const bool *cancel = nullptr);
 
+    // Waits, with the event loop running, until the driver has put every byte handed to it
+    // on the line: closing the port restores the device's earlier settings, which would
+    // garble bytes still queued. Returns false when *cancel turns true first (the queued
+    // bytes are then dropped). Throws Error when the port is not open or fails.
+    bool waitUntilSent(const bool *cancel = nullptr);
+    // Drops the bytes the driver has not sent yet, so that a cancelled send stops at once
+    // and closing does not wait for a held line.
+    void discardOutput();
+
     SerialLines lines() const { return m_lines; }
     // The stop bits the open device really uses, which may differ from the settings where
     // the system has no such setting (1.5 stop bits outside Windows).
@@ -65,6 +74,7 @@ private:
     void pollLines();
     void setLines(const SerialLines &lines);
     void throwIfFailed() const;
+    qint64 driverOutputQueue() const;
     QString describePort() const;
 
     SerialSettings m_settings;

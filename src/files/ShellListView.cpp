@@ -1,0 +1,293 @@
+#include "ShellListView.h"
+
+#include "BrowserListModel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QStackedLayout>
+#include <QTreeView>
+
+namespace {
+
+// The selection stays visible when the list loses the focus.
+void keepSelectionVisible(QAbstractItemView *view)
+{
+    QPalette pal = view->palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::HighlightedText));
+    view->setPalette(pal);
+}
+
+QString cleanNative(const QString &path)
+{
+    return path.isEmpty() ? path : QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(path)));
+}
+
+} // namespace
+
+ShellListView::ShellListView(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ShellListView1"));
+    m_model = new BrowserListModel(this);
+    connect(m_model, &BrowserListModel::renameFailed, this, &ShellListView::renameFailed);
+    m_fs = newFileSystemModel();
+    m_model->setFileSystemModel(m_fs);
+
+    m_stack = new QStackedLayout(this);
+    m_stack->setContentsMargins(0, 0, 0, 0);
+
+    m_icons = new QListView(this);
+    m_icons->setObjectName(QStringLiteral("ShellListView1Icons"));
+    m_details = new QTreeView(this);
+    m_details->setObjectName(QStringLiteral("ShellListView1Details"));
+    m_details->setRootIsDecorated(false);
+    m_details->setItemsExpandable(false);
+    m_details->setUniformRowHeights(true);
+    m_details->setSortingEnabled(true);
+    m_details->sortByColumn(0, Qt::AscendingOrder);
+    m_details->header()->setSectionsMovable(false);
+    m_columnWidths = {300, 100, 140, 160};
+
+    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_icons), static_cast<QAbstractItemView *>(m_details)}) {
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+        view->setTextElideMode(Qt::ElideMiddle);
+        keepSelectionVisible(view);
+        view->installEventFilter(this);
+        connect(view, &QAbstractItemView::activated, this, &ShellListView::openItem);
+        m_stack->addWidget(view);
+    }
+    setFocusProxy(m_details);
+    attach(m_details);
+}
+
+ShellListView::~ShellListView() = default;
+
+QFileSystemModel *ShellListView::newFileSystemModel()
+{
+    auto *fs = new QFileSystemModel(this);
+    fs->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::AllDirs);
+    fs->setReadOnly(false);
+    connect(fs, &QFileSystemModel::directoryLoaded, this, [this](const QString &path) {
+        if (cleanNative(path) == m_folder)
+            emit folderLoaded(m_folder);
+    });
+    return fs;
+}
+
+QAbstractItemView *ShellListView::currentView() const
+{
+    return m_style == Details ? static_cast<QAbstractItemView *>(m_details) : m_icons;
+}
+
+// Only the visible view holds the model, so that a folder of thousands of files
+// is laid out once.
+void ShellListView::attach(QAbstractItemView *view)
+{
+    QAbstractItemView *other = view == m_details ? static_cast<QAbstractItemView *>(m_icons) : m_details;
+    QString selected;
+    if (other->model() == m_model && other->selectionModel()) {
+        const QModelIndexList rows = other->selectionModel()->selectedRows(0);
+        if (!rows.isEmpty())
+            selected = m_model->filePath(rows.first());
+    }
+    if (other == m_details && m_details->model() == m_model) {
+        m_columnWidths.clear();
+        for (int c = 0; c < m_model->columnCount(); ++c)
+            m_columnWidths << m_details->columnWidth(c);
+    }
+    if (other->model() == m_model)
+        other->setModel(nullptr);
+    if (view->model() != m_model) {
+        view->setModel(m_model);
+        if (view == m_details) {
+            for (int c = 0; c < m_columnWidths.size(); ++c)
+                m_details->setColumnWidth(c, m_columnWidths.at(c));
+        }
+    }
+    m_stack->setCurrentWidget(view);
+    setFocusProxy(view);
+    showFolder();
+    if (!selected.isEmpty())
+        selectPath(selected);
+}
+
+void ShellListView::setViewStyle(int style)
+{
+    if (style < LargeIcons || style > Details)
+        return;
+    m_style = style;
+    if (style == Details) {
+        attach(m_details);
+        return;
+    }
+    m_icons->setViewMode(style == LargeIcons ? QListView::IconMode : QListView::ListMode);
+    m_icons->setMovement(QListView::Static);
+    m_icons->setResizeMode(QListView::Adjust);
+    m_icons->setWrapping(true);
+    m_icons->setLayoutMode(QListView::Batched);
+    m_icons->setBatchSize(2000);
+    m_icons->setWordWrap(style == LargeIcons);
+    switch (style) {
+    case LargeIcons:
+        m_icons->setFlow(QListView::LeftToRight);
+        m_icons->setIconSize(QSize(32, 32));
+        m_icons->setGridSize(QSize(110, 76));
+        m_icons->setSpacing(0);
+        break;
+    case SmallIcons:
+        m_icons->setFlow(QListView::LeftToRight);
+        m_icons->setIconSize(QSize(16, 16));
+        m_icons->setGridSize(QSize(220, 22));
+        break;
+    case List:
+        m_icons->setFlow(QListView::TopToBottom);
+        m_icons->setIconSize(QSize(16, 16));
+        m_icons->setGridSize(QSize(260, 22));
+        break;
+    }
+    m_icons->setUniformItemSizes(true);
+    attach(m_icons);
+}
+
+void ShellListView::showFolder()
+{
+    QAbstractItemView *view = currentView();
+    if (m_folder.isEmpty()) {
+        view->setRootIndex(QModelIndex());
+        return;
+    }
+    m_fs->setRootPath(m_folder);
+    view->setRootIndex(m_model->setFolder(m_folder));
+    view->scrollToTop();
+}
+
+void ShellListView::setFolder(const QString &path)
+{
+    const QString folder = cleanNative(path);
+    if (folder == m_folder && currentView()->rootIndex().isValid())
+        return;
+    m_folder = folder;
+    currentView()->clearSelection();
+    showFolder();
+}
+
+void ShellListView::setFilterText(const QString &text)
+{
+    m_model->setFilterText(text);
+    // The folder's own index may have been filtered out of the mapping.
+    if (!m_folder.isEmpty())
+        currentView()->setRootIndex(m_model->setFolder(m_folder));
+}
+
+QString ShellListView::filterText() const { return m_model->filterText(); }
+
+void ShellListView::reread()
+{
+    const QString selected = selectedPath();
+    QFileSystemModel *old = m_fs;
+    m_fs = newFileSystemModel();
+    m_model->setFileSystemModel(m_fs);
+    old->deleteLater();
+    showFolder();
+    if (!selected.isEmpty())
+        selectPath(selected);
+}
+
+QModelIndex ShellListView::selectedIndex() const
+{
+    const QAbstractItemView *view = currentView();
+    if (!view->selectionModel())
+        return QModelIndex();
+    const QModelIndexList rows = view->selectionModel()->selectedRows(0);
+    return rows.isEmpty() ? QModelIndex() : rows.first();
+}
+
+QString ShellListView::selectedPath() const { return m_model->filePath(selectedIndex()); }
+
+bool ShellListView::selectedIsFolder() const { return m_model->isDir(selectedIndex()); }
+
+bool ShellListView::selectPath(const QString &path)
+{
+    const QModelIndex index = m_model->mapFromSource(m_fs->index(QDir::fromNativeSeparators(path)));
+    if (!index.isValid() || index.parent() != currentView()->rootIndex())
+        return false;
+    QAbstractItemView *view = currentView();
+    view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->scrollTo(index);
+    return true;
+}
+
+bool ShellListView::editSelected()
+{
+    const QModelIndex index = selectedIndex();
+    if (!index.isValid())
+        return false;
+    currentView()->edit(index);
+    return true;
+}
+
+QStringList ShellListView::itemNames() const
+{
+    QStringList names;
+    const QModelIndex root = currentView()->rootIndex();
+    if (!root.isValid())
+        return names;
+    const int rows = m_model->rowCount(root);
+    names.reserve(rows);
+    for (int r = 0; r < rows; ++r)
+        names << m_model->index(r, 0, root).data().toString();
+    return names;
+}
+
+void ShellListView::setColumnCaption(int column, const QString &caption) { m_model->setColumnCaption(column, caption); }
+
+void ShellListView::openItem(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    const QString path = m_model->filePath(index);
+    if (m_model->isDir(index)) {
+        setFolder(path);
+        emit folderChanged(m_folder);
+    } else {
+        emit fileOpenRequested(path);
+    }
+}
+
+void ShellListView::openParent()
+{
+    QDir dir(QDir::fromNativeSeparators(m_folder));
+    if (m_folder.isEmpty() || !dir.cdUp())
+        return;
+    const QString child = m_folder;
+    setFolder(dir.path());
+    selectPath(child);
+    emit folderChanged(m_folder);
+}
+
+bool ShellListView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *view = static_cast<QAbstractItemView *>(watched);
+        const auto *key = static_cast<QKeyEvent *>(event);
+        // Keys left over by an in-place editor (a child of the viewport) are not ours.
+        const QWidget *focus = QApplication::focusWidget();
+        const bool editing = focus && view->viewport()->isAncestorOf(focus);
+        if (!editing && key->modifiers() == Qt::NoModifier) {
+            if (key->key() == Qt::Key_Backspace) {
+                openParent();
+                return true;
+            }
+            if (key->key() == Qt::Key_F5) {
+                reread();
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

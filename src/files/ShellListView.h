@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QWidget>
+
+class BrowserListModel;
+class QAbstractItemView;
+class QFileSystemModel;
+class QListView;
+class QModelIndex;
+class QStackedLayout;
+class QTreeView;
+
+// The browser's item list: the folders and files of one folder in one of four
+// view styles. The items can be renamed in place (click the selected name or F2);
+// Enter and double click open a folder in the list and ask for a file to be
+// opened; Backspace goes to the parent folder; F5 reads the folder again. The
+// list follows changes on disk by itself.
+class ShellListView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum ViewStyle { LargeIcons = 1, SmallIcons = 2, List = 3, Details = 4 };
+
+    explicit ShellListView(QWidget *parent = nullptr);
+    ~ShellListView() override;
+
+    // 1 to 4; other values leave the style as it is.
+    void setViewStyle(int style);
+    int viewStyle() const { return m_style; }
+
+    void setFolder(const QString &path);
+    QString folder() const { return m_folder; }
+    // The admission rule of every later filling of the list (NameFilter).
+    void setFilterText(const QString &text);
+    QString filterText() const;
+    // Reads the folder again from disk.
+    void reread();
+
+    // The full path of the selected item, empty when nothing is selected.
+    QString selectedPath() const;
+    bool selectedIsFolder() const;
+    bool selectPath(const QString &path);
+    // Starts renaming the selected item in place.
+    bool editSelected();
+    // The names shown, in their order.
+    QStringList itemNames() const;
+
+    Q_INVOKABLE void setColumnCaption(int column, const QString &caption);
+
+    QAbstractItemView *currentView() const;
+    BrowserListModel *model() const { return m_model; }
+    QFileSystemModel *fileSystemModel() const { return m_fs; }
+
+    // Enter or double click on an item; Backspace.
+    void openItem(const QModelIndex &index);
+    void openParent();
+
+signals:
+    // The list moved to another folder by itself (an opened folder, Backspace).
+    void folderChanged(const QString &path);
+    void fileOpenRequested(const QString &path);
+    // The folder shown has been read completely.
+    void folderLoaded(const QString &path);
+    void renameFailed(const QString &path, const QString &newName);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QFileSystemModel *newFileSystemModel();
+    void attach(QAbstractItemView *view);
+    void showFolder();
+    QModelIndex selectedIndex() const;
+
+    QFileSystemModel *m_fs = nullptr;
+    BrowserListModel *m_model = nullptr;
+    QStackedLayout *m_stack = nullptr;
+    QListView *m_icons = nullptr;
+    QTreeView *m_details = nullptr;
+    QList<int> m_columnWidths;
+    QString m_folder;
+    int m_style = Details;
+};

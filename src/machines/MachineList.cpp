@@ -1,0 +1,80 @@
+#include "MachineList.h"
+
+#include "platform/SystemFormats.h"
+
+MachineList::MachineList(QObject *parent) : QAbstractListModel(parent) {}
+
+int MachineList::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+
+QVariant MachineList::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return QVariant();
+    const MachineRecord &m = m_rows.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case DescriptionRole:
+        return m.description;
+    case IdRole:
+        return m.id;
+    case NumberRole:
+        return m.number;
+    case TransferTypeRole:
+        return m.transferType;
+    case PictureRole:
+        return m.pictureId;
+    case DirectoryRole:
+        return m.programDirectory;
+    case CreatedRole:
+        return m.created.isValid() ? SystemFormats::formatDateTime(m.created) : QString();
+    case ChangedRole:
+        return m.changed.isValid() ? SystemFormats::formatDateTime(m.changed) : QString();
+    default:
+        return QVariant();
+    }
+}
+
+QHash<int, QByteArray> MachineList::roleNames() const
+{
+    return {{IdRole, "id"},           {NumberRole, "number"},        {DescriptionRole, "description"},
+            {TransferTypeRole, "type"}, {PictureRole, "picture"},      {DirectoryRole, "directory"},
+            {CreatedRole, "created"},  {ChangedRole, "changed"}};
+}
+
+void MachineList::open(const QList<MachineRecord> &rows)
+{
+    beginResetModel();
+    m_rows = rows;
+    m_open = true;
+    m_cursor = m_rows.isEmpty() ? -1 : 0;
+    endResetModel();
+    emit cursorChanged(m_cursor);
+}
+
+void MachineList::close()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_open = false;
+    m_cursor = -1;
+    endResetModel();
+    emit cursorChanged(m_cursor);
+}
+
+bool MachineList::setPosition(int position)
+{
+    if (position < 1 || position > m_rows.size())
+        return false;
+    if (m_cursor != position - 1) {
+        m_cursor = position - 1;
+        emit cursorChanged(m_cursor);
+    }
+    return true;
+}
+
+std::optional<MachineRecord> MachineList::current() const
+{
+    if (m_cursor < 0 || m_cursor >= m_rows.size())
+        return std::nullopt;
+    return m_rows.at(m_cursor);
+}

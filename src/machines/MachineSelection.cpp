@@ -1,0 +1,65 @@
+#include "MachineSelection.h"
+
+#include "Database.h"
+#include "MachineList.h"
+#include "app/AppState.h"
+#include "lang/Texts.h"
+#include "platform/Paths.h"
+
+namespace MachineSelection {
+
+void listAllMachines(MachineList &all)
+{
+    all.close();
+    all.open(TDataModule1::instance().allMachines());
+}
+
+QString trimmedFilter(const QString &text)
+{
+    int begin = 0;
+    int end = int(text.size());
+    while (begin < end && (text.at(begin).unicode() <= u' ' || text.at(begin).isSpace()))
+        ++begin;
+    while (end > begin && (text.at(end - 1).unicode() <= u' ' || text.at(end - 1).isSpace()))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+void runFilter(MachineList &filtered, const QString &nameText, const QString &numberText)
+{
+    filtered.close();
+    filtered.open(TDataModule1::instance().filteredMachines(trimmedFilter(nameText), trimmedFilter(numberText)));
+}
+
+QString withTrailingSeparator(const QString &directory)
+{
+    // Only a separator is added; the stored text is not converted otherwise.
+    if (directory.endsWith(Paths::separator()))
+        return directory;
+    return directory + Paths::separator();
+}
+
+std::optional<MachineRecord> selectMachine(MachineList &all, MachineList &filtered, int position, AppState &state)
+{
+    if (all.rowCount() == 0 || !all.setPosition(position))
+        return std::nullopt;
+    // The "Machines" page shows the same row position, whichever machine is there.
+    if (filtered.rowCount() > 0)
+        filtered.setPosition(qMin(position, filtered.rowCount()));
+    const MachineRecord m = *all.current();
+    state.SelectedMachineId = m.id;
+    state.SelectedMachineNumber = m.number;
+    state.SelectedMachineDescription = m.description;
+    state.SelectedTransferType = m.transferType;
+    state.SelectedPictureId = m.pictureId;
+    state.SelectedProgramDirectory = withTrailingSeparator(m.programDirectory);
+    return m;
+}
+
+QString deleteQuestion(const MachineRecord &machine)
+{
+    return T("Form_Main.MSG37") + QLatin1Char('\r') + T("Form_Main.MSG38") + machine.number + QLatin1Char('\r')
+           + T("Form_Main.MSG39") + machine.description;
+}
+
+} // namespace MachineSelection

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "transfer/ReceivedText.h"
+#include "transfer/ReceptionWatch.h"
+#include "transfer/SerialTables.h"
+
+#include <QDialog>
+
+class LineIndicatorPanel;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class SerialPort;
+class SerialPortFields;
+
+// The serial receive window: listens on the machine's RS-232 line, shows the program as it
+// arrives, notices the end of the transmission after a second of silence, and saves the
+// program into the local directory.
+class TForm_Transfer_SERIAL232_R : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int EndOfTransmissionInterval = 1000; // ms, Timer1
+
+    explicit TForm_Transfer_SERIAL232_R(QWidget *parent = nullptr);
+    ~TForm_Transfer_SERIAL232_R() override;
+
+    // What the transfer dispatch does before showing the window to receive: the receive and
+    // save buttons visible and enabled, the received-text group, box, destination name and its
+    // label visible, the received text cleared, the local directory (ending in a separator),
+    // an empty destination name, and the machine's serial codes, which the window applies
+    // each time it is shown.
+    void prepareReceive(const QString &localDirectory, const SerialTables::SerialCodes &codes);
+
+    // Applies the serial codes of the latest preparation to the port and the port fields.
+    void PARAM_serial_Enviar_R();
+
+    void BitBtn2Click(); // start receiving; throws Error when the port cannot be opened
+    void BitBtn4Click(); // save; throws Error when the file cannot be written
+    void BitBtn3Click(); // cancel, offering to save received text
+    void Timer1Timer();  // end-of-transmission check
+
+    SerialPort *ComPort1() const { return m_port; }
+    QTimer *Timer1() const { return m_timer; }
+    const ReceivedText &receivedText() const { return m_text; }
+    const ReceptionWatch &receptionWatch() const { return m_watch; }
+    QString statusText() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    // Escape and the close box act as Cancel: received text is never dropped without asking.
+    void reject() override;
+
+private:
+    void onReceived(const QByteArray &bytes);
+    void onPortFailed();
+    void clearReceivedText();
+    void setStatus(const QString &text);
+    void closeWindow();
+
+    SerialTables::SerialCodes m_codes;
+    SerialTables::SerialFieldTexts m_fieldTexts;
+    ReceivedText m_text;
+    ReceptionWatch m_watch;
+    SerialPort *m_port;
+    QTimer *m_timer;
+    SerialPortFields *m_fields;
+    LineIndicatorPanel *m_lines;
+    QLabel *m_nameLabel;
+    QLineEdit *m_name;
+    QLineEdit *m_directory;
+    QGroupBox *m_textGroup;
+    QPlainTextEdit *m_memo;
+    QStatusBar *m_status;
+    QPushButton *m_receive;
+    QPushButton *m_save;
+    QPushButton *m_cancel;
+};
+
+QWidget *createForm_Transfer_SERIAL232_R();

@@ -1,0 +1,145 @@
+#include "TransferCommands.h"
+
+#include "TransferDirWindow.h"
+#include "TransferFtpWindow.h"
+#include "TransferRules.h"
+#include "TransferValues.h"
+#include "app/AppState.h"
+#include "app/Application.h"
+#include "app/MainWindow.h"
+#include "editor/EditorArea.h"
+#include "files/BrowserArea.h"
+#include "lang/Texts.h"
+#include "platform/Dialogs.h"
+#include "platform/WindowRules.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+
+template <typename Window>
+Window *transferWindow(const char *name)
+{
+    return qobject_cast<Window *>(Application::window(QLatin1String(name)));
+}
+
+// The busy cursor while the FTP preparation connects; restored however it ends.
+class BusyCursor
+{
+public:
+    BusyCursor()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QCoreApplication::processEvents();
+    }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+namespace TransferCommands {
+
+void SpeedButton4Click()
+{
+    BrowserArea *browser = BrowserArea::instance();
+    const QString path = browser ? browser->selectedItemPath() : QString();
+    if (path.isEmpty()) {
+        Msg::information(T("Form_Main.MSG34"));
+        return;
+    }
+    if (!QFileInfo(path).isFile())
+        return; // a folder is selected
+    dispatch(path, TransferRules::Send);
+}
+
+void SpeedButton31Click()
+{
+    EditorArea *editor = EditorArea::instance();
+    const QString file = editor ? editor->CurrentFileName() : QString();
+    if (file.trimmed().isEmpty() || !editor->hasActiveTab()) {
+        Msg::information(T("Form_Main.MSG33"));
+        return;
+    }
+    // What goes to the machine is the file as saved; a tab never saved has none.
+    if (!QFileInfo(file).isFile())
+        return;
+    dispatch(file, TransferRules::Send);
+}
+
+void SpeedButton19Click() { dispatch(QString(), TransferRules::Receive); }
+
+void dispatch(const QString &file, int mode)
+{
+    const QString sent = mode == TransferRules::Send ? file : QString();
+    switch (TransferRules::wayFor(app().SelectedTransferType)) {
+    case TransferRules::Way::Directory: FUNC_Transfer_LOCAL(sent, mode); break;
+    case TransferRules::Way::Ftp: FUNC_Transfer_FTP(sent, mode); break;
+    case TransferRules::Way::Serial: FUNC_Transfer_SERIAL232(sent, mode); break;
+    case TransferRules::Way::None: break;
+    }
+}
+
+void FUNC_Transfer_LOCAL(const QString &file, int mode)
+{
+    TransferValues &v = transferValues();
+    TransferRules::loadPathValues(v, app().SelectedMachineId);
+    auto *window = transferWindow<TForm_Transfer_DIR>("Form_Transfer_DIR");
+    if (!window)
+        return;
+    window->prepare(file, mode);
+    if (!v.MachineTransferDirectory.isEmpty() && QFileInfo(v.MachineTransferDirectory).isDir()) {
+        window->setListRoot(v.MachineTransferDirectory);
+        WindowRules::showModal(window, window->ribbonCaption());
+    } else {
+        window->BitBtn1()->setEnabled(false);
+        Msg::error(T("Form_Main.MSG22") + v.MachineTransferDirectory + T("Form_Main.MSG23"));
+    }
+}
+
+void FUNC_Transfer_FTP(const QString &file, int mode)
+{
+    auto *window = transferWindow<TForm_Transfer_FTP>("Form_Transfer_FTP");
+    if (!window)
+        return;
+    {
+        BusyCursor busy;
+        TransferValues &v = transferValues();
+        TransferRules::loadFtpValues(v, app().SelectedMachineId);
+        window->prepare(file, mode);
+        window->FUNC_Conectar_FTP(v.FtpUser, v.FtpPassword, v.FtpHost, v.FtpDirectory, v.FtpPort);
+    }
+    QCoreApplication::processEvents();
+    WindowRules::showModal(window, window->ribbonCaption());
+}
+
+void FUNC_Transfer_SERIAL232(const QString &file, int mode)
+{
+    TransferRules::loadSerialValues(transferValues(), app().SelectedMachineId);
+    // (serial windows: see below)
+    Q_UNUSED(file);
+    Q_UNUSED(mode);
+}
+
+} // namespace TransferCommands
+
+void installTransferCommands(TForm_Main *main)
+{
+    const struct
+    {
+        const char *name;
+        void (*handler)();
+    } commands[] = {
+        {"SpeedButton4", TransferCommands::SpeedButton4Click},
+        {"SpeedButton31", TransferCommands::SpeedButton31Click},
+        {"SpeedButton19", TransferCommands::SpeedButton19Click},
+    };
+    for (const auto &c : commands) {
+        if (auto *button = main->findChild<QToolButton *>(QLatin1String(c.name))) {
+            auto handler = c.handler;
+            QObject::connect(button, &QToolButton::clicked, main, [handler] { guarded(handler); });
+        }
+    }
+}

@@ -1,0 +1,374 @@
+#include "TestSupport.h"
+
+#include "editor/CncEditor.h"
+#include "editor/GCodeScanner.h"
+#include "editor/HighlighterZVRD.h"
+#include "platform/Error.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using SB = QsciScintillaBase;
+
+namespace {
+
+void loadBytes(CncEditor &editor, const QByteArray &bytes) { editor.loadDocument(decodeProgramDocument(bytes)); }
+
+QByteArray utf16le(const QString &text)
+{
+    QByteArray out("\xFF\xFE", 2);
+    for (QChar c : text) {
+        out.append(char(c.unicode() & 0xFF));
+        out.append(char(c.unicode() >> 8));
+    }
+    return out;
+}
+
+int styleAt(const CncEditor &editor, long pos) { return int(editor.SendScintilla(SB::SCI_GETSTYLEAT, (unsigned long)pos)); }
+
+} // namespace
+
+class tst_CncEditor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void corpusThroughTheEditor_data();
+    void corpusThroughTheEditor();
+    void lineOperations();
+    void bulkChangeIsOneUndoStep();
+    void lineSeparatorsSurviveEditing();
+    void unrepresentableCharacterKeepsFileAndModified();
+    void reloadOfChangedTextCanBeUndone();
+    void gutter();
+    void colouring();
+    void fontFallback();
+    void search_data();
+    void search();
+    void replaceAnswers_data();
+    void replaceAnswers();
+    void emptyRegexMatchesEndTheRun();
+};
+
+void tst_CncEditor::corpusThroughTheEditor_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const QString &path : TestSupport::corpusFiles())
+        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
+}
+
+// What the editor shows is what the file holds, and an untouched file is saved
+// byte for byte.
+void tst_CncEditor::corpusThroughTheEditor()
+{
+    QFETCH(QString, path);
+    const QByteArray bytes = TestSupport::readBytes(path);
+    const ProgramText text = decodeProgramFile(bytes);
+    CncEditor editor;
+    editor.loadFile(path);
+    QVERIFY(!editor.isModified());
+    QCOMPARE(editor.count(), int(text.lines.size()));
+    for (int i = 0; i < editor.count(); i += std::max(1, editor.count() / 500))
+        QCOMPARE(editor.line(i), text.lines[i]);
+    QCOMPARE(editor.line(editor.count() - 1), text.lines.last());
+    QCOMPARE(editor.fileBytes(), bytes);
+}
+
+void tst_CncEditor::lineOperations()
+{
+    CncEditor editor;
+    loadBytes(editor, "A\r\nB\nC\rD");
+    QCOMPARE(editor.count(), 4);
+    QCOMPARE(editor.line(2), QStringLiteral("C"));
+    QCOMPARE(editor.line(4), QString());
+    QCOMPARE(editor.line(-1), QString());
+
+    editor.replaceLine(1, QStringLiteral("B2 \u00e9"));
+    QVERIFY(editor.isModified());
+    QCOMPARE(editor.fileBytes(), QByteArray("A\r\nB2 \xC3\xA9\nC\rD"));
+    // At the end a line is appended with the file's break; past the end empty
+    // lines come first.
+    editor.replaceLine(4, QStringLiteral("E"));
+    editor.replaceLine(6, QStringLiteral("G"));
+    QCOMPARE(editor.fileBytes(), QByteArray("A\r\nB2 \xC3\xA9\nC\rD\r\nE\r\n\r\nG"));
+    QCOMPARE(editor.count(), 7);
+
+    editor.setCaretLine(1000);
+    QCOMPARE(editor.SendScintilla(SB::SCI_LINEFROMPOSITION, (unsigned long)editor.SendScintilla(SB::SCI_GETCURRENTPOS)), 6L);
+    editor.setCaretLine(-5);
+    QCOMPARE(editor.SendScintilla(SB::SCI_GETCURRENTPOS), 0L);
+
+    editor.setModified(false);
+    QVERIFY(!editor.isModified());
+    editor.setModified(true);
+    QVERIFY(editor.isModified());
+}
+
+void tst_CncEditor::bulkChangeIsOneUndoStep()
+{
+    CncEditor editor;
+    loadBytes(editor, "N1\nN2\nN3");
+    editor.beginBulkChange();
+    editor.replaceLine(0, QStringLiteral("X1"));
+    {
+        EditorBulkChange inner(editor);
+        editor.replaceLine(1, QStringLiteral("X2"));
+    }
+    editor.replaceLine(3, QStringLiteral("X4"));
+    editor.endBulkChange();
+    QCOMPARE(editor.allText(), QStringLiteral("X1\nX2\nN3\nX4"));
+    editor.undo();
+    QCOMPARE(editor.allText(), QStringLiteral("N1\nN2\nN3"));
+    QVERIFY(!editor.isModified());
+}
+
+void tst_CncEditor::lineSeparatorsSurviveEditing()
+{
+    const QString ls(QChar(0x2028));
+    CncEditor editor;
+    loadBytes(editor, utf16le(QStringLiteral("G1") + ls + QStringLiteral("M30")));
+    QCOMPARE(editor.count(), 2);
+    QCOMPARE(editor.line(1), QStringLiteral("M30"));
+    editor.setCursorPosition(0, 2);
+    editor.SendScintilla(SB::SCI_NEWLINE);
+    editor.replaceLine(1, QStringLiteral("G2"));
+    editor.replaceLine(3, QStringLiteral("%"));
+    QCOMPARE(editor.fileBytes(), utf16le(QStringLiteral("G1") + ls + QStringLiteral("G2") + ls + QStringLiteral("M30")
+                                         + ls + QStringLiteral("%")));
+}
+
+// A Latin-1 file cannot take a character above U+00FF: the save fails with the
+// reason, the file and the modified state stay as they were.
+void tst_CncEditor::unrepresentableCharacterKeepsFileAndModified()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.nc"));
+    TestSupport::writeBytes(path, "N10 (\xB0)\r\n");
+    CncEditor editor;
+    editor.loadFile(path);
+    QCOMPARE(editor.line(0), QStringLiteral("N10 (\u00b0)"));
+    editor.replaceLine(1, QStringLiteral("(\u2126)"));
+    QVERIFY_THROWS_EXCEPTION(Error, editor.saveFile(path));
+    QVERIFY(editor.isModified());
+    QCOMPARE(TestSupport::readBytes(path), QByteArray("N10 (\xB0)\r\n"));
+    editor.replaceLine(1, QStringLiteral("(\u00e9)"));
+    editor.saveFile(path);
+    QVERIFY(!editor.isModified());
+    QCOMPARE(TestSupport::readBytes(path), QByteArray("N10 (\xB0)\r\n(\xE9)"));
+}
+
+void tst_CncEditor::reloadOfChangedTextCanBeUndone()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.nc"));
+    TestSupport::writeBytes(path, "G0 X1\n");
+    CncEditor editor;
+    editor.loadFile(path);
+    QVERIFY(!editor.isUndoAvailable());
+    editor.replaceLine(0, QStringLiteral("G0 X2"));
+    editor.loadFile(path);
+    QCOMPARE(editor.line(0), QStringLiteral("G0 X1"));
+    QVERIFY(!editor.isModified());
+    editor.undo();
+    QCOMPARE(editor.line(0), QStringLiteral("G0 X2"));
+}
+
+void tst_CncEditor::gutter()
+{
+    CncEditor editor;
+    editor.resize(400, 300);
+    editor.show();
+    loadBytes(editor, "G0\nG1\nG2");
+    QCOMPARE(editor.gutterText(0), QStringLiteral("0001"));
+    QCOMPARE(editor.SendScintilla(SB::SCI_STYLEGETBACK, (unsigned long)SB::STYLE_LINENUMBER),
+             long(CncEditor::GutterColour));
+    char text[16] = {};
+    editor.SendScintilla(SB::SCI_MARGINGETTEXT, 2UL, text);
+    QCOMPARE(QByteArray(text), QByteArray("0003"));
+
+    QByteArray many;
+    for (int i = 0; i < 12345; ++i)
+        many += "N" + QByteArray::number(i) + "\n";
+    loadBytes(editor, many);
+    QCOMPARE(editor.gutterText(0), QStringLiteral("00001"));
+    QCOMPARE(editor.gutterText(12345), QStringLiteral("12346"));
+    editor.setCaretLine(12000);
+    QApplication::processEvents();
+    const long first = editor.SendScintilla(SB::SCI_GETFIRSTVISIBLELINE);
+    editor.SendScintilla(SB::SCI_MARGINGETTEXT, (unsigned long)first, text);
+    QCOMPARE(QByteArray(text), QByteArray::number(first + 1).rightJustified(5, '0'));
+}
+
+// Each token is drawn in the style of its kind, with the colour configured for
+// it; non-ASCII text is styled by its bytes.
+void tst_CncEditor::colouring()
+{
+    GCodeColours colours;
+    for (int i = 0; i < GCodeColours::Count; ++i)
+        colours.values[i] = 0x010101 * (i + 1);
+    CncEditor editor;
+    editor.setHighlighterColours(colours);
+    const QString lines[] = {QStringLiteral("G01X-10.5Y2 (\u00e9t\u00e9) %"), QStringLiteral("HARBOUR O1 \U0001F527X1")};
+    loadBytes(editor, (lines[0] + QStringLiteral("\r\n") + lines[1]).toUtf8());
+    editor.SendScintilla(SB::SCI_COLOURISE, 0UL, -1L);
+    for (int l = 0; l < 2; ++l) {
+        const long lineStart = editor.SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)l);
+        for (const GCodeToken &t : scanGCodeLine(lines[l])) {
+            const long byte = lineStart + lines[l].left(t.start).toUtf8().size();
+            QCOMPARE(styleAt(editor, byte), int(t.kind));
+        }
+        const long lineEnd = editor.SendScintilla(SB::SCI_GETLINEENDPOSITION, (unsigned long)l);
+        QCOMPARE(styleAt(editor, lineEnd - 1), int(scanGCodeLine(lines[l]).last().kind));
+    }
+    QCOMPARE(styleAt(editor, editor.SendScintilla(SB::SCI_GETLINEENDPOSITION, 0UL)), int(GCodeTokenKind::Space));
+
+    const int g = int(GCodeTokenKind::AddressG);
+    QCOMPARE(editor.SendScintilla(SB::SCI_STYLEGETFORE, (unsigned long)g), long(colours.values[4]));
+    QCOMPARE(editor.SendScintilla(SB::SCI_STYLEGETFORE, (unsigned long)GCodeTokenKind::Paren), long(colours.values[19]));
+    // The control keeps the font weight as a negative number.
+    QCOMPARE(std::abs(editor.SendScintilla(SB::SCI_STYLEGETWEIGHT, (unsigned long)GCodeTokenKind::ReservedWord)), 700L);
+    QCOMPARE(std::abs(editor.SendScintilla(SB::SCI_STYLEGETWEIGHT, (unsigned long)g)), 400L);
+
+    // New colours come with a new colouring.
+    colours.values[4] = 255;
+    editor.setHighlighterColours(colours);
+    QCOMPARE(editor.SendScintilla(SB::SCI_STYLEGETFORE, (unsigned long)g), 255L);
+}
+
+void tst_CncEditor::fontFallback()
+{
+    CncEditor editor;
+    editor.setEditorFont(QString(), 0);
+    QVERIFY(!editor.editorFont().family().isEmpty());
+    QVERIFY(editor.editorFont().pointSize() > 0);
+    editor.setEditorFont(QStringLiteral("No Such Font Anywhere"), 14);
+    QCOMPARE(editor.editorFont().pointSize(), 14);
+    QCOMPARE(editor.SendScintilla(SB::SCI_STYLEGETSIZE, 0UL), 14L);
+    editor.setEditorFont(QString(), 0);
+    QVERIFY(editor.SendScintilla(SB::SCI_STYLEGETSIZE, 0UL) > 0);
+}
+
+void tst_CncEditor::search_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");        // position before the run
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<QString>("replace");
+    QTest::addColumn<QString>("flags");    // r: replace all, b: back, c: case, e: entire scope, w: whole, x: regex, s: selection 2-9
+    QTest::addColumn<int>("found");
+    QTest::addColumn<QString>("after");    // text after the run
+    QTest::addColumn<int>("selStart");     // selection after the run (found/last replaced)
+
+    const QString t = QStringLiteral("G1 X1\nG1 x10\ng1 X1\n");
+    QTest::newRow("find from the start") << t << 8 << "x1" << "" << "e" << 1 << t << 3;
+    QTest::newRow("find from the caret") << t << 8 << "x1" << "" << "" << 1 << t << 9;
+    QTest::newRow("find back from the caret") << t << 8 << "x1" << "" << "b" << 1 << t << 3;
+    QTest::newRow("find back from the end") << t << 8 << "x1" << "" << "be" << 1 << t << 16;
+    QTest::newRow("match case") << t << 0 << "x1" << "" << "ce" << 1 << t << 9;
+    QTest::newRow("whole word") << t << 7 << "X1" << "" << "w" << 1 << t << 16;
+    QTest::newRow("not found") << t << 0 << "Y" << "" << "e" << 0 << t << -1;
+    QTest::newRow("selection, none selected") << t << 0 << "G1" << "" << "es" << 0 << t << -1;
+    QTest::newRow("regular expression") << t << 0 << "[xX]1[0-9]" << "" << "ex" << 1 << t << 9;
+    QTest::newRow("non-ASCII any case") << QStringLiteral("(\u00c9T\u00c9) (\u00e9t\u00e9)") << 0
+                                        << QStringLiteral("\u00e9t\u00e9") << "" << "" << 1
+                                        << QStringLiteral("(\u00c9T\u00c9) (\u00e9t\u00e9)") << 1;
+    QTest::newRow("replace all") << t << 8 << "x1" << "Y2" << "re" << 3 << QStringLiteral("G1 Y2\nG1 Y20\ng1 Y2\n") << 16;
+    QTest::newRow("replace all from caret") << t << 8 << "x1" << "Y2" << "r" << 2
+                                            << QStringLiteral("G1 X1\nG1 Y20\ng1 Y2\n") << 16;
+    QTest::newRow("replace all back") << t << 8 << "x1" << "" << "rbe" << 3 << QStringLiteral("G1 \nG1 0\ng1 \n") << 3;
+    QTest::newRow("replace in selection") << t << 0 << "1" << "2" << "res" << 2
+                                          << QStringLiteral("G1 X2\nG2 x10\ng1 X1\n") << 7;
+    QTest::newRow("replace by regex groups") << t << 0 << "([gG])1" << "\\1 2" << "rex" << 3
+                                             << QStringLiteral("G 2 X1\nG 2 x10\ng 2 X1\n") << 15;
+    QTest::newRow("replace whole words") << t << 0 << "x1" << "Z" << "rew" << 2
+                                         << QStringLiteral("G1 Z\nG1 x10\ng1 Z\n") << 15;
+}
+
+void tst_CncEditor::search()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(QString, find);
+    QFETCH(QString, replace);
+    QFETCH(QString, flags);
+    QFETCH(int, found);
+    QFETCH(QString, after);
+    QFETCH(int, selStart);
+
+    CncEditor editor;
+    loadBytes(editor, text.toUtf8());
+    if (flags.contains(QLatin1Char('s')))
+        editor.SendScintilla(SB::SCI_SETSEL, 2UL, 9L);
+    else
+        editor.SendScintilla(SB::SCI_GOTOPOS, (unsigned long)caret);
+    EditorSearchOptions o;
+    o.replace = o.replaceAll = flags.contains(QLatin1Char('r'));
+    o.backwards = flags.contains(QLatin1Char('b'));
+    o.matchCase = flags.contains(QLatin1Char('c'));
+    o.entireScope = flags.contains(QLatin1Char('e'));
+    o.wholeWord = flags.contains(QLatin1Char('w'));
+    o.regularExpression = flags.contains(QLatin1Char('x'));
+    o.selectedOnly = flags.contains(QLatin1Char('s'));
+    if (o.selectedOnly && flags.contains(QLatin1Char('e')) && !o.replace)
+        editor.SendScintilla(SB::SCI_GOTOPOS, 0UL); // nothing selected
+    QCOMPARE(editor.searchReplace(find, replace, o), found);
+    QCOMPARE(editor.allText(), after);
+    if (selStart >= 0)
+        QCOMPARE(editor.SendScintilla(SB::SCI_GETSELECTIONSTART), long(selStart));
+    if (o.replace) {
+        editor.undo();
+        QCOMPARE(editor.allText(), text);
+    }
+}
+
+void tst_CncEditor::replaceAnswers_data()
+{
+    QTest::addColumn<QString>("answers"); // R replace, S skip, A all, C cancel
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("yes, no, yes, no") << "RSRS" << 2 << 4 << "X2 X1 X2 X1";
+    QTest::newRow("yes to all at the first") << "A" << 4 << 1 << "X2 X2 X2 X2";
+    QTest::newRow("no, then yes to all") << "SA" << 3 << 2 << "X1 X2 X2 X2";
+    QTest::newRow("cancel at the second") << "RC" << 2 << 2 << "X2 X1 X1 X1";
+}
+
+void tst_CncEditor::replaceAnswers()
+{
+    QFETCH(QString, answers);
+    QFETCH(int, result);
+    QFETCH(int, asked);
+    QFETCH(QString, after);
+    CncEditor editor;
+    loadBytes(editor, "X1 X1 X1 X1");
+    QStringList positions;
+    editor.onReplaceText = [&](const QString &search, const QString &replace, int line, int column) -> ReplaceAction {
+        positions << QStringLiteral("%1:%2 %3>%4").arg(line).arg(column).arg(search, replace);
+        switch (answers.at(positions.size() - 1).unicode()) {
+        case 'R': return ReplaceAction::Replace;
+        case 'S': return ReplaceAction::Skip;
+        case 'A': return ReplaceAction::ReplaceAll;
+        default: return ReplaceAction::Cancel;
+        }
+    };
+    EditorSearchOptions o;
+    o.replace = o.replaceAll = o.prompt = true;
+    o.entireScope = true;
+    QCOMPARE(editor.searchReplace(QStringLiteral("X1"), QStringLiteral("X2"), o), result);
+    QCOMPARE(positions.size(), asked);
+    QCOMPARE(positions.first(), QStringLiteral("1:1 X1>X2"));
+    QCOMPARE(editor.allText(), after);
+}
+
+void tst_CncEditor::emptyRegexMatchesEndTheRun()
+{
+    CncEditor editor;
+    loadBytes(editor, "G0\nG1\n");
+    EditorSearchOptions o;
+    o.replace = o.replaceAll = o.regularExpression = o.entireScope = true;
+    QCOMPARE(editor.searchReplace(QStringLiteral("^"), QStringLiteral("N "), o), 3);
+    QCOMPARE(editor.allText(), QStringLiteral("N G0\nN G1\nN "));
+}
+
+QTEST_MAIN(tst_CncEditor)
+#include "tst_cnceditor.moc"

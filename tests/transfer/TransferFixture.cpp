@@ -1,0 +1,91 @@
+#include "TransferFixture.h"
+
+#include "TestSupport.h"
+#include "app/AppState.h"
+#include "app/Application.h"
+#include "machines/Database.h"
+#include "machines/DatabaseSchema.h"
+#include "platform/Paths.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/Shell.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QTimer>
+
+TransferFixture::TransferFixture()
+{
+    TestSupport::resetAppState();
+    m_dialogs = new ScriptedDialogs;
+    m_shell = new ScriptedShell;
+    const QString db = m_dir.filePath(QStringLiteral("machines.db"));
+    DatabaseSchema::createDatabase(db, false);
+    TestSupport::writeBytes(m_dir.filePath(QStringLiteral("Zavrin.ini")),
+                            "[DIRBD]\r\nVALUE=" + db.toUtf8() + "\r\n[LANGUAGE]\r\nVALUE=EN\r\n");
+    Application::Options options;
+    options.appDirectory = m_dir.path();
+    options.showSplash = false;
+    options.maximise = false;
+    m_main = Application::createWindows(options);
+    Application::firstShow(m_main, options);
+    m_dialogs->clear();
+}
+
+TransferFixture::~TransferFixture()
+{
+    Application::destroyWindows();
+    delete m_shell;
+    delete m_dialogs;
+}
+
+QString TransferFixture::path(const QString &name) const { return QDir::toNativeSeparators(m_dir.filePath(name)); }
+
+QString TransferFixture::makeFolder(const QString &name) const
+{
+    QDir().mkpath(m_dir.filePath(name));
+    return path(name);
+}
+
+QString TransferFixture::addMachine(const QString &type, const QString &programDirectory)
+{
+    MachineRecord m;
+    m.number = QString::number(100 + ++m_machines);
+    m.description = QStringLiteral("Machine ") + m.number;
+    m.transferType = type;
+    m.pictureId = QStringLiteral("1");
+    m.programDirectory = Paths::withTrailingSeparator(programDirectory);
+    const QString id = TDataModule1::instance().insertMachine(m);
+    select(id, type, programDirectory);
+    app().SelectedMachineNumber = m.number;
+    app().SelectedMachineDescription = m.description;
+    return id;
+}
+
+void TransferFixture::select(const QString &id, const QString &type, const QString &programDirectory)
+{
+    app().SelectedMachineId = id;
+    app().SelectedTransferType = type;
+    app().SelectedProgramDirectory = Paths::withTrailingSeparator(programDirectory);
+}
+
+struct WhenShown::Private
+{
+    QTimer timer;
+};
+
+WhenShown::WhenShown(QDialog *window, std::function<void()> action) : d(new Private)
+{
+    d->timer.setInterval(5);
+    QObject::connect(&d->timer, &QTimer::timeout, [this, window, action] {
+        if (!window->isVisible())
+            return;
+        d->timer.stop();
+        m_shown = true;
+        action();
+        if (window->isVisible())
+            window->reject();
+    });
+    d->timer.start();
+}
+
+WhenShown::~WhenShown() { delete d; }

@@ -1,0 +1,143 @@
+#include "transfer/ReceivedText.h"
+#include "transfer/ReceptionWatch.h"
+#include "transfer/SerialSendStream.h"
+
+#include <QtTest>
+
+// What goes out over the line for a program file, and how received bytes are shown and saved.
+class tst_SerialText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void transmission_data();
+    void transmission();
+    void progressCountsFileBytes();
+    void shownText_data();
+    void shownText();
+    void savedLines_data();
+    void savedLines();
+    void endOfTransmission();
+};
+
+void tst_SerialText::transmission_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("sent");
+
+    QTest::newRow("LF line ends become CR LF") << QByteArray("%\nG0 X1\nM30\n") << QByteArray("%\r\nG0 X1\r\nM30\r\n");
+    QTest::newRow("CR LF line ends unchanged") << QByteArray("%\r\nG0 X1\r\n") << QByteArray("%\r\nG0 X1\r\n");
+    QTest::newRow("lone CR unchanged") << QByteArray("A\rB\r") << QByteArray("A\rB\r");
+    QTest::newRow("LF first") << QByteArray("\nA") << QByteArray("\r\nA");
+    QTest::newRow("LF CR LF") << QByteArray("A\n\r\nB") << QByteArray("A\r\n\r\nB");
+    QTest::newRow("blank lines") << QByteArray("A\n\n\nB") << QByteArray("A\r\n\r\n\r\nB");
+    QTest::newRow("Ctrl-Z in the middle ends it") << QByteArray("A\nB\x1a" "C\n") << QByteArray("A\r\nB");
+    QTest::newRow("Ctrl-Z first sends only that byte") << QByteArray("\x1a" "ABC\n") << QByteArray("\x1a");
+    QTest::newRow("LF after a first Ctrl-Z not sent") << QByteArray("\x1a\n") << QByteArray("\x1a");
+    QTest::newRow("Ctrl-Z alone") << QByteArray("\x1a") << QByteArray("\x1a");
+    QTest::newRow("two Ctrl-Z first") << QByteArray("\x1a\x1a" "A") << QByteArray("\x1a");
+    QTest::newRow("Ctrl-Z last") << QByteArray("M30\n\x1a") << QByteArray("M30\r\n");
+    QTest::newRow("empty file sends nothing") << QByteArray() << QByteArray();
+    // Multi-byte text goes out as its bytes: nothing is re-encoded.
+    QTest::newRow("UTF-8 bytes as stored") << QByteArray("(\xc3\x98 10)\n") << QByteArray("(\xc3\x98 10)\r\n");
+    QTest::newRow("8-bit and zero bytes as stored")
+        << QByteArray(2, '\0') + "%\n(\xe9)\xff\n" << QByteArray(2, '\0') + "%\r\n(\xe9)\xff\r\n";
+}
+
+void tst_SerialText::transmission()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, sent);
+    QCOMPARE(SerialSendStream::wholeTransmission(file), sent);
+}
+
+void tst_SerialText::progressCountsFileBytes()
+{
+    SerialSendStream stream(QByteArray("A\nB\x1a" "C"));
+    QCOMPARE(stream.size(), 5);
+    QList<qint64> positions;
+    QByteArrayList writes;
+    while (!stream.atEnd()) {
+        writes << stream.next();
+        positions << stream.position();
+    }
+    // One write per file byte; the inserted CR rides with its LF.
+    QCOMPARE(writes, QByteArrayList({"A", "\r\n", "B"}));
+    QCOMPARE(positions, QList<qint64>({1, 2, 3}));
+    QVERIFY(stream.next().isEmpty());
+}
+
+void tst_SerialText::shownText_data()
+{
+    QTest::addColumn<QByteArrayList>("chunks");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("CR LF") << QByteArrayList{"G0\r\nG1\r\n"} << QStringLiteral("G0\nG1\n");
+    QTest::newRow("CR LF split over two notifications") << QByteArrayList{"G0\r", "\nG1\r", "\n"}
+                                                        << QStringLiteral("G0\nG1\n");
+    QTest::newRow("lone LF and lone CR") << QByteArrayList{"A\nB\rC"} << QStringLiteral("A\nB\nC");
+    QTest::newRow("LF CR is two breaks") << QByteArrayList{"A\n\rB"} << QStringLiteral("A\n\nB");
+    QTest::newRow("zero bytes shown as the null symbol")
+        << QByteArrayList{QByteArray("\0\0%", 3)} << QStringLiteral("\u2400\u2400%");
+    QTest::newRow("each byte one character") << QByteArrayList{"\xe9\xff\x80"} << QStringLiteral("\u00e9\u00ff\u0080");
+}
+
+void tst_SerialText::shownText()
+{
+    QFETCH(QByteArrayList, chunks);
+    QFETCH(QString, shown);
+    ReceivedText text;
+    QString all;
+    QByteArray bytes;
+    for (const QByteArray &chunk : chunks) {
+        all += text.append(chunk);
+        bytes += chunk;
+    }
+    QCOMPARE(all, shown);
+    QCOMPARE(text.bytes(), bytes);
+    QCOMPARE(text.length(), bytes.size());
+}
+
+void tst_SerialText::savedLines_data()
+{
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<QByteArray>("saved");
+
+    QTest::newRow("CR LF kept") << QByteArray("%\r\nO1\r\n%\r\n") << QByteArray("%\r\nO1\r\n%\r\n");
+    QTest::newRow("LF becomes CR LF") << QByteArray("%\nO1\n%\n") << QByteArray("%\r\nO1\r\n%\r\n");
+    QTest::newRow("lone CR becomes CR LF") << QByteArray("%\rO1\r") << QByteArray("%\r\nO1\r\n");
+    QTest::newRow("last line gets its line end") << QByteArray("G0\r\nM30") << QByteArray("G0\r\nM30\r\n");
+    QTest::newRow("blank lines kept") << QByteArray("A\r\n\r\nB\n\nC") << QByteArray("A\r\n\r\nB\r\n\r\nC\r\n");
+    QTest::newRow("tape leader zeros and 8-bit bytes kept")
+        << QByteArray(3, '\0') + "%\n(\xe9\xff)\x1a\n" << QByteArray(3, '\0') + "%\r\n(\xe9\xff)\x1a\r\n";
+    QTest::newRow("nothing received") << QByteArray() << QByteArray();
+}
+
+void tst_SerialText::savedLines()
+{
+    QFETCH(QByteArray, received);
+    QFETCH(QByteArray, saved);
+    ReceivedText text;
+    // Split anywhere: how the bytes arrived must not matter.
+    for (qsizetype i = 0; i < received.size(); i += 3)
+        text.append(received.mid(i, 3));
+    QCOMPARE(text.fileBytes(), saved);
+}
+
+void tst_SerialText::endOfTransmission()
+{
+    ReceptionWatch watch;
+    QVERIFY(!watch.tick(0)); // waiting, without a time limit
+    QVERIFY(!watch.tick(0));
+    QVERIFY(!watch.tick(10)); // first tick with text only records it
+    QVERIFY(!watch.tick(25));
+    QVERIFY(watch.tick(25)); // no growth since the tick before
+    QCOMPARE(watch.ReceivedLength, 25);
+
+    watch.reset();
+    QVERIFY(!watch.tick(7));
+    QVERIFY(watch.tick(7)); // a short program ends at its second tick
+}
+
+QTEST_GUILESS_MAIN(tst_SerialText)
+#include "tst_serialtext.moc"

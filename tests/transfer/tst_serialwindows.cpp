@@ -1,0 +1,538 @@
+#include "../serial/PtyPair.h"
+#include "TestSupport.h"
+
+#include "app/AppState.h"
+#include "app/Application.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/Shell.h"
+#include "platform/serial/SerialPort.h"
+#include "transfer/LineIndicatorPanel.h"
+#include "transfer/SerialReceiveWindow.h"
+#include "transfer/SerialSendStream.h"
+#include "transfer/SerialSendWindow.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <ctime>
+#include <memory>
+
+// The serial send and receive windows of the running application against a socat pty pair:
+// "COM3" is mapped to one end in Zavrin.ini, the test plays the machine on the other end.
+// "COM7" is mapped to a device that does not exist.
+class tst_SerialWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void sendsProgramAsStored_data();
+    void sendsProgramAsStored();
+    void softwareFlowHoldsAndResumes();
+    void cancelWhileLineHeld();
+    void cancelDuringSend();
+    void missingPortLeavesSendDisabled();
+    void portFailureStopsSend();
+
+    void splitReceptionAndSave();
+    void existingFileQuestion_data();
+    void existingFileQuestion();
+    void saveChecks_data();
+    void saveChecks();
+    void cancelWithoutText();
+    void missingPortLeavesReceiveDisabled();
+    void portFailureOffersToSave();
+
+private:
+    static SerialTables::SerialCodes codes(const char *port, const char *flow = "3");
+    TForm_Transfer_SERIAL232 *sendWindow(const QByteArray &content, const char *port = "COM3",
+                                         const char *flow = "3");
+    TForm_Transfer_SERIAL232_R *receiveWindow(const char *port = "COM3");
+    void receive(TForm_Transfer_SERIAL232_R *w, const QByteArray &bytes);
+    void openPeer();
+    QByteArray peerBytes(int expected, int timeoutMs = 10000);
+    QString programFolder() const { return TestSupport::folder(m_dir->filePath(QStringLiteral("programs"))); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<PtyPair> m_pty;
+    std::unique_ptr<QSerialPort> m_peer;
+    QByteArray m_peerReceived;
+    ScriptedDialogs *m_dialogs = nullptr;
+    ScriptedShell *m_shell = nullptr;
+    QString m_file;
+};
+
+void tst_SerialWindows::init()
+{
+    TestSupport::resetAppState();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir().mkpath(programFolder()));
+    m_pty = std::make_unique<PtyPair>();
+    QString error;
+    QVERIFY2(m_pty->start(m_dir->path(), &error), qPrintable(error));
+    m_dialogs = new ScriptedDialogs;
+    m_shell = new ScriptedShell;
+    TestSupport::writeBytes(m_dir->filePath(QStringLiteral("Zavrin.ini")),
+                            "[LANGUAGE]\r\nVALUE=EN\r\n[SERIALPORTS]\r\nCOM3=" + m_pty->endA().toLocal8Bit()
+                                + "\r\nCOM7=" + m_dir->filePath(QStringLiteral("nothing")).toLocal8Bit() + "\r\n");
+    Application::Options options;
+    options.appDirectory = m_dir->path();
+    options.showSplash = false;
+    options.maximise = false;
+    Application::firstShow(Application::createWindows(options), options);
+    m_dialogs->clear();
+    m_peerReceived.clear();
+    m_file = m_dir->filePath(QStringLiteral("O1000.nc"));
+}
+
+void tst_SerialWindows::cleanup()
+{
+    Application::destroyWindows();
+    m_peer.reset();
+    m_pty.reset();
+    delete m_shell;
+    delete m_dialogs;
+    m_dir.reset();
+}
+
+SerialTables::SerialCodes tst_SerialWindows::codes(const char *port, const char *flow)
+{
+    SerialTables::SerialCodes c;
+    c.portName = QLatin1String(port);
+    c.speed = QStringLiteral("13"); // 115200
+    c.dataBits = QStringLiteral("4");
+    c.parity = QStringLiteral("3");
+    c.stopBits = QStringLiteral("2");
+    c.flow = QLatin1String(flow);
+    return c;
+}
+
+TForm_Transfer_SERIAL232 *tst_SerialWindows::sendWindow(const QByteArray &content, const char *port, const char *flow)
+{
+    TestSupport::writeBytes(m_file, content);
+    auto *w = qobject_cast<TForm_Transfer_SERIAL232 *>(Application::window(QStringLiteral("Form_Transfer_SERIAL232")));
+    if (w) {
+        w->prepareSend(m_file, codes(port, flow));
+        w->show();
+    }
+    return w;
+}
+
+TForm_Transfer_SERIAL232_R *tst_SerialWindows::receiveWindow(const char *port)
+{
+    auto *w = qobject_cast<TForm_Transfer_SERIAL232_R *>(
+        Application::window(QStringLiteral("Form_Transfer_SERIAL232_R")));
+    if (w) {
+        w->prepareReceive(programFolder(), codes(port));
+        w->show();
+    }
+    return w;
+}
+
+void tst_SerialWindows::openPeer()
+{
+    m_peer = std::make_unique<QSerialPort>(m_pty->endB());
+    QVERIFY2(m_peer->open(QIODevice::ReadWrite), qPrintable(m_peer->errorString()));
+    connect(m_peer.get(), &QSerialPort::readyRead, this, [this] { m_peerReceived += m_peer->readAll(); });
+}
+
+QByteArray tst_SerialWindows::peerBytes(int expected, int timeoutMs)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(m_peerReceived.size() >= expected, timeoutMs);
+    QTest::qWait(50); // nothing more may follow
+    return m_peerReceived;
+}
+
+void tst_SerialWindows::receive(TForm_Transfer_SERIAL232_R *w, const QByteArray &bytes)
+{
+    const qint64 before = w->receivedText().length();
+    m_peer->write(bytes);
+    QVERIFY(m_peer->waitForBytesWritten(2000));
+    QTRY_COMPARE_WITH_TIMEOUT(w->receivedText().length(), before + bytes.size(), 5000);
+}
+
+// ---------------------------------------------------------------- sending
+
+void tst_SerialWindows::sendsProgramAsStored_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("arrives");
+
+    QTest::newRow("LF file arrives as CR LF") << QByteArray("%\nO1000\nG0 X0 Y0\nM30\n%\n")
+                                              << QByteArray("%\r\nO1000\r\nG0 X0 Y0\r\nM30\r\n%\r\n");
+    QTest::newRow("CR LF file arrives unchanged") << QByteArray("%\r\nO1000\r\nM30\r\n%\r\n")
+                                                  << QByteArray("%\r\nO1000\r\nM30\r\n%\r\n");
+    QTest::newRow("Ctrl-Z in the middle") << QByteArray("%\nO1000\n\x1a" "G0 X9\n") << QByteArray("%\r\nO1000\r\n");
+    QTest::newRow("Ctrl-Z at the start") << QByteArray("\x1a%\nO1000\n") << QByteArray("\x1a");
+    QTest::newRow("8-bit bytes as stored") << QByteArray("(\xc3\x98 12 \xe9)\n") << QByteArray("(\xc3\x98 12 \xe9)\r\n");
+}
+
+void tst_SerialWindows::sendsProgramAsStored()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, arrives);
+    openPeer();
+    auto *w = sendWindow(file);
+    QVERIFY(w);
+    QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("Edit7"))->text(), m_file);
+    QStringList fields;
+    for (int i = 1; i <= 6; ++i)
+        fields << w->findChild<QLineEdit *>(QStringLiteral("Edit%1").arg(i))->text();
+    QCOMPARE(fields, QStringList({"COM3", "115200", "8", "NONE", "1", "NONE"}));
+
+    w->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+    QCOMPARE(peerBytes(arrives.size()), arrives);
+    QCOMPARE(m_dialogs->messages(),
+             QStringList{"INFORMATION: The File \"" + m_file + "\" Successfully sent."});
+    QCOMPARE(w->statusText(), "File \"" + m_file + "\" Successfully sent......");
+    QVERIFY(!w->isVisible());
+    QVERIFY(!w->ComPort1()->isOpen());
+    QVERIFY(w->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->isEnabled());
+    QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label14"))->text(), QStringLiteral("0%"));
+    QCOMPARE(w->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"))->value(), 0);
+}
+
+static double processCpuSeconds()
+{
+    timespec ts;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+void tst_SerialWindows::softwareFlowHoldsAndResumes()
+{
+    // Large enough that the machine's XOFF arrives long before the end.
+    QByteArray program;
+    for (int n = 1; program.size() < 256 * 1024; ++n)
+        program += "N" + QByteArray::number(n) + " G1 X" + QByteArray::number(n % 997) + ".5 Y-12.25 F800\n";
+    const QByteArray arrives = SerialSendStream::wholeTransmission(program);
+    openPeer();
+    auto *w = sendWindow(program, "COM3", "4"); // SOFTWARE
+    QVERIFY(w);
+
+    bool xoffSent = false;
+    qint64 heldAt = -1, stillHeldAt = -1;
+    double cpuStart = 0, cpuHeld = 0, wallHeld = 0;
+    QString statusWhileHeld;
+    SerialLines linesWhileHeld;
+    QElapsedTimer wall;
+    connect(m_peer.get(), &QSerialPort::readyRead, this, [&] {
+        if (xoffSent)
+            return;
+        xoffSent = true;
+        m_peer->write("\x13"); // XOFF
+        QTimer::singleShot(300, this, [&] {
+            heldAt = m_peerReceived.size();
+            m_peer->write("ABC");
+            cpuStart = processCpuSeconds();
+            wall.start();
+        });
+        QTimer::singleShot(1000, this, [&] {
+            stillHeldAt = m_peerReceived.size();
+            cpuHeld = processCpuSeconds() - cpuStart;
+            wallHeld = double(wall.elapsed()) / 1000.0;
+            statusWhileHeld = w->statusText();
+            linesWhileHeld = w->findChild<LineIndicatorPanel *>(QStringLiteral("Panel1"))->lines();
+            m_peer->write("\x11"); // XON
+        });
+    });
+
+    w->BitBtn1Click();
+    QCOMPARE(peerBytes(arrives.size()), arrives);
+    QVERIFY(xoffSent);
+    QVERIFY2(heldAt > 0 && heldAt < arrives.size(), qPrintable(QString::number(heldAt)));
+    QCOMPARE(stillHeldAt, heldAt); // nothing went out while held
+    // Held, the send sleeps in the event loop instead of spinning.
+    QVERIFY2(cpuHeld < 0.5 * wallHeld, qPrintable(QStringLiteral("%1 s CPU in %2 s").arg(cpuHeld).arg(wallHeld)));
+    QCOMPARE(statusWhileHeld, QStringLiteral("Received Data : 3"));
+    QCOMPARE(linesWhileHeld.cts, SerialLines::State::Unavailable); // a pty has no modem lines
+    QCOMPARE(m_dialogs->messages(),
+             QStringList{"INFORMATION: The File \"" + m_file + "\" Successfully sent."});
+}
+
+void tst_SerialWindows::cancelWhileLineHeld()
+{
+    QByteArray program(64 * 1024, 'X');
+    openPeer();
+    auto *w = sendWindow(program, "COM3", "4");
+    QVERIFY(w);
+    bool xoffSent = false;
+    connect(m_peer.get(), &QSerialPort::readyRead, this, [&] {
+        if (xoffSent)
+            return;
+        xoffSent = true;
+        m_peer->write("\x13");
+        QTimer::singleShot(500, this, [w] { w->findChild<QPushButton *>(QStringLiteral("BitBtn3"))->click(); });
+    });
+    w->BitBtn1Click();
+    QCOMPARE(w->statusText(), QStringLiteral("Operation Cancelled....."));
+    QCOMPARE(m_dialogs->messages(), QStringList{"INFORMATION: Operation Cancelled."});
+    QVERIFY(!w->isVisible());
+    QVERIFY(!w->ComPort1()->isOpen());
+    QVERIFY(!w->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->isEnabled());
+    m_peer->write("\x11"); // released after the cancel: nothing more may come
+    QTest::qWait(300);
+    QVERIFY(m_peerReceived.size() < program.size());
+    QVERIFY(app().CancelRequested);
+}
+
+void tst_SerialWindows::cancelDuringSend()
+{
+    QByteArray program;
+    for (int n = 1; program.size() < 512 * 1024; ++n)
+        program += "N" + QByteArray::number(n) + " G1 X1.5\n";
+    const QByteArray arrives = SerialSendStream::wholeTransmission(program);
+    openPeer();
+    auto *w = sendWindow(program);
+    QVERIFY(w);
+    auto *progress = w->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
+    int progressAtCancel = -1;
+    connect(m_peer.get(), &QSerialPort::readyRead, this, [&] {
+        if (progressAtCancel < 0 && m_peerReceived.size() >= 4096) {
+            progressAtCancel = progress->value();
+            w->findChild<QPushButton *>(QStringLiteral("BitBtn3"))->click();
+            QVERIFY(w->isVisible()); // the send closes the window once it has stopped
+        }
+    });
+    w->BitBtn1Click();
+    QVERIFY(progressAtCancel > 0);
+    QCOMPARE(w->statusText(), QStringLiteral("Operation Cancelled....."));
+    QCOMPARE(m_dialogs->messages(), QStringList{"INFORMATION: Operation Cancelled."});
+    QVERIFY(!w->isVisible());
+    QCOMPARE(progress->value(), 0);
+    QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label14"))->text(), QStringLiteral("0%"));
+    QTest::qWait(300);
+    // The machine got the start of the program, unbroken, and not the rest.
+    QVERIFY(m_peerReceived.size() < arrives.size());
+    QCOMPARE(m_peerReceived, arrives.left(m_peerReceived.size()));
+}
+
+void tst_SerialWindows::missingPortLeavesSendDisabled()
+{
+    auto *w = sendWindow("%\nM30\n", "COM7");
+    QVERIFY(w);
+    auto *send = w->findChild<QPushButton *>(QStringLiteral("BitBtn1"));
+    send->click();
+    QCOMPARE(m_dialogs->calls().size(), 1);
+    QCOMPARE(m_dialogs->last().kind, QStringLiteral("error"));
+    QVERIFY2(m_dialogs->last().text.contains(QStringLiteral("COM7")), qPrintable(m_dialogs->last().text));
+    QVERIFY(!send->isEnabled());
+    QVERIFY(w->isVisible());
+    QVERIFY(w->statusText().isEmpty());
+    // The next preparation enables it again.
+    w->prepareSend(m_file, codes("COM3"));
+    QVERIFY(send->isEnabled());
+}
+
+void tst_SerialWindows::portFailureStopsSend()
+{
+    QByteArray program(512 * 1024, 'Y');
+    openPeer();
+    auto *w = sendWindow(program);
+    QVERIFY(w);
+    bool hungUp = false;
+    connect(m_peer.get(), &QSerialPort::readyRead, this, [&] {
+        if (!hungUp && m_peerReceived.size() >= 2048) {
+            hungUp = true;
+            QTimer::singleShot(0, this, [this] {
+                m_peer.reset();
+                m_pty->stop(); // the line goes away under the send
+            });
+        }
+    });
+    w->BitBtn1Click();
+    QVERIFY(hungUp);
+    const QStringList messages = m_dialogs->messages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().startsWith(QStringLiteral("ERROR: Sending stopped: ")), qPrintable(messages.first()));
+    QVERIFY(!w->isVisible());
+    QVERIFY(!w->ComPort1()->isOpen());
+    QVERIFY(!w->statusText().contains(QStringLiteral("Successfully")));
+}
+
+// ---------------------------------------------------------------- receiving
+
+void tst_SerialWindows::splitReceptionAndSave()
+{
+    openPeer();
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    auto *receiveButton = w->findChild<QPushButton *>(QStringLiteral("BitBtn2"));
+    auto *saveButton = w->findChild<QPushButton *>(QStringLiteral("BitBtn4"));
+    auto *memo = w->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
+    QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("Edit7"))->text(), programFolder());
+
+    w->BitBtn2Click();
+    QCOMPARE(w->statusText(), QStringLiteral("Waiting to receive data..."));
+    QVERIFY(!receiveButton->isEnabled() && !saveButton->isEnabled());
+    QVERIFY(w->Timer1()->isActive());
+
+    // A tape leader of zeros, then a program with LF line ends and an 8-bit comment.
+    const QByteArray first = QByteArray(3, '\0') + "%\nO1000\n(\xe9)\n";
+    receive(w, first);
+    QCOMPARE(w->statusText(), QStringLiteral("Received Data : 15"));
+    // The pause: the end is declared within two seconds, and the buttons come back.
+    QTRY_COMPARE_WITH_TIMEOUT(w->statusText(), QStringLiteral("CNC File Data Received successfully."), 3500);
+    QVERIFY(receiveButton->isEnabled() && saveButton->isEnabled());
+    QVERIFY(!w->Timer1()->isActive());
+    QVERIFY(w->ComPort1()->isOpen());
+
+    const QByteArray rest("G1 X1\r\nM30\r\n%\r\n");
+    receive(w, rest);
+    QCOMPARE(w->statusText(), QStringLiteral("Received Data : 15"));
+    QVERIFY(!w->Timer1()->isActive()); // late characters do not restart the timer
+    QCOMPARE(memo->toPlainText(), QStringLiteral("\u2400\u2400\u2400%\nO1000\n(\u00e9)\nG1 X1\nM30\n%\n"));
+
+    w->findChild<QLineEdit *>(QStringLiteral("Edit8"))->setText(QStringLiteral("O1000.nc"));
+    saveButton->click();
+    const QString path = programFolder() + QStringLiteral("O1000.nc");
+    QCOMPARE(m_dialogs->messages(), QStringList{"INFORMATION: The File \"" + path + "\"was saved successfully."});
+    QCOMPARE(TestSupport::readBytes(path), QByteArray(3, '\0') + "%\r\nO1000\r\n(\xe9)\r\nG1 X1\r\nM30\r\n%\r\n");
+    QVERIFY(!w->isVisible());
+    QVERIFY(!w->ComPort1()->isOpen());
+}
+
+void tst_SerialWindows::existingFileQuestion_data()
+{
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("No keeps the file and the window") << false;
+    QTest::newRow("Yes replaces the file") << true;
+}
+
+void tst_SerialWindows::existingFileQuestion()
+{
+    QFETCH(bool, replace);
+    const QString path = programFolder() + QStringLiteral("P1.nc");
+    TestSupport::writeBytes(path, "old\r\n");
+    openPeer();
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    w->BitBtn2Click();
+    receive(w, "%\r\nNEW\r\n");
+    auto *name = w->findChild<QLineEdit *>(QStringLiteral("Edit8"));
+    name->setText(QStringLiteral("P1.nc"));
+    m_dialogs->answer(replace ? Dialogs::Yes : Dialogs::No);
+    w->BitBtn4Click();
+    QCOMPARE(m_dialogs->calls().first().icon, Dialogs::Icon::Question);
+    QCOMPARE(m_dialogs->calls().first().text,
+             "QUESTION: The File \"" + path + "\"already exists. Would You Like to Replace File ?");
+    QCOMPARE(TestSupport::readBytes(path), replace ? QByteArray("%\r\nNEW\r\n") : QByteArray("old\r\n"));
+    QCOMPARE(w->isVisible(), !replace);
+    if (!replace)
+        QCOMPARE(w->focusWidget(), name);
+}
+
+void tst_SerialWindows::saveChecks_data()
+{
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("viaCancel"); // Cancel, answered Yes, runs the same save
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("savedAs"); // empty: nothing saved, the window stays open
+
+    const QString fill = QStringLiteral("ERROR: Please fill the \"Destination File Name\" field.");
+    QTest::newRow("no data") << QByteArray() << "P2.nc" << false << "ERROR: There is no data to save." << "";
+    QTest::newRow("text and no name") << QByteArray("%\r\n") << "" << false << fill << "";
+    QTest::newRow("text and a blank name") << QByteArray("%\r\n") << "   " << false << fill << "";
+    QTest::newRow("Cancel with text and no name") << QByteArray("%\r\n") << "" << true << fill << "";
+    QTest::newRow("blank-padded name kept as typed") << QByteArray("%\r\n") << "  P2.nc " << false
+                                                     << "INFORMATION: The File \"%1\"was saved successfully."
+                                                     << "  P2.nc ";
+    QTest::newRow("Cancel, Yes, saves") << QByteArray("%\r\n") << "P3.nc" << true
+                                        << "INFORMATION: The File \"%1\"was saved successfully." << "P3.nc";
+}
+
+void tst_SerialWindows::saveChecks()
+{
+    QFETCH(QByteArray, received);
+    QFETCH(QString, name);
+    QFETCH(bool, viaCancel);
+    QFETCH(QString, message);
+    QFETCH(QString, savedAs);
+    openPeer();
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    if (!received.isEmpty()) {
+        w->BitBtn2Click();
+        receive(w, received);
+    }
+    w->findChild<QLineEdit *>(QStringLiteral("Edit8"))->setText(name);
+    if (viaCancel) {
+        m_dialogs->answer(Dialogs::Yes);
+        w->findChild<QPushButton *>(QStringLiteral("BitBtn3"))->click();
+        QCOMPARE(m_dialogs->calls().first().text,
+                 QStringLiteral("QUESTION: Is there CNC data File to save. Would You Like to Save the File ?"));
+    } else {
+        w->findChild<QPushButton *>(QStringLiteral("BitBtn4"))->click();
+    }
+    const QString path = programFolder() + savedAs;
+    QCOMPARE(m_dialogs->messages().last(), message.contains(QLatin1String("%1")) ? message.arg(path) : message);
+    if (savedAs.isEmpty()) {
+        QVERIFY(w->isVisible());
+        QCOMPARE(QDir(programFolder()).entryList(QDir::Files), QStringList());
+    } else {
+        QVERIFY(!w->isVisible());
+        QCOMPARE(TestSupport::readBytes(path), received);
+    }
+}
+
+void tst_SerialWindows::cancelWithoutText()
+{
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    w->BitBtn2Click();
+    QTest::qWait(1200); // a tick with nothing received keeps waiting
+    QCOMPARE(w->statusText(), QStringLiteral("Waiting to receive data..."));
+    w->findChild<QPushButton *>(QStringLiteral("BitBtn3"))->click();
+    QVERIFY(m_dialogs->calls().isEmpty());
+    QVERIFY(!w->isVisible());
+    QVERIFY(!w->ComPort1()->isOpen());
+    QVERIFY(!w->Timer1()->isActive());
+}
+
+void tst_SerialWindows::missingPortLeavesReceiveDisabled()
+{
+    auto *w = receiveWindow("COM7");
+    QVERIFY(w);
+    w->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+    QCOMPARE(m_dialogs->calls().size(), 1);
+    QCOMPARE(m_dialogs->last().kind, QStringLiteral("error"));
+    QVERIFY(m_dialogs->last().text.contains(QStringLiteral("COM7")));
+    QVERIFY(!w->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->isEnabled());
+    QVERIFY(!w->findChild<QPushButton *>(QStringLiteral("BitBtn4"))->isEnabled());
+    QVERIFY(w->isVisible());
+}
+
+void tst_SerialWindows::portFailureOffersToSave()
+{
+    openPeer();
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    w->BitBtn2Click();
+    receive(w, "%\r\nO2000\r\nM30\r\n%\r\n");
+    w->findChild<QLineEdit *>(QStringLiteral("Edit8"))->setText(QStringLiteral("O2000.nc"));
+    m_dialogs->answer(Dialogs::Ok);
+    m_dialogs->answer(Dialogs::Yes);
+    m_peer.reset();
+    m_pty->stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 5000);
+    QCOMPARE(m_dialogs->messages(),
+             QStringList({"ERROR: Failure during Serial transfer. Form will be closed.",
+                          "QUESTION: Is there CNC data File to save. Would You Like to Save the File ?",
+                          "INFORMATION: The File \"" + programFolder() + "O2000.nc\"was saved successfully."}));
+    QCOMPARE(TestSupport::readBytes(programFolder() + QStringLiteral("O2000.nc")),
+             QByteArray("%\r\nO2000\r\nM30\r\n%\r\n"));
+}
+
+QTEST_MAIN(tst_SerialWindows)
+#include "tst_serialwindows.moc"

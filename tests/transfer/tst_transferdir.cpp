@@ -1,0 +1,355 @@
+#include "TestSupport.h"
+#include "TransferFixture.h"
+#include "app/AppState.h"
+#include "app/Application.h"
+#include "editor/CncEditor.h"
+#include "editor/EditorArea.h"
+#include "files/BrowserArea.h"
+#include "files/ShellListView.h"
+#include "machines/Database.h"
+#include "platform/Paths.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/Shell.h"
+#include "transfer/TransferCommands.h"
+#include "transfer/TransferDirWindow.h"
+#include "transfer/TransferValues.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+// The directory transfer: dispatch by transfer type, the window in both modes,
+// copies between real folders.
+class tst_TransferDir : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void missingTransferFolderOpensNoWindow_data();
+    void missingTransferFolderOpensNoWindow();
+    void directoryTypesOpenTheWindow_data();
+    void directoryTypesOpenTheWindow();
+    void sendUnderChangedName();
+    void sendWithoutNameAsksForIt();
+    void receiveFolderWhole();
+    void receiveChecksOriginThenName();
+    void selectFileOnlyWhenReceiving();
+    void declinedReplaceKeepsTargetAndSaysNothing();
+    void editorSendsSavedContent();
+    void editorWithoutTabAsksToOpenFile();
+    void browserSelectionChecks();
+
+private:
+    TForm_Transfer_DIR *window() const;
+    // A machine of type DIRLOCAL whose transfer folder is `transfer` (created unless empty).
+    void directoryMachine(const QString &type, const QString &transfer);
+    bool waitForListed(const QString &name);
+
+    TransferFixture *m_fx = nullptr;
+    QString m_programs;
+    QString m_transfer;
+};
+
+void tst_TransferDir::init()
+{
+    m_fx = new TransferFixture;
+    QVERIFY(m_fx->ok());
+    m_programs = m_fx->makeFolder(QStringLiteral("programs"));
+}
+
+void tst_TransferDir::cleanup()
+{
+    delete m_fx;
+    m_fx = nullptr;
+}
+
+TForm_Transfer_DIR *tst_TransferDir::window() const
+{
+    return qobject_cast<TForm_Transfer_DIR *>(Application::window(QStringLiteral("Form_Transfer_DIR")));
+}
+
+void tst_TransferDir::directoryMachine(const QString &type, const QString &transfer)
+{
+    const QString id = m_fx->addMachine(type, m_programs);
+    m_transfer = transfer;
+    TDataModule1::instance().insertPathParameters(id, {transfer});
+}
+
+bool tst_TransferDir::waitForListed(const QString &name)
+{
+    ShellListView *list = window()->ShellListView1();
+    const QString path = QDir(list->folder()).filePath(name);
+    return QTest::qWaitFor([&] { return list->selectPath(path); }, 5000);
+}
+
+void tst_TransferDir::missingTransferFolderOpensNoWindow_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("withRow");
+    QTest::newRow("send") << 1 << true;
+    QTest::newRow("receive") << 2 << true;
+    QTest::newRow("receive, machine without row") << 2 << false;
+}
+
+void tst_TransferDir::missingTransferFolderOpensNoWindow()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, withRow);
+    const QString missing = m_fx->path(QStringLiteral("gone"));
+    if (withRow)
+        directoryMachine(QStringLiteral("DIRNET"), missing);
+    else
+        m_fx->addMachine(QStringLiteral("DIRNET"), m_programs);
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O1.nc");
+    TestSupport::writeBytes(file, "%\nO1\n%\n");
+
+    WhenShown shown(window(), [] {});
+    if (mode == 1)
+        TransferCommands::dispatch(file, 1);
+    else
+        TransferCommands::SpeedButton19Click();
+    QVERIFY(!shown.shown());
+    const QString expected = withRow ? missing : QString();
+    QCOMPARE(m_fx->dialogs().messages(),
+             QStringList("ERROR: Directory Machine \"" + expected + "\" does not exist."));
+    QCOMPARE(m_fx->dialogs().last().icon, Dialogs::Icon::Error);
+    QVERIFY(!window()->BitBtn1()->isEnabled());
+}
+
+void tst_TransferDir::directoryTypesOpenTheWindow_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("DIRLOCAL") << "DIRLOCAL" << true;
+    QTest::newRow("DIRNET") << "DIRNET" << true;
+    QTest::newRow("DIRREDE") << "DIRREDE" << true;
+    QTest::newRow("dirnet") << "dirnet" << false;
+    QTest::newRow("no machine") << "" << false;
+}
+
+void tst_TransferDir::directoryTypesOpenTheWindow()
+{
+    QFETCH(QString, type);
+    QFETCH(bool, opens);
+    directoryMachine(type, m_fx->makeFolder(QStringLiteral("machine")));
+    QString caption, label, directory;
+    bool receiveVisible = false;
+    WhenShown shown(window(), [&] {
+        caption = window()->ribbonCaption();
+        label = window()->Label3()->text();
+        directory = window()->Edit3()->text();
+        receiveVisible = window()->BitBtn2()->isVisible() && window()->BitBtn4()->isVisible()
+                         && !window()->BitBtn1()->isVisible();
+    });
+    TransferCommands::SpeedButton19Click();
+    QCOMPARE(shown.shown(), opens);
+    QVERIFY(m_fx->dialogs().messages().isEmpty());
+    if (!opens)
+        return;
+    QCOMPARE(caption, QStringLiteral("Zavrin - Receive Program"));
+    QCOMPARE(label, QStringLiteral("Local Directory :"));
+    QCOMPARE(directory, app().SelectedProgramDirectory);
+    QVERIFY(receiveVisible);
+    QCOMPARE(transferValues().DirReceiveMode, 1);
+}
+
+void tst_TransferDir::sendUnderChangedName()
+{
+    directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O1000.nc");
+    TestSupport::writeBytes(file, "%\r\nO1000\r\nG0 X1\r\n%\r\n");
+
+    QString caption, origin, name, listed;
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_DIR *w = window();
+        caption = w->ribbonCaption();
+        origin = w->Edit4()->text();
+        name = w->Edit5()->text();
+        listed = w->ShellListView1()->folder();
+        w->Edit5()->setText(QStringLiteral("  O2000 copy.nc "));
+        w->BitBtn1Click();
+        QVERIFY(!w->isVisible());
+    });
+    TransferCommands::dispatch(file, 1);
+    QVERIFY(shown.shown());
+    QCOMPARE(caption, QStringLiteral("Zavrin - Transfer Program"));
+    QCOMPARE(origin, file);
+    QCOMPARE(name, QStringLiteral("O1000.nc"));
+    QCOMPARE(QDir::toNativeSeparators(listed), m_transfer);
+    QCOMPARE(transferValues().DirReceiveMode, 0);
+
+    const QString target = m_transfer + QDir::separator() + QStringLiteral("O2000 copy.nc");
+    QCOMPARE(TestSupport::readBytes(target), TestSupport::readBytes(file));
+    QVERIFY(QFile::exists(file));
+    QCOMPARE(QDir(m_transfer).entryList(QDir::Files | QDir::Hidden), QStringList("O2000 copy.nc"));
+    QCOMPARE(m_fx->dialogs().messages(), QStringList("INFORMATION: The File \"" + target + "\" Successfully transferred."));
+    QCOMPARE(m_fx->dialogs().last().icon, Dialogs::Icon::Information);
+}
+
+void tst_TransferDir::sendWithoutNameAsksForIt()
+{
+    directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O1.nc");
+    TestSupport::writeBytes(file, "O1\n");
+    WhenShown shown(window(), [&] {
+        window()->Edit5()->setText(QStringLiteral("   "));
+        window()->BitBtn1Click();
+        QVERIFY(window()->isVisible());
+        QCOMPARE(window()->focusWidget(), window()->Edit5());
+    });
+    TransferCommands::dispatch(file, 1);
+    QVERIFY(shown.shown());
+    QCOMPARE(m_fx->dialogs().messages(), QStringList("INFORMATION: Please fill the \"Destination File Name\" field."));
+    QVERIFY(QDir(m_transfer).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty());
+}
+
+void tst_TransferDir::receiveFolderWhole()
+{
+    directoryMachine(QStringLiteral("DIRNET"), m_fx->makeFolder(QStringLiteral("machine")));
+    const QString sub = m_fx->makeFolder(QStringLiteral("machine/part 7"));
+    TestSupport::writeBytes(sub + QDir::separator() + QStringLiteral("O7.nc"), "O7\n");
+    QDir().mkpath(sub + QDir::separator() + QStringLiteral("inner"));
+    TestSupport::writeBytes(sub + QDir::separator() + QStringLiteral("inner") + QDir::separator() + QStringLiteral("O8.nc"), "O8\n");
+
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_DIR *w = window();
+        QVERIFY(waitForListed(QStringLiteral("part 7")));
+        w->BitBtn4Click();
+        QCOMPARE(w->Edit4()->text(), sub);
+        QCOMPARE(w->Edit5()->text(), QStringLiteral("part 7"));
+        w->Edit5()->setText(QStringLiteral("received"));
+        w->BitBtn2Click();
+    });
+    TransferCommands::SpeedButton19Click();
+    QVERIFY(shown.shown());
+    const QString target = m_programs + QDir::separator() + QStringLiteral("received");
+    QCOMPARE(TestSupport::readBytes(target + QStringLiteral("/O7.nc")), QByteArray("O7\n"));
+    QCOMPARE(TestSupport::readBytes(target + QStringLiteral("/inner/O8.nc")), QByteArray("O8\n"));
+    QVERIFY(QFile::exists(sub + QStringLiteral("/O7.nc")));
+    QCOMPARE(m_fx->dialogs().messages(), QStringList("INFORMATION: The File \"" + target + "\" Successfully transferred."));
+}
+
+void tst_TransferDir::receiveChecksOriginThenName()
+{
+    directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
+    TestSupport::writeBytes(m_transfer + QStringLiteral("/O5.nc"), "O5\n");
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_DIR *w = window();
+        w->BitBtn2Click();
+        QCOMPARE(w->focusWidget(), w->ShellListView1()->currentView());
+        QVERIFY(waitForListed(QStringLiteral("O5.nc")));
+        w->BitBtn4Click();
+        w->Edit5()->clear();
+        w->BitBtn2Click();
+        QCOMPARE(w->focusWidget(), w->Edit5());
+        QVERIFY(w->isVisible());
+    });
+    TransferCommands::SpeedButton19Click();
+    QVERIFY(shown.shown());
+    QCOMPARE(m_fx->dialogs().messages(),
+             QStringList({"INFORMATION: Please select File to Transfer.",
+                          "INFORMATION: Please fill the \"Destination File Name\" field."}));
+    QVERIFY(!QFile::exists(m_programs + QStringLiteral("/O5.nc")));
+}
+
+void tst_TransferDir::selectFileOnlyWhenReceiving()
+{
+    directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
+    TestSupport::writeBytes(m_transfer + QStringLiteral("/O5.nc"), "O5\n");
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O1.nc");
+    TestSupport::writeBytes(file, "O1\n");
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_DIR *w = window();
+        QVERIFY(waitForListed(QStringLiteral("O5.nc")));
+        w->ShellListView1DblClick();
+        QCOMPARE(w->Edit4()->text(), file);
+        QCOMPARE(w->Edit5()->text(), QStringLiteral("O1.nc"));
+    });
+    TransferCommands::dispatch(file, 1);
+    QVERIFY(shown.shown());
+}
+
+void tst_TransferDir::declinedReplaceKeepsTargetAndSaysNothing()
+{
+    directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O1.nc");
+    TestSupport::writeBytes(file, "new\n");
+    TestSupport::writeBytes(m_transfer + QStringLiteral("/O1.nc"), "old\n");
+    m_fx->dialogs().answer(Dialogs::No);
+    WhenShown shown(window(), [&] { window()->BitBtn1Click(); });
+    TransferCommands::dispatch(file, 1);
+    QVERIFY(shown.shown());
+    QCOMPARE(TestSupport::readBytes(m_transfer + QStringLiteral("/O1.nc")), QByteArray("old\n"));
+    for (const QString &text : m_fx->dialogs().messages())
+        QVERIFY2(!text.contains(QLatin1String("Successfully")), qPrintable(text));
+    QVERIFY(!window()->isVisible());
+}
+
+void tst_TransferDir::editorSendsSavedContent()
+{
+    directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O3.nc");
+    TestSupport::writeBytes(file, "O3\nG1 X5\n");
+    EditorArea *editor = EditorArea::instance();
+    QVERIFY(editor);
+    editor->FUNC_Abrir_Arquivo(file);
+    editor->CurrentEditor()->setText(QStringLiteral("changed, not saved\n"));
+    WhenShown shown(window(), [&] { window()->BitBtn1Click(); });
+    TransferCommands::SpeedButton31Click();
+    QVERIFY(shown.shown());
+    QCOMPARE(TestSupport::readBytes(m_transfer + QStringLiteral("/O3.nc")), QByteArray("O3\nG1 X5\n"));
+}
+
+void tst_TransferDir::editorWithoutTabAsksToOpenFile()
+{
+    directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
+    WhenShown shown(window(), [] {});
+    TransferCommands::SpeedButton31Click();
+    QCOMPARE(m_fx->dialogs().messages(), QStringList("INFORMATION: Please open File to transfer."));
+    // A new tab never saved has no file on disk: nothing happens.
+    m_fx->dialogs().clear();
+    EditorArea::instance()->SpeedButton24Click();
+    TransferCommands::SpeedButton31Click();
+    QVERIFY(m_fx->dialogs().messages().isEmpty());
+    QVERIFY(!shown.shown());
+}
+
+void tst_TransferDir::browserSelectionChecks()
+{
+    directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O9.nc");
+    TestSupport::writeBytes(file, "O9\n");
+    QDir().mkpath(m_programs + QStringLiteral("/folder"));
+    BrowserArea *browser = BrowserArea::instance();
+    QVERIFY(browser);
+    browser->FUNC_Atualizar_DIR(4, m_programs);
+    ShellListView *list = browser->ShellListView1();
+    {
+        WhenShown shown(window(), [] {});
+
+        list->currentView()->clearSelection();
+        TransferCommands::SpeedButton4Click();
+        QCOMPARE(m_fx->dialogs().messages(), QStringList("INFORMATION: Please select File to Transfer."));
+        m_fx->dialogs().clear();
+
+        QVERIFY(QTest::qWaitFor([&] { return list->selectPath(m_programs + QStringLiteral("/folder")); }, 5000));
+        TransferCommands::SpeedButton4Click();
+        QVERIFY(m_fx->dialogs().messages().isEmpty());
+        QVERIFY(!shown.shown());
+    }
+
+    QVERIFY(list->selectPath(file));
+    QString origin;
+    WhenShown send(window(), [&] { origin = window()->Edit4()->text(); });
+    TransferCommands::SpeedButton4Click();
+    QVERIFY(send.shown());
+    QCOMPARE(QDir::fromNativeSeparators(origin), QDir::fromNativeSeparators(file));
+}
+
+QTEST_MAIN(tst_TransferDir)
+#include "tst_transferdir.moc"
