@@ -174,13 +174,14 @@ void TForm_Main::buildRibbon()
         g->setContentsMargins(0, 0, 0, 0);
         g->setSpacing(1);
         const struct { const char *name; const char *icon; SP fallback; } buttons[] = {
+            // Top row, then bottom row; 11 is details and 12 is list.
             {"SpeedButton9", "view-large-icons", SP::SP_FileDialogContentsView},
             {"SpeedButton10", "view-small-icons", SP::SP_FileDialogInfoView},
-            {"SpeedButton11", "view-list", SP::SP_FileDialogListView},
-            {"SpeedButton12", "view-details", SP::SP_FileDialogDetailedView},
             {"SpeedButton20", "new-folder", SP::SP_FileDialogNewFolder},
-            {"SpeedButton21", "delete", SP::SP_TrashIcon},
             {"SpeedButton22", "copy", SP::SP_DialogSaveButton},
+            {"SpeedButton12", "view-list", SP::SP_FileDialogListView},
+            {"SpeedButton11", "view-details", SP::SP_FileDialogDetailedView},
+            {"SpeedButton21", "delete", SP::SP_TrashIcon},
             {"SpeedButton23", "paste", SP::SP_DialogOpenButton},
         };
         int i = 0;

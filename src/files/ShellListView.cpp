@@ -50,7 +50,7 @@ ShellListView::ShellListView(QWidget *parent) : QWidget(parent)
     m_details->setSortingEnabled(true);
     m_details->sortByColumn(0, Qt::AscendingOrder);
     m_details->header()->setSectionsMovable(false);
-    m_columnWidths = {300, 100, 140, 160};
+    m_columnWidths = {420, 100, 160, 170};
 
     for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_icons), static_cast<QAbstractItemView *>(m_details)}) {
         view->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QTimer>
 
 ShellTreeView::ShellTreeView(QWidget *parent) : QTreeView(parent)
 {
@@ -41,13 +42,34 @@ void ShellTreeView::setFileSystemModel(QFileSystemModel *model)
         hideColumn(c);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { currentFolderChanged(current); });
-    // Folders are read in the background: keep the current one in view as its parents fill.
-    connect(m_fs, &QFileSystemModel::directoryLoaded, this, [this] {
-        if (currentIndex().isValid())
-            scrollTo(currentIndex());
-    });
+    connect(m_fs, &QFileSystemModel::directoryLoaded, this, &ShellTreeView::followCurrent);
+    connect(m_fs, &QFileSystemModel::layoutChanged, this, &ShellTreeView::followCurrent);
     if (old)
         old->deleteLater();
+}
+
+void ShellTreeView::followCurrent()
+{
+    if (!m_follow || m_followPending)
+        return;
+    m_followPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_followPending = false;
+        if (m_follow && currentIndex().isValid())
+            scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
+}
+
+void ShellTreeView::mousePressEvent(QMouseEvent *event)
+{
+    m_follow = false;
+    QTreeView::mousePressEvent(event);
+}
+
+void ShellTreeView::wheelEvent(QWheelEvent *event)
+{
+    m_follow = false;
+    QTreeView::wheelEvent(event);
 }
 
 void ShellTreeView::currentFolderChanged(const QModelIndex &current)
@@ -70,7 +92,8 @@ void ShellTreeView::setFolder(const QString &path)
     // Its sub-folders are read afresh.
     collapse(index);
     expand(index);
-    scrollTo(index);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_follow = true;
 }
 
 void ShellTreeView::reread()

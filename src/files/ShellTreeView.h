@@ -24,11 +24,20 @@ signals:
     // The user selected another folder.
     void folderChanged(const QString &path);
 
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
 private:
+    void followCurrent();
     void setFileSystemModel(QFileSystemModel *model);
     void currentFolderChanged(const QModelIndex &current);
 
     QFileSystemModel *m_fs = nullptr;
     QString m_folder;
     bool m_setting = false;
+    // Folders are read in the background and sorted afterwards: a folder shown by
+    // setFolder is kept in view until the user takes over.
+    bool m_follow = false;
+    bool m_followPending = false;
 };

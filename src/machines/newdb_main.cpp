@@ -14,6 +14,7 @@ int main(int argc, char **argv)
     bool demo = false;
     int extra = 0;
     QString path;
+    QString root;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args.at(i);
         if (arg == QLatin1String("--demo")) {
@@ -25,10 +26,13 @@ int main(int argc, char **argv)
                 err << "zavrin-newdb: --machines needs a count, not \"" << args.at(i) << "\"\n";
                 return 2;
             }
+        } else if (arg == QLatin1String("--root") && i + 1 < args.size()) {
+            root = args.at(++i);
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            QTextStream(stdout) << "usage: zavrin-newdb PATH [--demo] [--machines N]\n"
+            QTextStream(stdout) << "usage: zavrin-newdb PATH [--demo] [--machines N] [--root DIR]\n"
                                    "Creates a machine database. --demo adds machines of every transfer type;\n"
-                                   "--machines adds N more directory machines (for benchmarks).\n";
+                                   "--machines adds N more directory machines (for benchmarks); --root is the folder\n"
+                                   "that holds the demo machines' program folders (default: beside PATH).\n";
             return 0;
         } else if (path.isEmpty() && !arg.startsWith(QLatin1String("--"))) {
             path = arg;
@@ -42,7 +46,7 @@ int main(int argc, char **argv)
         return 2;
     }
     try {
-        DatabaseSchema::createDatabase(path, demo || extra > 0, QString(), extra);
+        DatabaseSchema::createDatabase(path, demo || extra > 0, root, extra);
     } catch (const Error &e) {
         err << "zavrin-newdb: " << e.message() << "\n";
         return 1;

@@ -19,11 +19,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -341,7 +343,7 @@ void tst_EditorArea::failedOpenLeavesTheTab()
 {
     const QString missing = m_dir.filePath(QStringLiteral("GONE.NC"));
     m_dialogs->answerPath(missing);
-    QMetaObject::invokeMethod(m_main->findChild<QToolButton *>(QStringLiteral("SpeedButton15")), "click");
+    m_main->findChild<QToolButton *>(QStringLiteral("SpeedButton15"))->click();
     QCOMPARE(m_dialogs->last().kind, QStringLiteral("error"));
     QCOMPARE(m_dialogs->last().text, QStringLiteral("file not found: ") + missing);
     QCOMPARE(m_area->CurrentFileName(), missing);

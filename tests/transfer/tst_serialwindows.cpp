@@ -3,6 +3,7 @@
 
 #include "app/AppState.h"
 #include "app/Application.h"
+#include "platform/Dialogs.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 #include "platform/serial/SerialPort.h"
@@ -148,7 +149,9 @@ void tst_SerialWindows::openPeer()
 
 QByteArray tst_SerialWindows::peerBytes(int expected, int timeoutMs)
 {
-    QTRY_VERIFY_WITH_TIMEOUT(m_peerReceived.size() >= expected, timeoutMs);
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_peerReceived.size() < expected && !deadline.hasExpired())
+        QTest::qWait(10);
     QTest::qWait(50); // nothing more may follow
     return m_peerReceived;
 }
@@ -473,9 +476,11 @@ void tst_SerialWindows::saveChecks()
         QCOMPARE(m_dialogs->calls().first().text,
                  QStringLiteral("QUESTION: Is there CNC data File to save. Would You Like to Save the File ?"));
     } else {
-        w->findChild<QPushButton *>(QStringLiteral("BitBtn4"))->click();
+        // The button itself comes back only at the end of the transmission.
+        guarded([w] { w->BitBtn4Click(); });
     }
     const QString path = programFolder() + savedAs;
+    QVERIFY(!m_dialogs->messages().isEmpty());
     QCOMPARE(m_dialogs->messages().last(), message.contains(QLatin1String("%1")) ? message.arg(path) : message);
     if (savedAs.isEmpty()) {
         QVERIFY(w->isVisible());

@@ -14,6 +14,7 @@
 #include "transfer/TransferDirWindow.h"
 #include "transfer/TransferValues.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
