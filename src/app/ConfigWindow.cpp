@@ -14,6 +14,7 @@
 #include "platform/Error.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -142,7 +143,7 @@ void TForm_Config::ComboBox1Change()
 void TForm_Config::BitBtn2Click()
 {
     const QString folder = app().DatabaseFile.isEmpty() ? QString() : QFileInfo(app().DatabaseFile).absolutePath();
-    const QString path = dialogs().openFile(this, QString(), folder, QString());
+    const QString path = QDir::toNativeSeparators(dialogs().openFile(this, QString(), folder, QString()));
     if (path.isEmpty())
         return;
     m_chosenDatabaseFile = path;

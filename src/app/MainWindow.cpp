@@ -374,6 +374,8 @@ void TForm_Main::buildSelectedMachinePanel(QWidget *parent)
         value->setTextFormat(Qt::PlainText);
         value->setText(QLatin1String(EmptyValue));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // A long value is cut at the frame's edge instead of squeezing the caption.
+        value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         h->addWidget(label);
         h->addWidget(value, 1);
         m_machineRows << frame;

@@ -97,7 +97,8 @@ void DocumentLines::replaceLine(int index, const QString &text)
     if (m_replacementStarts.empty()) {
         m_replacementStarts.assign(m_starts.size(), -1);
         m_replacementEnds.assign(m_starts.size(), -1);
-        m_replacementBytes.reserve(m_utf8.size() / 4);
+        // Room for every line to change and grow a little: untouched pages cost nothing.
+        m_replacementBytes.reserve(m_utf8.size() + m_utf8.size() / 4 + 64);
     }
     m_replacementStarts[size_t(index)] = m_replacementBytes.size();
     appendUtf8(m_replacementBytes, text);

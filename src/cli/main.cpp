@@ -4,6 +4,7 @@
 
 #include "editor/GCodeScanner.h"
 #include "editor/ProgramFile.h"
+#include "lang/Texts.h"
 #include "platform/SystemFormats.h"
 #include "tools/LineTool.h"
 #include "tools/ToolLines.h"
@@ -72,7 +73,9 @@ int run(const CommandLine &command)
         DocumentLines lines(std::move(document.utf8), document.form.editorLineEnd());
         if (!apply(command, lines))
             return 1;
-        result = encodeProgramDocument(lines.utf8(), document.form);
+        // UTF-8 without a mark is the buffer itself; the rest is converted.
+        const bool plainUtf8 = document.form.encoding == ProgramEncoding::Utf8 && !document.form.utf8ByteOrderMark;
+        result = plainUtf8 ? lines.utf8() : encodeProgramDocument(lines.utf8(), document.form);
     } else {
         ProgramText program = decodeProgramFile(bytes);
         StringListLines lines(std::move(program.lines));
@@ -100,6 +103,7 @@ int main(int argc, char *argv[])
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
     QCoreApplication application(argc, argv);
+    Texts::FUNC_Textos_EN(); // messages in English
     CommandLine command;
     try {
         command = parseCommandLine(application.arguments().mid(1));

@@ -32,8 +32,6 @@ CncEditor::CncEditor(QWidget *parent) : QsciScintilla(parent), m_form(newProgram
     setWrapMode(QsciScintilla::WrapNone);
 
     // The gutter: zero-padded line numbers on a light blue band.
-    m_gutterFont = QFont(QStringLiteral("Courier New"), 12);
-    m_gutterFont.setStyleHint(QFont::TypeWriter);
     setMarginType(0, QsciScintilla::TextMarginRightJustified);
     setMarginWidth(1, 0);
     setMarginWidth(2, 0);
@@ -69,6 +67,24 @@ void CncEditor::setEditorFont(const QString &name, int size)
     m_font = font;
     if (m_highlighter)
         m_highlighter->setEditorFont(font);
+    applyGutterStyle();
+}
+
+void CncEditor::applyGutterStyle()
+{
+    // Every style sets the height of all lines, the gutter's too: it is never
+    // larger than the text.
+    QFont gutter(QStringLiteral("Courier New"), 12);
+    gutter.setStyleHint(QFont::TypeWriter);
+    if (m_font.pointSize() > 0 && m_font.pointSize() < 12)
+        gutter.setPointSize(m_font.pointSize());
+    m_gutterFont = gutter;
+    setMarginsFont(m_gutterFont);
+    setMarginsBackgroundColor(colourFromValue(GutterColour));
+    setMarginsForegroundColor(palette().color(QPalette::WindowText));
+    SendScintilla(SB::SCI_SETMARGINLEFT, 0UL, 3L);
+    m_digits = 0;
+    m_gutterStale = true;
     updateGutter();
 }
 
@@ -81,12 +97,7 @@ void CncEditor::setHighlighterColours(const GCodeColours &colours)
     setLexer(m_highlighter);
     delete old;
     // Setting a colouring resets the margin style.
-    setMarginsFont(m_gutterFont);
-    setMarginsBackgroundColor(colourFromValue(GutterColour));
-    setMarginsForegroundColor(palette().color(QPalette::WindowText));
-    m_digits = 0;
-    m_gutterStale = true;
-    updateGutter();
+    applyGutterStyle();
 }
 
 // ---- file ----

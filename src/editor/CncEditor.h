@@ -93,6 +93,7 @@ public:
     static constexpr int GutterColour = 16103584;
 
 private:
+    void applyGutterStyle();
     void updateGutter();
     void linesChanged();
     long positionOfLineColumn(int line, int column) const;

@@ -7,7 +7,6 @@
 #include "TextReplaceDialog.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
-#include "lang/ApplyLanguage.h"
 #include "lang/Texts.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
@@ -408,7 +407,6 @@ void EditorArea::ShowFindReplaceDialog(bool replace)
 {
     setStatusText(QString());
     std::unique_ptr<TextSearchDialog> dialog(replace ? new TextReplaceDialog(m_main) : new TextSearchDialog(m_main));
-    FUNC_Aplicar_Idioma({dialog.get()});
 
     (m_search.backwards ? dialog->backButton() : dialog->forwardButton())->setChecked(true);
     dialog->cbSearchCaseSensitive()->setChecked(m_search.caseSensitive);

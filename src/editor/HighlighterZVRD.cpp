@@ -6,13 +6,15 @@
 
 #include <QFont>
 
+#include <algorithm>
+
 namespace {
 
 using K = GCodeTokenKind;
 
-// Styles are written in pieces of about this many bytes, so that styling a whole
+// Styles are written for this many lines at a time, so that styling a whole
 // large program at once needs no buffer of its size.
-constexpr long ChunkBytes = 1 << 20;
+constexpr long ChunkLines = 16384;
 
 const char *const DisplayNames[GCodeTokenKindCount] = {
     "Identifier", "Reserved Word", "End of Line", "Space", "String0", "String1", "String10",
@@ -132,16 +134,9 @@ void HighlighterZVRD::styleText(int start, int end)
     while (line <= lastLine) {
         // One chunk of whole lines.
         const long chunkStart = ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
-        long chunkLast = line;
-        long chunkEnd = chunkStart;
-        while (chunkLast <= lastLine) {
-            chunkEnd = chunkLast + 1 < lineCount
-                           ? ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, chunkLast + 1)
-                           : length;
-            ++chunkLast;
-            if (chunkEnd - chunkStart >= ChunkBytes)
-                break;
-        }
+        const long chunkLast = std::min(lastLine + 1, line + ChunkLines);
+        const long chunkEnd = chunkLast < lineCount ? ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, chunkLast)
+                                                    : length;
         const long chunkLength = chunkEnd - chunkStart;
         const auto *bytes = reinterpret_cast<const uchar *>(
             ed->SendScintilla(QsciScintillaBase::SCI_GETRANGEPOINTER, (unsigned long)chunkStart, chunkLength));
@@ -157,20 +152,20 @@ void HighlighterZVRD::styleText(int start, int end)
                 ++contentEnd;
             }
             const long n = contentEnd - at;
+            GCodeToken token;
             if (ascii) {
-                text = QLatin1String(reinterpret_cast<const char *>(bytes + at), n);
+                // Byte positions are character positions.
+                BasicGCodeLineScanner<uchar> scanner(bytes + at, n);
+                while (scanner.next(token))
+                    memset(styles + at + token.start, int(token.kind), size_t(token.length));
             } else {
                 decodeLine(bytes + at, n, text, offsets);
-            }
-            GCodeLineScanner scanner(text);
-            GCodeToken token;
-            while (scanner.next(token)) {
-                long from = token.start, to = token.start + token.length;
-                if (!ascii) {
-                    from = offsets[from];
-                    to = offsets[to];
+                GCodeLineScanner scanner(text);
+                while (scanner.next(token)) {
+                    const long from = offsets[token.start];
+                    const long to = offsets[token.start + token.length];
+                    memset(styles + at + from, int(token.kind), size_t(to - from));
                 }
-                memset(styles + at + from, int(token.kind), size_t(to - from));
             }
             // The line break itself.
             long next = contentEnd;

@@ -361,8 +361,10 @@ QByteArray chooseStandIn(const BreakCounts &counts)
 {
     if (counts.separator == 0)
         return {};
+    // A lone LF would be read back as a separator also where it ends a CR LF of
+    // the file; a lone CR is told apart from the CR of a CR LF.
     if (counts.cr == 0 && counts.lf == 0)
-        return QByteArrayLiteral("\n");
+        return counts.crLf == 0 ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r");
     if (counts.crLf == 0)
         return QByteArrayLiteral("\r\n");
     return {};

@@ -3,6 +3,8 @@
 #include "SearchState.h"
 #include "app/AppState.h"
 #include "app/Ribbon.h"
+#include "lang/ApplyLanguage.h"
+#include "lang/Texts.h"
 #include "platform/Shell.h"
 
 #include <QCheckBox>
@@ -109,6 +111,29 @@ TextSearchDialog::TextSearchDialog(QWidget *parent, bool replace) : QDialog(pare
     cancel->setObjectName(QStringLiteral("BitBtn3"));
     cancel->setGeometry(331, height() - 44, 97, 30);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    applyTexts();
+}
+
+void TextSearchDialog::applyTexts()
+{
+    // These dialogs are made anew for every use, so they take their texts
+    // themselves: every key of the dialog names a control, or an entry (ItemN) of
+    // the direction group.
+    const QString prefix = objectName() + QLatin1Char('.');
+    const QList<QRadioButton *> directions{m_forward, m_back};
+    for (const QString &key : Texts::allKeys()) {
+        if (!key.startsWith(prefix))
+            continue;
+        const QString place = key.mid(prefix.size());
+        const QString text = Texts::text(key);
+        if (place.startsWith(QLatin1String("rgSearchDirection.Item"))) {
+            const int n = place.mid(int(qstrlen("rgSearchDirection.Item"))).toInt();
+            if (n >= 0 && n < directions.size())
+                directions[n]->setText(text);
+        } else if (!place.contains(QLatin1Char('.'))) {
+            setControlCaption(findChild<QObject *>(place), text);
+        }
+    }
 }
 
 void TextSearchDialog::BitBtn1Click()

@@ -32,6 +32,8 @@ protected:
     TextSearchDialog(QWidget *parent, bool replace);
 
 private:
+    void applyTexts();
+
     QComboBox *m_searchText;
     QComboBox *m_replaceText = nullptr;
     QRadioButton *m_forward;

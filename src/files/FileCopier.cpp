@@ -247,6 +247,9 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
         if (copy.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
             copy.setFileTime(QFileInfo(source).lastModified(), QFileDevice::FileModificationTime);
     }
-    QFile::setPermissions(target, in.permissions());
+    // The "user" flags say what this process may do (everything, for an
+    // administrator); setting them would change the owner's bits.
+    const QFileDevice::Permissions userFlags = QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    QFile::setPermissions(target, in.permissions() & ~userFlags);
     return Outcome::Copied;
 }

@@ -30,7 +30,7 @@ public:
 
     // Copies `source` (a file or folder) to `target`, the full path of the copy.
     // A target that is an existing folder receives the source inside it under the
-    // source's own name; a folder copied onto an existing folder merges into it.
+    // source's own name (where a folder of that name exists, the two merge).
     Outcome copy(const QString &source, const QString &target);
 
     // The reason of a failure and the path it concerns.

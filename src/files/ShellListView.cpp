@@ -1,14 +1,14 @@
 #include "ShellListView.h"
 
-#include "BrowserListModel.h"
+#include "FolderListModel.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
 #include <QStackedLayout>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 namespace {
@@ -22,35 +22,48 @@ void keepSelectionVisible(QAbstractItemView *view)
     view->setPalette(pal);
 }
 
-QString cleanNative(const QString &path)
+// In the icon styles an item keeps to its grid cell; a long name is shortened.
+class GridCellDelegate : public QStyledItemDelegate
 {
-    return path.isEmpty() ? path : QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(path)));
-}
+public:
+    explicit GridCellDelegate(QListView *view) : QStyledItemDelegate(view), m_view(view) {}
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const QSize grid = m_view->gridSize();
+        if (grid.isValid())
+            size = size.boundedTo(grid - QSize(4, 2));
+        return size;
+    }
+
+private:
+    QListView *m_view;
+};
 
 } // namespace
 
 ShellListView::ShellListView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("ShellListView1"));
-    m_model = new BrowserListModel(this);
-    connect(m_model, &BrowserListModel::renameFailed, this, &ShellListView::renameFailed);
-    m_fs = newFileSystemModel();
-    m_model->setFileSystemModel(m_fs);
+    m_model = new FolderListModel(this);
+    connect(m_model, &FolderListModel::renameFailed, this, &ShellListView::renameFailed);
+    connect(m_model, &FolderListModel::folderLoaded, this, &ShellListView::folderLoaded);
 
     m_stack = new QStackedLayout(this);
     m_stack->setContentsMargins(0, 0, 0, 0);
 
     m_icons = new QListView(this);
     m_icons->setObjectName(QStringLiteral("ShellListView1Icons"));
+    m_icons->setItemDelegate(new GridCellDelegate(m_icons));
     m_details = new QTreeView(this);
     m_details->setObjectName(QStringLiteral("ShellListView1Details"));
     m_details->setRootIsDecorated(false);
     m_details->setItemsExpandable(false);
     m_details->setUniformRowHeights(true);
     m_details->setSortingEnabled(true);
-    m_details->sortByColumn(0, Qt::AscendingOrder);
+    m_details->header()->setSortIndicator(0, Qt::AscendingOrder);
     m_details->header()->setSectionsMovable(false);
-    m_columnWidths = {420, 100, 160, 170};
+    m_columnWidths = {420, 100, 200, 170};
 
     for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_icons), static_cast<QAbstractItemView *>(m_details)}) {
         view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -61,23 +74,10 @@ ShellListView::ShellListView(QWidget *parent) : QWidget(parent)
         connect(view, &QAbstractItemView::activated, this, &ShellListView::openItem);
         m_stack->addWidget(view);
     }
-    setFocusProxy(m_details);
     attach(m_details);
 }
 
 ShellListView::~ShellListView() = default;
-
-QFileSystemModel *ShellListView::newFileSystemModel()
-{
-    auto *fs = new QFileSystemModel(this);
-    fs->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::AllDirs);
-    fs->setReadOnly(false);
-    connect(fs, &QFileSystemModel::directoryLoaded, this, [this](const QString &path) {
-        if (cleanNative(path) == m_folder)
-            emit folderLoaded(m_folder);
-    });
-    return fs;
-}
 
 QAbstractItemView *ShellListView::currentView() const
 {
@@ -90,18 +90,19 @@ void ShellListView::attach(QAbstractItemView *view)
 {
     QAbstractItemView *other = view == m_details ? static_cast<QAbstractItemView *>(m_icons) : m_details;
     QString selected;
-    if (other->model() == m_model && other->selectionModel()) {
+    if (other->model() == m_model) {
         const QModelIndexList rows = other->selectionModel()->selectedRows(0);
         if (!rows.isEmpty())
             selected = m_model->filePath(rows.first());
-    }
-    if (other == m_details && m_details->model() == m_model) {
-        m_columnWidths.clear();
-        for (int c = 0; c < m_model->columnCount(); ++c)
-            m_columnWidths << m_details->columnWidth(c);
-    }
-    if (other->model() == m_model)
+        if (other == m_details) {
+            m_columnWidths.clear();
+            for (int c = 0; c < m_model->columnCount(); ++c)
+                m_columnWidths << m_details->columnWidth(c);
+        }
+        QItemSelectionModel *selection = other->selectionModel();
         other->setModel(nullptr);
+        delete selection;
+    }
     if (view->model() != m_model) {
         view->setModel(m_model);
         if (view == m_details) {
@@ -111,7 +112,6 @@ void ShellListView::attach(QAbstractItemView *view)
     }
     m_stack->setCurrentWidget(view);
     setFocusProxy(view);
-    showFolder();
     if (!selected.isEmpty())
         selectPath(selected);
 }
@@ -129,15 +129,13 @@ void ShellListView::setViewStyle(int style)
     m_icons->setMovement(QListView::Static);
     m_icons->setResizeMode(QListView::Adjust);
     m_icons->setWrapping(true);
-    m_icons->setLayoutMode(QListView::Batched);
-    m_icons->setBatchSize(2000);
     m_icons->setWordWrap(style == LargeIcons);
+    m_icons->setUniformItemSizes(true);
     switch (style) {
     case LargeIcons:
         m_icons->setFlow(QListView::LeftToRight);
         m_icons->setIconSize(QSize(32, 32));
         m_icons->setGridSize(QSize(110, 76));
-        m_icons->setSpacing(0);
         break;
     case SmallIcons:
         m_icons->setFlow(QListView::LeftToRight);
@@ -147,56 +145,25 @@ void ShellListView::setViewStyle(int style)
     case List:
         m_icons->setFlow(QListView::TopToBottom);
         m_icons->setIconSize(QSize(16, 16));
-        m_icons->setGridSize(QSize(260, 22));
+        m_icons->setGridSize(QSize(300, 22));
         break;
     }
-    m_icons->setUniformItemSizes(true);
     attach(m_icons);
-}
-
-void ShellListView::showFolder()
-{
-    QAbstractItemView *view = currentView();
-    if (m_folder.isEmpty()) {
-        view->setRootIndex(QModelIndex());
-        return;
-    }
-    m_fs->setRootPath(m_folder);
-    view->setRootIndex(m_model->setFolder(m_folder));
-    view->scrollToTop();
 }
 
 void ShellListView::setFolder(const QString &path)
 {
-    const QString folder = cleanNative(path);
-    if (folder == m_folder && currentView()->rootIndex().isValid())
-        return;
-    m_folder = folder;
-    currentView()->clearSelection();
-    showFolder();
+    m_model->setFolder(path);
+    currentView()->scrollToTop();
 }
 
-void ShellListView::setFilterText(const QString &text)
-{
-    m_model->setFilterText(text);
-    // The folder's own index may have been filtered out of the mapping.
-    if (!m_folder.isEmpty())
-        currentView()->setRootIndex(m_model->setFolder(m_folder));
-}
+QString ShellListView::folder() const { return m_model->folder(); }
+
+void ShellListView::setFilterText(const QString &text) { m_model->setFilterText(text); }
 
 QString ShellListView::filterText() const { return m_model->filterText(); }
 
-void ShellListView::reread()
-{
-    const QString selected = selectedPath();
-    QFileSystemModel *old = m_fs;
-    m_fs = newFileSystemModel();
-    m_model->setFileSystemModel(m_fs);
-    old->deleteLater();
-    showFolder();
-    if (!selected.isEmpty())
-        selectPath(selected);
-}
+void ShellListView::reread() { m_model->reread(); }
 
 QModelIndex ShellListView::selectedIndex() const
 {
@@ -213,8 +180,8 @@ bool ShellListView::selectedIsFolder() const { return m_model->isDir(selectedInd
 
 bool ShellListView::selectPath(const QString &path)
 {
-    const QModelIndex index = m_model->mapFromSource(m_fs->index(QDir::fromNativeSeparators(path)));
-    if (!index.isValid() || index.parent() != currentView()->rootIndex())
+    const QModelIndex index = m_model->indexOf(path);
+    if (!index.isValid())
         return false;
     QAbstractItemView *view = currentView();
     view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -234,13 +201,10 @@ bool ShellListView::editSelected()
 QStringList ShellListView::itemNames() const
 {
     QStringList names;
-    const QModelIndex root = currentView()->rootIndex();
-    if (!root.isValid())
-        return names;
-    const int rows = m_model->rowCount(root);
+    const int rows = m_model->rowCount();
     names.reserve(rows);
     for (int r = 0; r < rows; ++r)
-        names << m_model->index(r, 0, root).data().toString();
+        names << m_model->index(r, 0).data().toString();
     return names;
 }
 
@@ -253,7 +217,7 @@ void ShellListView::openItem(const QModelIndex &index)
     const QString path = m_model->filePath(index);
     if (m_model->isDir(index)) {
         setFolder(path);
-        emit folderChanged(m_folder);
+        emit folderChanged(folder());
     } else {
         emit fileOpenRequested(path);
     }
@@ -261,13 +225,13 @@ void ShellListView::openItem(const QModelIndex &index)
 
 void ShellListView::openParent()
 {
-    QDir dir(QDir::fromNativeSeparators(m_folder));
-    if (m_folder.isEmpty() || !dir.cdUp())
+    const QString current = folder();
+    QDir dir(QDir::fromNativeSeparators(current));
+    if (current.isEmpty() || !dir.cdUp())
         return;
-    const QString child = m_folder;
     setFolder(dir.path());
-    selectPath(child);
-    emit folderChanged(m_folder);
+    selectPath(current);
+    emit folderChanged(folder());
 }
 
 bool ShellListView::eventFilter(QObject *watched, QEvent *event)

@@ -2,9 +2,8 @@
 
 #include <QWidget>
 
-class BrowserListModel;
+class FolderListModel;
 class QAbstractItemView;
-class QFileSystemModel;
 class QListView;
 class QModelIndex;
 class QStackedLayout;
@@ -30,7 +29,7 @@ public:
     int viewStyle() const { return m_style; }
 
     void setFolder(const QString &path);
-    QString folder() const { return m_folder; }
+    QString folder() const;
     // The admission rule of every later filling of the list (NameFilter).
     void setFilterText(const QString &text);
     QString filterText() const;
@@ -49,8 +48,7 @@ public:
     Q_INVOKABLE void setColumnCaption(int column, const QString &caption);
 
     QAbstractItemView *currentView() const;
-    BrowserListModel *model() const { return m_model; }
-    QFileSystemModel *fileSystemModel() const { return m_fs; }
+    FolderListModel *model() const { return m_model; }
 
     // Enter or double click on an item; Backspace.
     void openItem(const QModelIndex &index);
@@ -60,7 +58,7 @@ signals:
     // The list moved to another folder by itself (an opened folder, Backspace).
     void folderChanged(const QString &path);
     void fileOpenRequested(const QString &path);
-    // The folder shown has been read completely.
+    // The folder shown has been read (again).
     void folderLoaded(const QString &path);
     void renameFailed(const QString &path, const QString &newName);
 
@@ -68,17 +66,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QFileSystemModel *newFileSystemModel();
     void attach(QAbstractItemView *view);
-    void showFolder();
     QModelIndex selectedIndex() const;
 
-    QFileSystemModel *m_fs = nullptr;
-    BrowserListModel *m_model = nullptr;
+    FolderListModel *m_model = nullptr;
     QStackedLayout *m_stack = nullptr;
     QListView *m_icons = nullptr;
     QTreeView *m_details = nullptr;
     QList<int> m_columnWidths;
-    QString m_folder;
     int m_style = Details;
 };

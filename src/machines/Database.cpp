@@ -172,9 +172,9 @@ QList<MachineRecord> TDataModule1::readMachines(const QString &sql, const QList<
         m.pictureId = textAt(q, 4);
         m.programDirectory = textAt(q, 5);
         if (created >= 0)
-            m.created = q.value(created).toDateTime();
+            m.created = q.value(created);
         if (changed >= 0)
-            m.changed = q.value(changed).toDateTime();
+            m.changed = q.value(changed);
         rows.append(m);
     }
     return rows;

@@ -2,6 +2,14 @@
 
 #include "platform/SystemFormats.h"
 
+namespace {
+QString dateText(const QVariant &stored)
+{
+    const QDateTime moment = stored.toDateTime();
+    return moment.isValid() ? SystemFormats::formatDateTime(moment) : QString();
+}
+} // namespace
+
 MachineList::MachineList(QObject *parent) : QAbstractListModel(parent) {}
 
 int MachineList::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
@@ -26,9 +34,9 @@ QVariant MachineList::data(const QModelIndex &index, int role) const
     case DirectoryRole:
         return m.programDirectory;
     case CreatedRole:
-        return m.created.isValid() ? SystemFormats::formatDateTime(m.created) : QString();
+        return dateText(m.created);
     case ChangedRole:
-        return m.changed.isValid() ? SystemFormats::formatDateTime(m.changed) : QString();
+        return dateText(m.changed);
     default:
         return QVariant();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QVariant>
 #include <QString>
 
 // One row of ZVRD_MAQUINAS, read by column position (0 to 5) and the two dates by name.
@@ -12,8 +13,10 @@ struct MachineRecord
     QString transferType;
     QString pictureId;   // ID_IMAGEM as text
     QString programDirectory;
-    QDateTime created;
-    QDateTime changed;
+    // The two dates as the database returns them (a date-time, or its text), read
+    // as dates only when shown: making thousands of local times is slow.
+    QVariant created;
+    QVariant changed;
 };
 
 // The parameter rows of the three transfer ways; a missing row reads as empty texts.

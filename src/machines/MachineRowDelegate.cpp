@@ -74,11 +74,11 @@ void MachineRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const bool dates = m_view->captionCount() >= 6;
     int captionWidth1 = 0;
     for (int i = 0; i < 4; ++i)
-        captionWidth1 = qMax(captionWidth1, captionMetrics.horizontalAdvance(m_view->caption(i)));
+        captionWidth1 = qMax(captionWidth1, captionMetrics.boundingRect(m_view->caption(i)).width() + 2);
     int captionWidth2 = 0;
     if (dates) {
         for (int i = 4; i < 6; ++i)
-            captionWidth2 = qMax(captionWidth2, captionMetrics.horizontalAdvance(m_view->caption(i)));
+            captionWidth2 = qMax(captionWidth2, captionMetrics.boundingRect(m_view->caption(i)).width() + 2);
     }
     const int captionX1 = frame.right() + 1 + Gap;
     const int valueX1 = captionX1 + captionWidth1 + CaptionGap;
@@ -87,14 +87,15 @@ void MachineRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const int captionX2 = dates ? valueX1 + qMax(MinimumValueWidth, (right - valueX1) / 2) : right;
     const int valueX2 = captionX2 + captionWidth2 + CaptionGap;
 
+    // Captions get the width they need; values are cut with an ellipsis where
+    // their room ends.
     auto draw = [&](int x, int y, int width, const QString &text, bool caption) {
         if (width <= 0)
             return;
         painter->setFont(caption ? captionFont : option.font);
         painter->setPen(caption ? Navy : QColor(Qt::black));
-        const QFontMetrics &fm = caption ? captionMetrics : valueMetrics;
         painter->drawText(QRect(x, y, width, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                          fm.elidedText(text, Qt::ElideRight, width));
+                          caption ? text : valueMetrics.elidedText(text, Qt::ElideRight, width));
     };
 
     const Line first[] = {{0, MachineList::NumberRole, 0},

@@ -10,8 +10,14 @@ namespace MachineSelection {
 
 void listAllMachines(MachineList &all)
 {
-    all.close();
-    all.open(TDataModule1::instance().allMachines());
+    QList<MachineRecord> rows;
+    try {
+        rows = TDataModule1::instance().allMachines();
+    } catch (...) {
+        all.close();
+        throw;
+    }
+    all.open(rows);
 }
 
 QString trimmedFilter(const QString &text)
@@ -27,8 +33,15 @@ QString trimmedFilter(const QString &text)
 
 void runFilter(MachineList &filtered, const QString &nameText, const QString &numberText)
 {
-    filtered.close();
-    filtered.open(TDataModule1::instance().filteredMachines(trimmedFilter(nameText), trimmedFilter(numberText)));
+    // Closed first only on failure: one reset of the views instead of two.
+    QList<MachineRecord> rows;
+    try {
+        rows = TDataModule1::instance().filteredMachines(trimmedFilter(nameText), trimmedFilter(numberText));
+    } catch (...) {
+        filtered.close();
+        throw;
+    }
+    filtered.open(rows);
 }
 
 QString withTrailingSeparator(const QString &directory)

@@ -84,11 +84,7 @@ QString TForm_EDT_Progress::statusText() const { return m_statusPanel->text(); }
 
 void TForm_EDT_Progress::BitBtn3Click() { close(); }
 
-void TForm_EDT_Progress::reject()
-{
-    // Escape closes the window like its Cancel button.
-    close();
-}
+void TForm_EDT_Progress::reject() { close(); }
 
 void TForm_EDT_Progress::closeEvent(QCloseEvent *event)
 {

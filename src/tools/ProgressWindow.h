@@ -33,10 +33,11 @@ public:
     QString statusText() const;
 
     void BitBtn3Click();
+    // Escape closes the window like its Cancel button.
+    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void reject() override;
 
 private:
     QProgressBar *m_bar;

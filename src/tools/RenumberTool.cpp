@@ -3,7 +3,6 @@
 #include "LineText.h"
 #include "ToolTexts.h"
 #include "lang/Texts.h"
-#include "platform/Error.h"
 
 #include <QVarLengthArray>
 #include <algorithm>
@@ -32,10 +31,10 @@ qint64 blockNumberValue(QStringView digits)
         ++first;
     const QStringView significant = digits.mid(first);
     if (significant.size() > 10)
-        throw Error(ToolTexts::blockNumberTooLarge(significant.toString()));
+        throw BlockNumberError(ToolTexts::blockNumberTooLarge(significant.toString()));
     const qint64 value = significant.toLongLong();
     if (value > MaxBlockNumber)
-        throw Error(ToolTexts::blockNumberTooLarge(significant.toString()));
+        throw BlockNumberError(ToolTexts::blockNumberTooLarge(significant.toString()));
     return value;
 }
 
@@ -84,7 +83,7 @@ QString FUNC_Numerar_Bloco(QStringView line, int increment, int digits, bool ren
     if (renumber) {
         const qint64 next = blockCounter + increment;
         if (next > MaxBlockNumber)
-            throw Error(ToolTexts::blockNumberTooLarge(QString::number(next)));
+            throw BlockNumberError(ToolTexts::blockNumberTooLarge(QString::number(next)));
         blockCounter = next;
     } else {
         blockCounter = oldNumber.isEmpty() ? 0 : blockNumberValue(QStringView(oldNumber.constData(), oldNumber.size()));

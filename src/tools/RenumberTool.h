@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineTool.h"
+#include "platform/Error.h"
 
 #include <QString>
 #include <QStringView>
@@ -10,6 +11,13 @@
 // lines of millions of zeros.
 constexpr int MaxBlockDigits = 32;
 
+// A block number beyond 2147483647 (to be written or read).
+class BlockNumberError : public Error
+{
+public:
+    using Error::Error;
+};
+
 // The new line for a line as stored. The "N" that opens the line (after blanks
 // at most) and its digits are taken out; the line gets the next number
 // (`renumber`: blockCounter + increment) or keeps its own, padded with zeros to
@@ -17,7 +25,7 @@ constexpr int MaxBlockDigits = 32;
 // with one of "(ABCFGIJKMRSTXYZ" get a number too. Lines with "#" or "%" get
 // none; a line whose N word would then be lost is returned unchanged.
 // `blockCounter` carries the last number written; a number beyond 2147483647
-// throws Error.
+// throws BlockNumberError.
 QString FUNC_Numerar_Bloco(QStringView line, int increment, int digits, bool renumber, qint64 &blockCounter);
 
 // The block renumbering tool (window TForm_EDT2).

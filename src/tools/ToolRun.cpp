@@ -2,6 +2,8 @@
 
 #include "LineText.h"
 #include "LineTool.h"
+#include "NumberText.h"
+#include "RenumberTool.h"
 #include "ToolLines.h"
 #include "ToolTexts.h"
 #include "lang/Texts.h"
@@ -28,8 +30,8 @@ private:
 LineTool::~LineTool() = default;
 ToolRunMonitor::~ToolRunMonitor() = default;
 
-ToolLineError::ToolLineError(int lineNumber, const QString &reason)
-    : Error(ToolTexts::atLine(lineNumber, reason)), m_lineNumber(lineNumber), m_reason(reason)
+ToolLineError::ToolLineError(int lineNumber, const QString &reason, const QString &message)
+    : Error(message), m_lineNumber(lineNumber), m_reason(reason)
 {
 }
 
@@ -76,7 +78,8 @@ ToolRunResult FUNC_Aplicar_Ferramenta(ToolLines &lines, LineTool &tool, const To
         return !monitor->cancelRequested();
     };
 
-    const int lastExisting = int(std::min<qint64>(lastIndex, qint64(maximum) - 1));
+    // Clamped before it becomes an int: a last line of INT_MIN must not wrap around.
+    const int lastExisting = int(std::clamp<qint64>(lastIndex, -1, qint64(maximum) - 1));
     for (int i = 0; i <= lastExisting; ++i) {
         if (!step(i)) {
             result.cancelled = true;
@@ -91,8 +94,12 @@ ToolRunResult FUNC_Aplicar_Ferramenta(ToolLines &lines, LineTool &tool, const To
         QString changed;
         try {
             changed = tool.transform(read);
+        } catch (const ConversionError &error) {
+            throw ToolLineError(i + 1, error.message(), ToolTexts::conversionErrorAtLine(i + 1, error.numberText()));
+        } catch (const BlockNumberError &error) {
+            throw ToolLineError(i + 1, error.message(), ToolTexts::blockNumberTooLargeAtLine(i + 1));
         } catch (const Error &error) {
-            throw ToolLineError(i + 1, error.message());
+            throw ToolLineError(i + 1, error.message(), ToolTexts::errorAtLine(i + 1, error.message()));
         }
         if (LineText::trimmed(changed) != LineText::trimmed(stored)) {
             lines.replaceLine(i, changed);

@@ -36,12 +36,13 @@ public:
     virtual void caretMoved() {}
 };
 
-// A transformation failed on a line: carries the 1-based line number and the
-// reason (with the offending text).
+// A transformation failed on a line. Its message, in the current language,
+// names the line (1-based) and the offending text; the reason is the failure
+// itself.
 class ToolLineError : public Error
 {
 public:
-    ToolLineError(int lineNumber, const QString &reason);
+    ToolLineError(int lineNumber, const QString &reason, const QString &message);
     int lineNumber() const { return m_lineNumber; }
     const QString &reason() const { return m_reason; }
 

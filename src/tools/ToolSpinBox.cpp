@@ -1,6 +1,5 @@
 #include "ToolSpinBox.h"
 
-#include <QLineEdit>
 
 ToolSpinBox::ToolSpinBox(QWidget *parent, int minimum, int maximum, int value, int blankValue)
     : QSpinBox(parent), m_blankValue(blankValue)

@@ -3,7 +3,8 @@
 #include "lang/Texts.h"
 
 namespace {
-// The language table's text, or the English one while no language has run.
+// The language table's text, or its English text while no language has run
+// (the command line).
 QString text(const char *id, const char *english)
 {
     const QString translated = Texts::extra(id);
@@ -13,29 +14,38 @@ QString text(const char *id, const char *english)
 
 namespace ToolTexts {
 
+QString conversionErrorAtLine(int lineNumber, const QString &numberText)
+{
+    return text("Extra.ConversionError", "ERROR: Line %1: \"%2\" is not a valid number.")
+        .arg(QString::number(lineNumber), numberText);
+}
+
+QString blockNumberTooLargeAtLine(int lineNumber)
+{
+    return text("Extra.BlockCounterOverflow", "ERROR: Line %1: The block number exceeds the largest number allowed.")
+        .arg(lineNumber);
+}
+
+QString errorAtLine(int lineNumber, const QString &reason)
+{
+    return QStringLiteral("ERROR: Line %1: %2").arg(QString::number(lineNumber), reason);
+}
+
 QString invalidNumber(const QString &numberText)
 {
-    return text("Tools.InvalidNumber", "\"%1\" is not a valid number.").arg(numberText);
+    return QStringLiteral("\"%1\" is not a valid number.").arg(numberText);
 }
 
 QString numberOutOfRange(const QString &numberText)
 {
-    return text("Tools.NumberOutOfRange", "\"%1\" is out of the range of numbers.").arg(numberText);
+    return QStringLiteral("\"%1\" is out of the range of numbers.").arg(numberText);
 }
 
-QString overflow()
-{
-    return text("Tools.Overflow", "The result is out of the range of numbers.");
-}
+QString overflow() { return QStringLiteral("The result is out of the range of numbers."); }
 
 QString blockNumberTooLarge(const QString &number)
 {
-    return text("Tools.BlockNumberTooLarge", "The block number %1 is larger than 2147483647.").arg(number);
-}
-
-QString atLine(int lineNumber, const QString &reason)
-{
-    return text("Tools.AtLine", "Line %1: %2").arg(QString::number(lineNumber), reason);
+    return QStringLiteral("The block number %1 is larger than 2147483647.").arg(number);
 }
 
 } // namespace ToolTexts

@@ -164,7 +164,7 @@ void ToolWindow::run(LineTool &tool)
     const QString title = tool.historyTitle();
     const QStringList details = tool.historyDetails();
 
-    EditorToolLines lines(*editor);
+    EditorToolLines lines(*editor, editor);
     ProgressMonitor monitor(progress);
     ToolRunResult result;
     try {

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -185,6 +186,7 @@ void TForm_Transfer_SERIAL232::SERIAL_ENVIA(const QString &file)
         ++m_progressShift;
     m_progress->setRange(0, int(m_maximum >> m_progressShift));
     m_progress->setValue(0);
+    m_shownPercent = -1;
 
     SerialSend::Outcome outcome;
     m_sending = true;
@@ -246,7 +248,12 @@ void TForm_Transfer_SERIAL232::onPortFailed()
 void TForm_Transfer_SERIAL232::showProgress(qint64 position)
 {
     m_progress->setValue(int(position >> m_progressShift));
-    m_percent->setText(TransferRules::percentText(position, m_maximum));
+    // The text changes once per percent; building it for every byte would double the window's cost.
+    const qint64 percent = m_maximum > 0 ? std::llround(double(position) * 100.0 / double(m_maximum)) : 0;
+    if (percent != m_shownPercent) {
+        m_shownPercent = percent;
+        m_percent->setText(TransferRules::percentText(position, m_maximum));
+    }
 }
 
 void TForm_Transfer_SERIAL232::setStatus(const QString &text)

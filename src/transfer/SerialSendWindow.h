@@ -67,6 +67,7 @@ private:
     QPushButton *m_send;
     QPushButton *m_cancel;
     qint64 m_maximum = 0;
+    qint64 m_shownPercent = -1;
     int m_progressShift = 0; // a file beyond the bar's int range is shown in coarser steps
     bool m_sending = false;
 };

@@ -1,5 +1,7 @@
 #include "TransferCommands.h"
 
+#include "SerialReceiveWindow.h"
+#include "SerialSendWindow.h"
 #include "TransferDirWindow.h"
 #include "TransferFtpWindow.h"
 #include "TransferRules.h"
@@ -117,10 +119,20 @@ void FUNC_Transfer_FTP(const QString &file, int mode)
 
 void FUNC_Transfer_SERIAL232(const QString &file, int mode)
 {
-    TransferRules::loadSerialValues(transferValues(), app().SelectedMachineId);
-    // (serial windows: see below)
-    Q_UNUSED(file);
-    Q_UNUSED(mode);
+    TransferValues &v = transferValues();
+    TransferRules::loadSerialValues(v, app().SelectedMachineId);
+    // Each window applies the codes to its port itself when it is shown.
+    if (mode == TransferRules::Send) {
+        if (auto *window = transferWindow<TForm_Transfer_SERIAL232>("Form_Transfer_SERIAL232")) {
+            window->prepareSend(file, v.serialCodes());
+            WindowRules::showModal(window, T("Form_Transfer_SERIAL232.Ribbon1"));
+        }
+    } else if (mode == TransferRules::Receive) {
+        if (auto *window = transferWindow<TForm_Transfer_SERIAL232_R>("Form_Transfer_SERIAL232_R")) {
+            window->prepareReceive(app().SelectedProgramDirectory, v.serialCodes());
+            WindowRules::showModal(window, T("Form_Main.MSG05"));
+        }
+    }
 }
 
 } // namespace TransferCommands

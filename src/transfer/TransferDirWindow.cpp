@@ -31,7 +31,7 @@ TForm_Transfer_DIR::TForm_Transfer_DIR(QWidget *parent) : QDialog(parent)
     g_window = this;
     setObjectName(QStringLiteral("Form_Transfer_DIR"));
     setWindowTitle(QStringLiteral("Zavrin"));
-    setMinimumSize(720, 600);
+    setMinimumSize(800, 600);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 8);

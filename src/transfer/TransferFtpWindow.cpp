@@ -60,7 +60,7 @@ TForm_Transfer_FTP::TForm_Transfer_FTP(QWidget *parent) : QDialog(parent)
     g_window = this;
     setObjectName(QStringLiteral("Form_Transfer_FTP"));
     setWindowTitle(QStringLiteral("Zavrin"));
-    setMinimumSize(720, 640);
+    setMinimumSize(760, 640);
 
     m_client = new FtpClient(this);
     m_client->setObjectName(QStringLiteral("IdFTP1"));

@@ -167,7 +167,7 @@ void TestCli::conversionErrorWritesNothing()
     Result r = runCli({QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1"), in});
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.out, QByteArray());
-    QCOMPARE(r.err, QByteArray("zavrin-cnc: Line 2: \"1.2.3\" is not a valid number.\n"));
+    QCOMPARE(r.err, QByteArray("zavrin-cnc: ERROR: Line 2: \"1.2.3\" is not a valid number.\n"));
 
     r = runCli({QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1"), QStringLiteral("-o"), out, in});
     QCOMPARE(r.exitCode, 1);
@@ -185,14 +185,14 @@ void TestCli::conversionErrorWritesNothing()
     r = runCli({QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1.5"),
                 QStringLiteral("--system-decimal"), QStringLiteral(","), in});
     QCOMPARE(r.exitCode, 1);
-    QCOMPARE(r.err, QByteArray("zavrin-cnc: Line 1: \"1.5\" is not a valid number.\n"));
+    QCOMPARE(r.err, QByteArray("zavrin-cnc: ERROR: Line 1: \"1.5\" is not a valid number.\n"));
 
     // Renumbering past the largest block number.
     r = runCli(words("renumber --renumber --start 100000000 --increment 100000000"),
                QByteArray(QByteArray("G01\n").repeated(25)));
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.out, QByteArray());
-    QVERIFY(r.err.startsWith("zavrin-cnc: Line 22: "));
+    QVERIFY(r.err.startsWith("zavrin-cnc: ERROR: Line 22: "));
 }
 
 void TestCli::writesFilesOnlyWhenComplete()

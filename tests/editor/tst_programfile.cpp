@@ -269,6 +269,9 @@ void tst_ProgramFile::documentStandsInForLineSeparators_data()
                                        << QStringLiteral("A\u2028B\nC\u2028N");
     QTest::newRow("separator after a cr break") << QStringLiteral("A\r\u2028B\u2028C") << QByteArray("\r\n")
                                                 << QStringLiteral("A\r\u2028B\u2028C\u2028N");
+    // A LF stand-in would turn the LF of each CR LF into a separator on saving.
+    QTest::newRow("separators and cr lf") << QStringLiteral("A\r\nB\u2028C\u2028D") << QByteArray("\r")
+                                          << QStringLiteral("A\r\nB\u2028C\u2028D\u2028N");
     // With every control line end in use there is nothing to stand in: the
     // separators stay inside the lines, and the file still round-trips.
     QTest::newRow("all breaks in use") << QStringLiteral("A\r\nB\nC\u2028D\u2028E") << QByteArray()

@@ -122,7 +122,7 @@ void tst_Database::updateStoresQuotesAndChangesDate()
 {
     MachineRecord m = machine(QStringLiteral("10"), QStringLiteral("Mill"));
     m.id = db().insertMachine(m);
-    const QDateTime created = db().loadMachine(m.id)->created;
+    const QDateTime created = db().loadMachine(m.id)->created.toDateTime();
     QTest::qWait(20);
     m.description = QStringLiteral("O'Brien's mill");
     m.transferType = QStringLiteral("SERIAL232");
@@ -130,8 +130,8 @@ void tst_Database::updateStoresQuotesAndChangesDate()
     const auto loaded = db().loadMachine(m.id);
     QCOMPARE(loaded->description, QStringLiteral("O'Brien's mill"));
     QCOMPARE(loaded->transferType, QStringLiteral("SERIAL232"));
-    QCOMPARE(loaded->created, created);
-    QVERIFY(loaded->changed > created);
+    QCOMPARE(loaded->created.toDateTime(), created);
+    QVERIFY(loaded->changed.toDateTime() > created);
 }
 
 void tst_Database::deleteLeavesParameterRows()

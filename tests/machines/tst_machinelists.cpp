@@ -91,6 +91,16 @@ int countRows(const QString &path, const QString &table)
     return n;
 }
 
+// What a double click delivers: press, release, press, double click, release.
+void doubleClick(QWidget *w, const QPoint &at)
+{
+    QTest::mouseClick(w, Qt::LeftButton, {}, at);
+    QTest::mousePress(w, Qt::LeftButton, {}, at);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &dbl);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+}
+
 QStringList numbers(const MachineList *list)
 {
     QStringList n;
@@ -440,7 +450,9 @@ void tst_MachineLists::selectWindowSelectsChosenMachine()
         // A double click on the third panel selects it and closes the window.
         MachineListView *view = window->DBCtrlGrid1();
         const QRect third = view->visualRect(view->model()->index(2, 0));
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, third.center());
+        doubleClick(view->viewport(), third.center());
+        if (window->isVisible())
+            window->reject(); // a failed double click must not hang the test
     });
     control<QToolButton>("SpeedButton1")->click();
     QVERIFY(visible);

@@ -321,13 +321,11 @@ void TestLineTools::renumberingStopsBeyondTheLargestNumber()
     QVERIFY_THROWS_EXCEPTION(Error, FUNC_Numerar_Bloco(u"N2147483648 G01", 1, 0, false, counter));
     QCOMPARE(FUNC_Numerar_Bloco(u"N000000000000002147483647", 1, 0, false, counter), QStringLiteral("N2147483647"));
 
-    StringListLines program(lines({"N1", "G01", "G02"}));
     RenumberTool::Options options;
     options.renumber = true;
     options.start = 100000000;
     options.increment = 100000000;
     RenumberTool tool(options);
-    program.replaceLine(0, QStringLiteral("N1"));
     QStringList many;
     for (int i = 0; i < 30; ++i)
         many << QStringLiteral("G01");

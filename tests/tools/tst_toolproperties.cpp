@@ -128,14 +128,13 @@ void TestToolProperties::renumberingTwiceEqualsOnce()
     options.digitsOn = true;
     options.digits = 4;
     RenumberTool renumber(options);
-    int failedOnce = -1, failedTwice = -1;
+    int failedOnce = -1;
     const QStringList once = apply(original, renumber, &failedOnce);
     QCOMPARE(failedOnce, -1);
     StringListLines again(once);
     const ToolRunResult second = FUNC_Aplicar_Ferramenta(again, renumber, ToolRange());
     QCOMPARE(second.changedLines, 0);
     QCOMPARE(again.lines(), once);
-    Q_UNUSED(failedTwice);
 }
 
 QTEST_GUILESS_MAIN(TestToolProperties)

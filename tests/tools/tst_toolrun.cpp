@@ -10,6 +10,7 @@
 #include "TestSupport.h"
 
 #include <QtTest>
+#include <limits>
 
 namespace {
 
@@ -166,6 +167,12 @@ void TestToolRun::reversedRangeChangesNothing()
     QVERIFY(!result.cancelled);
     QCOMPARE(result.changedLines, 0);
     QVERIFY(lines.replaced.isEmpty());
+
+    // The lowest last line once wrapped around to the highest line index.
+    StringListLines two(numbered(2));
+    StartEndTool start(StartEndTool::Position::Start, QStringLiteral("%"));
+    QCOMPARE(FUNC_Aplicar_Ferramenta(two, start, rangeOf(1, std::numeric_limits<int>::min())).changedLines, 0);
+    QCOMPARE(two.lines(), numbered(2));
 }
 
 void TestToolRun::rangePastTheEndNeverAddsLines()
@@ -224,7 +231,7 @@ void TestToolRun::failingLineStopsTheRun()
         QFAIL("no error");
     } catch (const ToolLineError &error) {
         QCOMPARE(error.lineNumber(), 2);
-        QCOMPARE(error.message(), QStringLiteral("Line 2: \"FAIL\" is not a valid number."));
+        QCOMPARE(error.message(), QStringLiteral("ERROR: Line 2: \"FAIL\" is not a valid number."));
     }
     QCOMPARE(lines.lines(), QStringList({QStringLiteral("A!"), QStringLiteral("FAIL"), QStringLiteral("C")}));
     QCOMPARE(lines.ends, 1);

@@ -6,6 +6,7 @@
 #include "editor/EditorArea.h"
 #include "files/BrowserArea.h"
 #include "files/ShellListView.h"
+#include "lang/ApplyLanguage.h"
 #include "machines/Database.h"
 #include "platform/Paths.h"
 #include "platform/ScriptedDialogs.h"
@@ -44,6 +45,9 @@ private slots:
     void editorSendsSavedContent();
     void editorWithoutTabAsksToOpenFile();
     void browserSelectionChecks();
+    void serialTypeOpensTheSerialWindows_data();
+    void languageReachesEveryControl();
+    void serialTypeOpensTheSerialWindows();
 
 private:
     TForm_Transfer_DIR *window() const;
@@ -350,6 +354,57 @@ void tst_TransferDir::browserSelectionChecks()
     TransferCommands::SpeedButton4Click();
     QVERIFY(send.shown());
     QCOMPARE(QDir::fromNativeSeparators(origin), QDir::fromNativeSeparators(file));
+}
+
+void tst_TransferDir::serialTypeOpensTheSerialWindows_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("windowName");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("send") << 1 << "Form_Transfer_SERIAL232" << "Zavrin - Transfer Program";
+    QTest::newRow("receive") << 2 << "Form_Transfer_SERIAL232_R" << "Zavrin - Receive Program";
+}
+
+void tst_TransferDir::serialTypeOpensTheSerialWindows()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, windowName);
+    QFETCH(QString, caption);
+    const QString id = m_fx->addMachine(QStringLiteral("SERIAL232"), m_programs);
+    SerialParameters p;
+    p.speed = 7;
+    p.dataBits = 4;
+    p.parity = 3;
+    p.stopBits = 2;
+    p.flow = 3;
+    p.port = QStringLiteral("COM3");
+    TDataModule1::instance().insertSerialParameters(id, p);
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O4.nc");
+    TestSupport::writeBytes(file, "O4\n");
+
+    auto *serial = qobject_cast<QDialog *>(Application::window(windowName));
+    QVERIFY(serial);
+    QString shownCaption;
+    WhenShown shown(serial, [&] { shownCaption = serial->findChild<QWidget *>(QStringLiteral("Ribbon1"))->property("caption").toString(); });
+    TransferCommands::dispatch(file, mode);
+    QVERIFY(shown.shown());
+    QCOMPARE(shownCaption, caption);
+    QCOMPARE(transferValues().SerialPortName, QStringLiteral("COM3"));
+    QCOMPARE(transferValues().SerialSpeedCode, QStringLiteral("7"));
+}
+
+void tst_TransferDir::languageReachesEveryControl()
+{
+    QStringList missing;
+    for (const QString &key : missingControlKeys(Application::windows()))
+        if (key.startsWith(QLatin1String("Form_Transfer_DIR.")) || key.startsWith(QLatin1String("Form_Transfer_FTP.")))
+            missing << key;
+    QCOMPARE(missing, QStringList());
+    app().LanguageCode = QStringLiteral("DE");
+    Application::applyLanguage();
+    QCOMPARE(window()->BitBtn1()->text(), QStringLiteral("CNC-Programm Übertragen"));
+    auto *ftp = Application::window(QStringLiteral("Form_Transfer_FTP"));
+    QCOMPARE(ftp->findChild<QLabel *>(QStringLiteral("Label3"))->text(), QStringLiteral("Host oder IP :"));
 }
 
 QTEST_MAIN(tst_TransferDir)

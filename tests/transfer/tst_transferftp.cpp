@@ -45,6 +45,8 @@ private slots:
     void connectionFailuresOpenNoWindow_data();
     void connectionFailuresOpenNoWindow();
     void serverStoppedBetweenPreparingAndSending();
+    void transferFailureKeepsTheWindowOpen_data();
+    void transferFailureKeepsTheWindowOpen();
     void preparingAgainDisconnectsAndKeepsRows();
     void cancelWhenIdleKeepsTheConnection();
     void progressFollowsTheClient_data();
@@ -345,7 +347,7 @@ void tst_TransferFtp::connectionFailuresOpenNoWindow_data()
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("reason");
     QTest::newRow("wrong password") << "nc" << "wrong" << QString() << "530";
-    QTest::newRow("missing directory") << "nowhere" << FtpTestServer::password() << QString() << "nowhere";
+    QTest::newRow("missing directory") << "nowhere" << FtpTestServer::password() << QString() << "550";
     QTest::newRow("port not a number") << "nc" << FtpTestServer::password() << "21a" << "Invalid port \"21a\"";
     QTest::newRow("no port stored") << "nc" << FtpTestServer::password() << "" << "Invalid port \"\"";
     QTest::newRow("nobody listening") << "nc" << FtpTestServer::password() << "closed" << "";
@@ -389,7 +391,51 @@ void tst_TransferFtp::serverStoppedBetweenPreparingAndSending()
     // The lost connection is made again, which fails with the system's reason.
     QCOMPARE(m_fx->dialogs().calls().size(), 1);
     QCOMPARE(m_fx->dialogs().last().kind, QStringLiteral("error"));
-    QVERIFY(!m_fx->dialogs().last().text.contains(QLatin1String("Successfully")));
+    QVERIFY2(m_fx->dialogs().last().text.contains(QLatin1String("connect")), qPrintable(m_fx->dialogs().last().text));
+}
+
+void tst_TransferFtp::transferFailureKeepsTheWindowOpen_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("send of a file gone from disk") << 1 << "ERROR: Failed to send the File by FTP." << "Cannot read";
+    QTest::newRow("receive of a file gone from the server") << 2 << "ERROR: Failed to receive File by FTP." << "550";
+}
+
+void tst_TransferFtp::transferFailureKeepsTheWindowOpen()
+{
+    QFETCH(int, mode);
+    QFETCH(QString, message);
+    QFETCH(QString, reason);
+    startServer();
+    ftpMachine(QStringLiteral("nc"));
+    const QString file = m_programs + QDir::separator() + QStringLiteral("gone.nc");
+    QString status;
+    bool open = false, buttonEnabled = true;
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_FTP *w = window();
+        if (mode == 1) {
+            w->BitBtn1Click();
+            buttonEnabled = w->BitBtn1()->isEnabled();
+        } else {
+            w->Edit6()->setText(QStringLiteral("/nc/gone.nc"));
+            w->Edit7()->setText(QStringLiteral("gone.nc"));
+            w->BitBtn2Click();
+            buttonEnabled = w->BitBtn2()->isEnabled();
+        }
+        status = w->statusText();
+        open = w->isVisible();
+    });
+    TransferCommands::dispatch(file, mode);
+    QVERIFY(shown.shown());
+    QCOMPARE(m_fx->dialogs().messages(), QStringList(message));
+    QCOMPARE(m_fx->dialogs().last().icon, Dialogs::Icon::Error);
+    QVERIFY(open);
+    QVERIFY(!buttonEnabled);
+    // The fixed message says what failed; the status bar keeps the reason.
+    QVERIFY2(status.contains(reason), qPrintable(status));
+    QVERIFY(!QFile::exists(file));
 }
 
 void tst_TransferFtp::preparingAgainDisconnectsAndKeepsRows()

@@ -22,11 +22,8 @@ private slots:
     void ftpDirectoryNormalised();
     void copyTargetJoinsTrimmedParts_data();
     void copyTargetJoinsTrimmedParts();
-    void fileNamePart();
     void sizesInWholeKilobytes_data();
     void sizesInWholeKilobytes();
-    void percentText_data();
-    void percentText();
     void valuesLoadedFromTheMachineRows();
 };
 
@@ -92,14 +89,6 @@ void tst_TransferRules::copyTargetJoinsTrimmedParts()
     QCOMPARE(TransferRules::copyTarget(directory, name), target);
 }
 
-void tst_TransferRules::fileNamePart()
-{
-    const QString sep = Paths::separator();
-    QCOMPARE(TransferRules::fileNamePart(sep + "progs" + sep + "O 1.nc"), QStringLiteral("O 1.nc"));
-    QCOMPARE(TransferRules::fileNamePart(QStringLiteral("/progs/")), QString());
-    QCOMPARE(TransferRules::fileNamePart(QStringLiteral("New(1)")), QStringLiteral("New(1)"));
-}
-
 void tst_TransferRules::sizesInWholeKilobytes_data()
 {
     QTest::addColumn<qint64>("bytes");
@@ -116,26 +105,6 @@ void tst_TransferRules::sizesInWholeKilobytes()
     QFETCH(qint64, bytes);
     QFETCH(QString, text);
     QCOMPARE(TransferRules::sizeInKilobytes(bytes), text);
-}
-
-void tst_TransferRules::percentText_data()
-{
-    QTest::addColumn<qint64>("position");
-    QTest::addColumn<qint64>("maximum");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("start") << qint64(0) << qint64(100) << "0%";
-    QTest::newRow("a third rounds down") << qint64(1) << qint64(3) << "33%";
-    QTest::newRow("two thirds rounds up") << qint64(2) << qint64(3) << "67%";
-    QTest::newRow("done") << qint64(5000) << qint64(5000) << "100%";
-    QTest::newRow("large file") << qint64(3) * 1024 * 1024 * 1024 << qint64(6) * 1024 * 1024 * 1024 << "50%";
-}
-
-void tst_TransferRules::percentText()
-{
-    QFETCH(qint64, position);
-    QFETCH(qint64, maximum);
-    QFETCH(QString, text);
-    QCOMPARE(TransferRules::percentText(position, maximum), text);
 }
 
 void tst_TransferRules::valuesLoadedFromTheMachineRows()

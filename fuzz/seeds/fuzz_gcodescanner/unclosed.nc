@@ -1,0 +1,1 @@
+(unclosed comment	[bracket<angle %pct #hash {brace

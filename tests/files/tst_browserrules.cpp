@@ -1,0 +1,164 @@
+#include "TestSupport.h"
+#include "files/NameFilter.h"
+#include "files/NewFolder.h"
+#include "files/ProductDirectory.h"
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_BrowserRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nameFilter_data();
+    void nameFilter();
+    void newFolderNames();
+    void networkNeighbourhoodIsRefused_data();
+    void networkNeighbourhoodIsRefused();
+    void productPath_data();
+    void productPath();
+    void productChecksInOrder_data();
+    void productChecksInOrder();
+    void productCreation();
+};
+
+void tst_BrowserRules::nameFilter_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<bool>("admitted");
+    QTest::newRow("extension, other case") << "g1" << "O1234.G1" << false << true;
+    QTest::newRow("inside the name") << "g1" << "prog_g10.nc" << false << true;
+    QTest::newRow("not contained") << "g1" << "O1234.NC" << false << false;
+    QTest::newRow("folders are hidden") << "g1" << "G1" << true << false;
+    QTest::newRow("blanks show everything") << "   " << "O1234.NC" << false << true;
+    QTest::newRow("blanks show folders") << " \t " << "programs" << true << true;
+    QTest::newRow("empty shows folders") << "" << "programs" << true << true;
+    QTest::newRow("the text is not trimmed") << " g1" << "prog_g10.nc" << false << false;
+    QTest::newRow("blank inside the text") << " g1" << "prog g10.nc" << false << true;
+    QTest::newRow("wildcards are plain") << "*.nc" << "O1.nc" << false << false;
+    QTest::newRow("wildcards match themselves") << "*" << "a*b.nc" << false << true;
+    QTest::newRow("accented letters") << "é" << "PIÈCE_É.NC" << false << true;
+}
+
+void tst_BrowserRules::nameFilter()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, name);
+    QFETCH(bool, folder);
+    QFETCH(bool, admitted);
+    QCOMPARE(NameFilter(filter).admits(name, folder), admitted);
+}
+
+void tst_BrowserRules::newFolderNames()
+{
+    QTemporaryDir dir;
+    const QString folder = Paths::withTrailingSeparator(dir.path());
+    QStringList made;
+    for (int i = 0; i < 3; ++i) {
+        const QString path = NewFolder::choosePath(folder);
+        QVERIFY(QDir().mkdir(path));
+        made << QFileInfo(path).fileName();
+    }
+    QCOMPARE(made, (QStringList{QStringLiteral("New Folder"), QStringLiteral("New Folder 1"), QStringLiteral("New Folder 2")}));
+    // A gap is filled first; a file of the name is in the way too.
+    QVERIFY(QDir(folder).rmdir(QStringLiteral("New Folder 1")));
+    TestSupport::writeBytes(folder + QStringLiteral("New Folder 1"), "x");
+    QCOMPARE(QFileInfo(NewFolder::choosePath(folder)).fileName(), QStringLiteral("New Folder 3"));
+}
+
+void tst_BrowserRules::networkNeighbourhoodIsRefused_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("network shortcuts") << "C:\\Users\\op\\AppData\\Roaming\\Microsoft\\Windows\\nethood\\" << true;
+    QTest::newRow("case-sensitive") << "C:\\Users\\op\\NetHood\\" << false;
+    QTest::newRow("ordinary folder") << "/srv/cnc/M01/" << false;
+}
+
+void tst_BrowserRules::networkNeighbourhoodIsRefused()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, refused);
+    QCOMPARE(NewFolder::isRefused(folder), refused);
+}
+
+void tst_BrowserRules::productPath_data()
+{
+    const QString sep = Paths::separator();
+    QTest::addColumn<QString>("customer");
+    QTest::addColumn<QString>("product");
+    QTest::addColumn<QString>("revision");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << "ACME" << "4711" << "B" << "ACME_4711_B";
+    QTest::newRow("blanks around are removed") << "  ACME " << "\t4711" << "B  " << "ACME_4711_B";
+    QTest::newRow("blanks inside stay, case stays") << "Acme Tools" << "47 11" << "b" << "Acme Tools_47 11_b";
+    QTest::newRow("backslash makes a deeper folder") << "ACME\\Line 2" << "4711" << "B" << "ACME" + sep + "Line 2_4711_B";
+}
+
+void tst_BrowserRules::productPath()
+{
+    QFETCH(QString, customer);
+    QFETCH(QString, product);
+    QFETCH(QString, revision);
+    QFETCH(QString, name);
+    const QString programs = Paths::withTrailingSeparator(QStringLiteral("/cnc/M01"));
+    QCOMPARE(ProductDirectory::path(programs, customer, product, revision), programs + name);
+    // A stored directory without its separator gets one.
+    QCOMPARE(ProductDirectory::path(QStringLiteral("/cnc/M01"), customer, product, revision), programs + name);
+}
+
+void tst_BrowserRules::productChecksInOrder_data()
+{
+    QTest::addColumn<QString>("programs");
+    QTest::addColumn<QString>("customer");
+    QTest::addColumn<QString>("product");
+    QTest::addColumn<QString>("revision");
+    QTest::addColumn<int>("check");
+    using C = ProductDirectory::Check;
+    QTest::newRow("all empty: customer first") << "ok" << "" << "" << "" << int(C::CustomerMissing);
+    QTest::newRow("blank customer") << "ok" << "  " << "1" << "A" << int(C::CustomerMissing);
+    QTest::newRow("product next") << "ok" << "ACME" << " " << "" << int(C::ProductMissing);
+    QTest::newRow("revision next") << "ok" << "ACME" << "1" << "\t" << int(C::RevisionMissing);
+    QTest::newRow("fields before the directory") << "" << "" << "1" << "A" << int(C::CustomerMissing);
+    QTest::newRow("no machine selected") << "" << "ACME" << "1" << "A" << int(C::ProgramDirectoryMissing);
+    QTest::newRow("program directory gone") << "gone" << "ACME" << "1" << "A" << int(C::ProgramDirectoryMissing);
+    QTest::newRow("exists already") << "ok" << "ACME" << "4711" << "B" << int(C::AlreadyExists);
+    QTest::newRow("exists, other blanks") << "ok" << " ACME" << "4711 " << " B" << int(C::AlreadyExists);
+    QTest::newRow("new product") << "ok" << "ACME" << "4711" << "C" << int(C::Ok);
+}
+
+void tst_BrowserRules::productChecksInOrder()
+{
+    QFETCH(QString, programs);
+    QFETCH(QString, customer);
+    QFETCH(QString, product);
+    QFETCH(QString, revision);
+    QFETCH(int, check);
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("ok/ACME_4711_B"));
+    const QString folder = programs.isEmpty() ? QString() : Paths::withTrailingSeparator(dir.filePath(programs));
+    QCOMPARE(int(ProductDirectory::check(folder, customer, product, revision)), check);
+}
+
+void tst_BrowserRules::productCreation()
+{
+    QTemporaryDir dir;
+    const QString programs = Paths::withTrailingSeparator(dir.path());
+    const QString deep = ProductDirectory::path(programs, QStringLiteral("ACME\\Plant 2"), QStringLiteral("4711"), QStringLiteral("B"));
+    QVERIFY(ProductDirectory::create(deep));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("ACME/Plant 2_4711_B"))).isDir());
+    // A name the file system refuses (too long) is not reported as created.
+    const QString refused = ProductDirectory::path(programs, QString(300, QLatin1Char('A')), QStringLiteral("1"), QStringLiteral("A"));
+    QVERIFY(!ProductDirectory::create(refused));
+    // A file in the way is not a folder either.
+    TestSupport::writeBytes(dir.filePath(QStringLiteral("X_1_A")), "x");
+    QVERIFY(!ProductDirectory::create(ProductDirectory::path(programs, QStringLiteral("X"), QStringLiteral("1"), QStringLiteral("A"))));
+}
+
+QTEST_GUILESS_MAIN(tst_BrowserRules)
+#include "tst_browserrules.moc"
