@@ -34,6 +34,7 @@ max_len() {
     case $1 in
         fuzz_numbers) echo 16384 ;;
         fuzz_gcodescanner) echo 1024 ;;
+        fuzz_ftplisting) echo 1024 ;;
         *) echo 8192 ;;
     esac
 }
@@ -59,7 +60,7 @@ for f in $fuzzers; do
         cp "$here/seeds/$f"/* "$seeds/$f/"
     fi
     case $f in
-        fuzz_programfile|fuzz_gcodescanner|fuzz_linetools|fuzz_ftplisting)
+        fuzz_programfile|fuzz_gcodescanner|fuzz_linetools)
             limit=$(max_len "$f")
             for program in "$source_dir"/tests/data/corpus/*; do
                 case $program in *.md) continue ;; esac

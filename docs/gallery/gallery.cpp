@@ -7,6 +7,7 @@
 #include "machines/MachinesWindow.h"
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
+#include "platform/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -46,6 +47,8 @@ int main(int argc, char **argv)
     const QString language = args.size() > 2 ? args.at(2) : QStringLiteral("EN");
     QDir().mkpath(out);
 
+    // Nobody answers message boxes here: they are recorded and reported instead.
+    ScriptedDialogs dialogsForPictures;
     Application::Options options;
     options.showSplash = false;
     options.maximise = false;
@@ -87,6 +90,8 @@ int main(int argc, char **argv)
         save(dialog, out + QLatin1Char('/') + name + suffix);
         dialog->hide();
     }
+    for (const QString &message : dialogsForPictures.messages())
+        QTextStream(stderr) << "message shown: " << message << "\n";
     Application::destroyWindows();
     return 0;
 }

@@ -206,7 +206,9 @@ QVariant FolderListModel::data(const QModelIndex &index, int role) const
             return e.isDir ? QString() : QLocale::system().formattedDataSize(e.size, 1, QLocale::DataSizeTraditionalFormat);
         case FolderListing::Type: return typeText(e);
         case FolderListing::Modified:
-            return e.modified.toString(SystemFormats::shortDateFormat() + QLatin1Char(' ') + SystemFormats::longTimeFormat());
+            // A file manager's date: the short date and the time without seconds.
+            return e.modified.toString(SystemFormats::shortDateFormat() + QLatin1Char(' ')
+                                       + QLocale::system().timeFormat(QLocale::ShortFormat));
         }
         break;
     case Qt::EditRole:

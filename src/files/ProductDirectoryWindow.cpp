@@ -44,8 +44,6 @@ TForm_DIR::TForm_DIR(QWidget *parent) : QDialog(parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 10);
-    // Fixed border: the window takes the size its texts need, at least the design's.
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     auto *ribbon = new Ribbon(this);
     connect(ribbon, &Ribbon::helpRequested, this,
             [] { shell().openHelpPage(app().HelpDirectory + QStringLiteral("func03.3.html")); });
@@ -93,7 +91,16 @@ TForm_DIR::TForm_DIR(QWidget *parent) : QDialog(parent)
     buttons->addWidget(cancelButton);
     layout->addLayout(buttons);
     layout->addStretch(1);
-    setMinimumSize(668, 281);
+}
+
+// Fixed border: the size the texts of the current language need, at least the
+// design's client area.
+QSize TForm_DIR::sizeHint() const { return QDialog::sizeHint().expandedTo(QSize(668, 281)); }
+
+void TForm_DIR::showEvent(QShowEvent *event)
+{
+    setFixedSize(sizeHint());
+    QDialog::showEvent(event);
 }
 
 void TForm_DIR::prepare(const QString &programDirectory)

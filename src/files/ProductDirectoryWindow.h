@@ -25,6 +25,11 @@ public:
     void BitBtn1Click();
     void BitBtn3Click() { reject(); }
 
+    QSize sizeHint() const override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QLineEdit *m_edit1;
     QLineEdit *m_edit2;

@@ -7,13 +7,18 @@ using SB = QsciScintillaBase;
 // Unchanged lines between two changed ones are taken into the block (copied
 // as they are) when the gap is at most this long.
 constexpr int MaxGap = 64;
-constexpr int MaxBlockLines = 1000;
-constexpr qsizetype MaxBlockBytes = 256 * 1024;
+// A block is written when it is this large or this old. Each block is one
+// change for the control's undo, whose cost per change grows with the document,
+// so blocks are large; the age keeps the editor showing the run as it goes.
+constexpr int MaxBlockLines = 100000;
+constexpr qsizetype MaxBlockBytes = 8 * 1024 * 1024;
+constexpr qint64 MaxBlockMilliseconds = 250;
 } // namespace
 
 EditorToolLines::EditorToolLines(EditorLines &editor, QsciScintillaBase *control)
     : m_editor(editor), m_control(control)
 {
+    m_sinceFlush.start();
 }
 
 EditorToolLines::~EditorToolLines() = default;
@@ -43,7 +48,8 @@ void EditorToolLines::replaceLine(int index, const QString &text)
             m_changed[size_t(index - m_blockFirst)] = true;
             return;
         }
-        if (!joins || int(m_texts.size()) >= MaxBlockLines || m_blockBytes >= MaxBlockBytes)
+        if (!joins || int(m_texts.size()) >= MaxBlockLines || m_blockBytes >= MaxBlockBytes
+            || m_sinceFlush.elapsed() >= MaxBlockMilliseconds)
             flush();
     }
     if (m_blockFirst < 0)
@@ -91,11 +97,11 @@ void EditorToolLines::flush()
     m_texts.clear();
     m_changed.clear();
     m_blockBytes = 0;
+    m_sinceFlush.restart();
 }
 
 void EditorToolLines::setCaretLine(int line1Based)
 {
-    flush();
     m_editor.setCaretLine(line1Based);
     m_editor.focusEditor();
 }

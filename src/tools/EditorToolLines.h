@@ -4,6 +4,7 @@
 #include "editor/EditorLines.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <vector>
 
 class QsciScintillaBase;
@@ -14,9 +15,9 @@ class QsciScintillaBase;
 // With the editor's Scintilla control at hand, replaced lines are gathered
 // into blocks of neighbouring lines that go into the document as one
 // replacement each: line by line a 1,000,000-line run spends seconds in the
-// control, block by block a tenth of that. A block is written when it is full,
-// before the caret moves (every 1000th line, so the editor keeps showing the
-// run) and when the run ends, however it ends.
+// control (and its undo a great deal more), block by block a fraction of that.
+// A block is written when it is full or a quarter of a second old, and when
+// the run ends, however it ends.
 class EditorToolLines : public ToolLines
 {
 public:
@@ -40,4 +41,5 @@ private:
     std::vector<QByteArray> m_texts;   // new UTF-8 text per line of the block
     std::vector<bool> m_changed;       // false: the line stays as the document has it
     qsizetype m_blockBytes = 0;
+    QElapsedTimer m_sinceFlush;
 };

@@ -177,6 +177,7 @@ void TForm_Transfer_SERIAL232::SERIAL_ENVIA(const QString &file)
         bytes = readProgramFile(file);
     } catch (const Error &) {
         m_port->close();
+        setStatus(QString());
         throw;
     }
     SerialSendStream stream(std::move(bytes));

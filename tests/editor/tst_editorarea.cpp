@@ -12,6 +12,7 @@
 #include "editor/GCodeScanner.h"
 #include "editor/TextReplaceDialog.h"
 #include "lang/ApplyLanguage.h"
+#include "lang/Texts.h"
 #include "platform/ProfileFile.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
@@ -56,9 +57,12 @@ private slots:
     void findDialogAndHistory();
     void findNextKeepsRegularExpression();
     void replaceDialogConfirmsAndLogs();
+    void confirmationTextInEveryLanguage_data();
+    void confirmationTextInEveryLanguage();
     void everyTextReachesItsControl();
     void colourWindowAppliesToOpenEditors();
     void fontWindow();
+    void refusedSettingsWriteKeepsWindowOpen();
 
 private:
     QString file(const QString &name, const QByteArray &bytes);
@@ -503,6 +507,27 @@ void tst_EditorArea::everyTextReachesItsControl()
     QCOMPARE(find.findChild<QPushButton *>(QStringLiteral("BitBtn1"))->text(), QStringLiteral("&Find"));
 }
 
+void tst_EditorArea::confirmationTextInEveryLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("EN") << "EN" << QStringLiteral("Replace this occurence of \"G1\"?");
+    // Two catalogs write the place of the text as "% s".
+    QTest::newRow("ES") << "ES" << QStringLiteral("\u00bfVuelva a colocar la ocurrencia de \"G1\"?");
+    QTest::newRow("DE") << "DE" << QStringLiteral("Das Vorkommen von \"G1\" ersetzen?");
+}
+
+void tst_EditorArea::confirmationTextInEveryLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, text);
+    QVERIFY(Texts::runLanguageProcedure(language));
+    ConfirmReplaceDialog dialog;
+    dialog.PrepareShow(QRect(0, 0, 1000, 800), 10, 10, 30, QStringLiteral("G1"));
+    QCOMPARE(dialog.lblConfirmation()->text(), text);
+    Texts::runLanguageProcedure(QStringLiteral("EN"));
+}
+
 void tst_EditorArea::colourWindowAppliesToOpenEditors()
 {
     m_area->SpeedButton24Click();
@@ -590,6 +615,28 @@ void tst_EditorArea::fontWindow()
     QCOMPARE(ini.readInteger(QStringLiteral("FONTE"), QStringLiteral("TAMANHO"), 0), 15);
     QCOMPARE(ini.readInteger(QStringLiteral("CODA"), QStringLiteral("Valor"), -1), -1);
     QCOMPARE(m_area->CurrentEditor()->editorFont().pointSize(), 15);
+}
+
+// The settings file cannot be written: the error is shown, the window stays open
+// and reports no Apply; the value in memory has changed already.
+void tst_EditorArea::refusedSettingsWriteKeepsWindowOpen()
+{
+    QVERIFY(QDir().mkpath(app().editorSettingsPath())); // a folder where the file should be
+    auto *window = qobject_cast<TForm_Font *>(Application::window(QStringLiteral("Form_Font")));
+    bool stillOpen = false;
+    onNextModal([&](QWidget *w) {
+        auto *f = qobject_cast<TForm_Font *>(w);
+        f->SpinEdit1()->setValue(20);
+        f->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+        stillOpen = f->isVisible();
+        f->BitBtn3Click();
+    });
+    m_area->SpeedButton17Click();
+    QDir(app().editorSettingsPath()).removeRecursively();
+    QVERIFY(stillOpen);
+    QVERIFY(!window->applied());
+    QCOMPARE(m_dialogs->last().kind, QStringLiteral("error"));
+    QVERIFY2(m_dialogs->last().text.contains(QStringLiteral("ZavrinEditCNC.ini")), qPrintable(m_dialogs->last().text));
 }
 
 QTEST_MAIN(tst_EditorArea)

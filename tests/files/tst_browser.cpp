@@ -1,5 +1,6 @@
 #include "BrowserTestWindows.h"
 #include "files/BrowserArea.h"
+#include "files/FileCopy.h"
 #include "files/FolderListModel.h"
 #include "files/ShellListView.h"
 #include "files/ShellTreeView.h"
@@ -9,8 +10,11 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
+#include <QSaveFile>
+#include <QSet>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
@@ -35,6 +39,11 @@ private slots:
     void columnCaptionsFollowLanguage();
     void renameInPlace();
     void keysOfTheList();
+    void listFollowsTheDiskAndKeepsTheSelection();
+    void headerSortsByColumn();
+    void copyFunctionAnswers_data();
+    void copyFunctionAnswers();
+    void copyFunctionFailures();
 
 private:
     QString path(const QString &relative) const { return QDir::toNativeSeparators(m_dir->filePath(relative)); }
@@ -372,6 +381,85 @@ void tst_Browser::keysOfTheList()
     view->setFocus();
     QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
     QVERIFY(QFile::exists(path(QStringLiteral("other/prog_g10.nc"))));
+}
+
+void tst_Browser::listFollowsTheDiskAndKeepsTheSelection()
+{
+    showFolder(QStringLiteral("progs"), AllItems);
+    QVERIFY(select(QStringLiteral("prog_g10.nc")));
+    write(QStringLiteral("progs/O0001.NC"));
+    write(QStringLiteral("progs/zz.nc"));
+    QTRY_COMPARE(shown(), (QStringList{"G1folder", "O0001.NC", "O1234.G1", "abc.nc", "prog_g10.nc", "sub", "zz.nc"}));
+    QCOMPARE(m_browser->selectedItemPath(), path(QStringLiteral("progs/prog_g10.nc")));
+    QVERIFY(QFile::remove(path(QStringLiteral("progs/abc.nc"))));
+    QVERIFY(QDir(path(QStringLiteral("progs/G1folder"))).removeRecursively());
+    QTRY_COMPARE(shown(), (QStringList{"O0001.NC", "O1234.G1", "prog_g10.nc", "sub", "zz.nc"}));
+    QCOMPARE(m_browser->selectedItemPath(), path(QStringLiteral("progs/prog_g10.nc")));
+    // A file saved again (written to a new file renamed into place) shows its new size.
+    QSaveFile save(path(QStringLiteral("progs/zz.nc")));
+    QVERIFY(save.open(QIODevice::WriteOnly));
+    save.write(QByteArray(5000, 'G'));
+    QVERIFY(save.commit());
+    const auto sizeOf = [this](const QString &name) {
+        FolderListModel *model = m_browser->ShellListView1()->model();
+        return model->index(model->indexOf(path(QStringLiteral("progs/") + name)).row(), 1).data().toString();
+    };
+    QTRY_VERIFY(sizeOf(QStringLiteral("zz.nc")).startsWith(QLatin1Char('4')) || sizeOf(QStringLiteral("zz.nc")).startsWith(QLatin1Char('5')));
+}
+
+void tst_Browser::headerSortsByColumn()
+{
+    write(QStringLiteral("progs/big.nc"), QByteArray(3000, 'X'));
+    showFolder(QStringLiteral("progs"), QStringList{"G1folder", "O1234.G1", "abc.nc", "big.nc", "prog_g10.nc", "sub"});
+    auto *view = qobject_cast<QTreeView *>(m_browser->ShellListView1()->currentView());
+    QVERIFY(view);
+    view->header()->setSortIndicator(1, Qt::DescendingOrder);
+    const QStringList bySize = m_browser->ShellListView1()->itemNames();
+    QCOMPARE(QSet<QString>(bySize.cbegin(), bySize.cbegin() + 2), (QSet<QString>{"G1folder", "sub"}));
+    QCOMPARE(bySize.at(2), QStringLiteral("big.nc"));
+    QCOMPARE(bySize.at(3), QStringLiteral("prog_g10.nc"));
+}
+
+void tst_Browser::copyFunctionAnswers_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("Yes") << int(Dialogs::Yes) << true << QByteArray("new");
+    QTest::newRow("Yes to all") << int(Dialogs::YesToAll) << true << QByteArray("new");
+    QTest::newRow("No") << int(Dialogs::No) << false << QByteArray("old");
+    QTest::newRow("Cancel") << int(Dialogs::Cancel) << false << QByteArray("old");
+}
+
+void tst_Browser::copyFunctionAnswers()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, result);
+    QFETCH(QByteArray, content);
+    write(QStringLiteral("a/O1.NC"), "new");
+    write(QStringLiteral("b/O1.NC"), "old");
+    m_dialogs->answer(Dialogs::Button(answer));
+    QCOMPARE(FUNC_Copiar_Arquivo(path(QStringLiteral("a/O1.NC")), path(QStringLiteral("b/O1.NC"))), result);
+    QCOMPARE(m_dialogs->messages(), QStringList{"QUESTION: The file \"" + path(QStringLiteral("b/O1.NC")) + "\" exists already. Replace it?"});
+    QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Question);
+    QCOMPARE(TestSupport::readBytes(path(QStringLiteral("b/O1.NC"))), content);
+    QCOMPARE(QDir(path(QStringLiteral("b"))).entryList(QDir::Files | QDir::Hidden), QStringList{"O1.NC"});
+}
+
+void tst_Browser::copyFunctionFailures()
+{
+    QVERIFY(!FUNC_Copiar_Arquivo(QString(), path(QStringLiteral("other"))));
+    QVERIFY(!FUNC_Copiar_Arquivo(path(QStringLiteral("progs/abc.nc")), QString()));
+    QVERIFY(m_dialogs->messages().isEmpty());
+    QVERIFY(!FUNC_Copiar_Arquivo(path(QStringLiteral("progs/gone.nc")), path(QStringLiteral("other/gone.nc"))));
+    QCOMPARE(m_dialogs->messages(), QStringList{"ERROR: Could not copy \"" + path(QStringLiteral("progs/gone.nc"))
+                                                + "\": The file or folder does not exist."});
+    QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Error);
+    // A whole folder, and a new file: true without a question.
+    m_dialogs->clear();
+    QVERIFY(FUNC_Copiar_Arquivo(path(QStringLiteral("progs")), path(QStringLiteral("other/copy"))));
+    QVERIFY(QFile::exists(path(QStringLiteral("other/copy/sub/sub_g1.nc"))));
+    QVERIFY(m_dialogs->messages().isEmpty());
 }
 
 QTEST_MAIN(tst_Browser)

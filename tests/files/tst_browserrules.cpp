@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "files/FolderListing.h"
 #include "files/NameFilter.h"
 #include "files/NewFolder.h"
 #include "files/ProductDirectory.h"
@@ -23,6 +24,9 @@ private slots:
     void productChecksInOrder_data();
     void productChecksInOrder();
     void productCreation();
+    void naturalNameOrder_data();
+    void naturalNameOrder();
+    void listOrder();
 };
 
 void tst_BrowserRules::nameFilter_data()
@@ -158,6 +162,62 @@ void tst_BrowserRules::productCreation()
     // A file in the way is not a folder either.
     TestSupport::writeBytes(dir.filePath(QStringLiteral("X_1_A")), "x");
     QVERIFY(!ProductDirectory::create(ProductDirectory::path(programs, QStringLiteral("X"), QStringLiteral("1"), QStringLiteral("A"))));
+}
+
+void tst_BrowserRules::naturalNameOrder_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("sign");
+    QTest::newRow("numbers by value") << "O2.NC" << "O10.NC" << -1;
+    QTest::newRow("letter case ignored") << "a.nc" << "B.nc" << -1;
+    QTest::newRow("same but case") << "Prog_9.nc" << "prog_9.NC" << 0;
+    QTest::newRow("leading zeros") << "O0010" << "O10" << 0;
+    QTest::newRow("prefix first") << "O1" << "O1.NC" << -1;
+    QTest::newRow("digits against letters") << "9" << "A" << -1;
+    QTest::newRow("long numbers") << "P123456789012345678901" << "P99" << 1;
+}
+
+void tst_BrowserRules::naturalNameOrder()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, sign);
+    const int c = FolderListing::compareNames(a, b);
+    QCOMPARE((c > 0) - (c < 0), sign);
+    const int r = FolderListing::compareNames(b, a);
+    QCOMPARE((r > 0) - (r < 0), -sign);
+}
+
+void tst_BrowserRules::listOrder()
+{
+    const QDateTime t0(QDate(2024, 1, 1), QTime(8, 0));
+    const auto entry = [&](const char *name, bool dir, qint64 size, int minutes) {
+        FolderEntry e;
+        e.name = QLatin1String(name);
+        e.isDir = dir;
+        e.size = size;
+        e.modified = t0.addSecs(60 * minutes);
+        return e;
+    };
+    QList<FolderEntry> entries{entry("O10.NC", false, 5, 3), entry("zeta", true, 0, 0), entry("o10.nc", false, 1, 1),
+                               entry("O9.TXT", false, 9, 2), entry("Alpha", true, 0, 9)};
+    const auto names = [&] {
+        QStringList n;
+        for (const FolderEntry &e : entries)
+            n << e.name;
+        return n;
+    };
+    FolderListing::sort(entries, FolderListing::Order{FolderListing::Name, false});
+    QCOMPARE(names(), (QStringList{"Alpha", "zeta", "O9.TXT", "O10.NC", "o10.nc"}));
+    FolderListing::sort(entries, FolderListing::Order{FolderListing::Name, true});
+    QCOMPARE(names(), (QStringList{"zeta", "Alpha", "o10.nc", "O10.NC", "O9.TXT"}));
+    FolderListing::sort(entries, FolderListing::Order{FolderListing::Size, false});
+    QCOMPARE(names(), (QStringList{"Alpha", "zeta", "o10.nc", "O10.NC", "O9.TXT"}));
+    FolderListing::sort(entries, FolderListing::Order{FolderListing::Type, false});
+    QCOMPARE(names(), (QStringList{"Alpha", "zeta", "O10.NC", "o10.nc", "O9.TXT"}));
+    FolderListing::sort(entries, FolderListing::Order{FolderListing::Modified, false});
+    QCOMPARE(names(), (QStringList{"zeta", "Alpha", "o10.nc", "O9.TXT", "O10.NC"}));
 }
 
 QTEST_GUILESS_MAIN(tst_BrowserRules)

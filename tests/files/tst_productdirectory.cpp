@@ -3,12 +3,16 @@
 #include "app/Ribbon.h"
 #include "files/BrowserArea.h"
 #include "files/ProductDirectoryWindow.h"
+#include "lang/ApplyLanguage.h"
+#include "lang/Texts.h"
 #include "platform/Paths.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
@@ -28,6 +32,7 @@ private slots:
     void secondTimeReportsExisting();
     void refusedNameIsNotReportedAsCreated();
     void openCommandPreparesTheWindow();
+    void textsFitInEveryLanguage();
 
 private:
     void fill(const QString &customer, const QString &product, const QString &revision)
@@ -183,6 +188,25 @@ void tst_ProductDirectory::openCommandPreparesTheWindow()
     QCOMPARE(m_shell->helpPages.size(), 1);
     QVERIFY(m_shell->helpPages.first().endsWith(QStringLiteral("func03.3.html")));
     QVERIFY(m_window->Edit1()->isReadOnly());
+}
+
+void tst_ProductDirectory::textsFitInEveryLanguage()
+{
+    for (const char *code : {"EN", "PT-BR", "ES", "FR", "DE"}) {
+        Texts::runLanguageProcedure(QLatin1String(code));
+        FUNC_Aplicar_Idioma(Application::windows());
+        m_window->show();
+        QCoreApplication::processEvents();
+        QVERIFY2(m_window->width() >= 668 && m_window->height() >= 281,
+                 qPrintable(QStringLiteral("%1: %2 x %3").arg(QLatin1String(code)).arg(m_window->width()).arg(m_window->height())));
+        for (QWidget *w : m_window->findChildren<QWidget *>()) {
+            if (qobject_cast<QLabel *>(w) || qobject_cast<QPushButton *>(w)) {
+                QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(QLatin1String(code) + QLatin1Char(' ') + w->objectName()));
+                QVERIFY2(w->height() >= w->sizeHint().height(), qPrintable(QLatin1String(code) + QLatin1Char(' ') + w->objectName()));
+            }
+        }
+        m_window->hide();
+    }
 }
 
 QTEST_MAIN(tst_ProductDirectory)

@@ -126,7 +126,7 @@ void tst_ProfileFile::refusedWriteNamesTheFile()
 
 void tst_ProfileFile::latin1FileStaysLatin1()
 {
-    const QByteArray before = "[FONTE]\r\nTIPO=Fonte m\xe9dia\r\n";
+    const QByteArray before = "[FONTE]\r\nTIPO=Fonte m\xe9" "dia\r\n";
     writeBytes(path("latin.ini"), before);
     ProfileFile ini(path("latin.ini"));
     QCOMPARE(ini.readString(QStringLiteral("FONTE"), QStringLiteral("TIPO"), QString()),

@@ -3,14 +3,19 @@
 
 #include "app/AppState.h"
 #include "app/Application.h"
+#include "lang/ApplyLanguage.h"
+#include "machines/Database.h"
+#include "machines/DatabaseSchema.h"
 #include "platform/Dialogs.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 #include "platform/serial/SerialPort.h"
 #include "transfer/LineIndicatorPanel.h"
+#include "transfer/ReceivedText.h"
 #include "transfer/SerialReceiveWindow.h"
 #include "transfer/SerialSendStream.h"
 #include "transfer/SerialSendWindow.h"
+#include "transfer/TransferCommands.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -27,7 +32,8 @@
 
 // The serial send and receive windows of the running application against a socat pty pair:
 // "COM3" is mapped to one end in Zavrin.ini, the test plays the machine on the other end.
-// "COM7" is mapped to a device that does not exist.
+// "COM7" is mapped to a device that does not exist. The database is the demo one, whose lathe
+// is a "SERIAL232" machine on "COM1", which is mapped to the same end as "COM3".
 class tst_SerialWindows : public QObject
 {
     Q_OBJECT
@@ -41,7 +47,9 @@ private slots:
     void softwareFlowHoldsAndResumes();
     void cancelWhileLineHeld();
     void cancelDuringSend();
-    void missingPortLeavesSendDisabled();
+    void sendRefused_data();
+    void sendRefused();
+    void everyTextHasItsControl();
     void portFailureStopsSend();
 
     void splitReceptionAndSave();
@@ -52,6 +60,9 @@ private slots:
     void cancelWithoutText();
     void missingPortLeavesReceiveDisabled();
     void portFailureOffersToSave();
+
+    void programGoesOutAndComesBack_data();
+    void programGoesOutAndComesBack();
 
 private:
     static SerialTables::SerialCodes codes(const char *port, const char *flow = "3");
@@ -83,9 +94,13 @@ void tst_SerialWindows::init()
     QVERIFY2(m_pty->start(m_dir->path(), &error), qPrintable(error));
     m_dialogs = new ScriptedDialogs;
     m_shell = new ScriptedShell;
+    const QString db = m_dir->filePath(QStringLiteral("machines.db"));
+    DatabaseSchema::createDatabase(db, true, m_dir->path());
+    const QByteArray end = m_pty->endA().toLocal8Bit();
     TestSupport::writeBytes(m_dir->filePath(QStringLiteral("Zavrin.ini")),
-                            "[LANGUAGE]\r\nVALUE=EN\r\n[SERIALPORTS]\r\nCOM3=" + m_pty->endA().toLocal8Bit()
-                                + "\r\nCOM7=" + m_dir->filePath(QStringLiteral("nothing")).toLocal8Bit() + "\r\n");
+                            "[DIRBD]\r\nVALUE=" + db.toUtf8() + "\r\n[LANGUAGE]\r\nVALUE=EN\r\n[SERIALPORTS]\r\nCOM1="
+                                + end + "\r\nCOM3=" + end + "\r\nCOM7="
+                                + m_dir->filePath(QStringLiteral("nothing")).toLocal8Bit() + "\r\n");
     Application::Options options;
     options.appDirectory = m_dir->path();
     options.showSplash = false;
@@ -178,6 +193,7 @@ void tst_SerialWindows::sendsProgramAsStored_data()
     QTest::newRow("Ctrl-Z in the middle") << QByteArray("%\nO1000\n\x1a" "G0 X9\n") << QByteArray("%\r\nO1000\r\n");
     QTest::newRow("Ctrl-Z at the start") << QByteArray("\x1a%\nO1000\n") << QByteArray("\x1a");
     QTest::newRow("8-bit bytes as stored") << QByteArray("(\xc3\x98 12 \xe9)\n") << QByteArray("(\xc3\x98 12 \xe9)\r\n");
+    QTest::newRow("empty file") << QByteArray() << QByteArray();
 }
 
 void tst_SerialWindows::sendsProgramAsStored()
@@ -320,21 +336,44 @@ void tst_SerialWindows::cancelDuringSend()
     QCOMPARE(m_peerReceived, arrives.left(m_peerReceived.size()));
 }
 
-void tst_SerialWindows::missingPortLeavesSendDisabled()
+void tst_SerialWindows::sendRefused_data()
 {
-    auto *w = sendWindow("%\nM30\n", "COM7");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<bool>("fileGone");
+    QTest::addColumn<QString>("reason"); // part of the error box's text
+
+    QTest::newRow("port that does not exist") << "COM7" << false << "COM7";
+    QTest::newRow("file that cannot be read") << "COM3" << true << "O1000.nc";
+}
+
+void tst_SerialWindows::sendRefused()
+{
+    QFETCH(QString, port);
+    QFETCH(bool, fileGone);
+    QFETCH(QString, reason);
+    auto *w = sendWindow("%\nM30\n", qPrintable(port));
     QVERIFY(w);
+    if (fileGone)
+        QVERIFY(QFile::remove(m_file));
     auto *send = w->findChild<QPushButton *>(QStringLiteral("BitBtn1"));
     send->click();
     QCOMPARE(m_dialogs->calls().size(), 1);
     QCOMPARE(m_dialogs->last().kind, QStringLiteral("error"));
-    QVERIFY2(m_dialogs->last().text.contains(QStringLiteral("COM7")), qPrintable(m_dialogs->last().text));
+    QVERIFY2(m_dialogs->last().text.contains(reason), qPrintable(m_dialogs->last().text));
     QVERIFY(!send->isEnabled());
     QVERIFY(w->isVisible());
+    QVERIFY(!w->ComPort1()->isOpen());
     QVERIFY(w->statusText().isEmpty());
     // The next preparation enables it again.
     w->prepareSend(m_file, codes("COM3"));
     QVERIFY(send->isEnabled());
+}
+
+void tst_SerialWindows::everyTextHasItsControl()
+{
+    const QStringList missing = missingControlKeys(Application::windows());
+    for (const QString &key : missing)
+        QVERIFY2(!key.startsWith(QLatin1String("Form_Transfer_SERIAL232")), qPrintable(key));
 }
 
 void tst_SerialWindows::portFailureStopsSend()
@@ -537,6 +576,87 @@ void tst_SerialWindows::portFailureOffersToSave()
                           "INFORMATION: The File \"" + programFolder() + "O2000.nc\"was saved successfully."}));
     QCOMPARE(TestSupport::readBytes(programFolder() + QStringLiteral("O2000.nc")),
              QByteArray("%\r\nO2000\r\nM30\r\n%\r\n"));
+}
+
+// ---------------------------------------------------------------- through the transfer commands
+
+void tst_SerialWindows::programGoesOutAndComesBack_data()
+{
+    QTest::addColumn<QString>("corpusName");
+    QTest::newRow("LF lines, no final line end") << "circle-diamond-square";
+    QTest::newRow("CR LF lines") << "tweakie_crlf";
+    QTest::newRow("UTF-8 comments") << "syntax-torture";
+}
+
+// The demo lathe's program goes out through the send window and the machine sends it back
+// into the receive window, which saves it in the machine's program folder.
+void tst_SerialWindows::programGoesOutAndComesBack()
+{
+    QFETCH(QString, corpusName);
+    QString source;
+    for (const QString &f : TestSupport::corpusFiles(false))
+        if (f.contains(corpusName))
+            source = f;
+    QVERIFY(!source.isEmpty());
+    const QByteArray program = TestSupport::readBytes(source);
+    TestSupport::writeBytes(m_file, program);
+
+    std::optional<MachineRecord> lathe;
+    for (const MachineRecord &m : TDataModule1::instance().allMachines()) {
+        if (m.transferType == QLatin1String("SERIAL232"))
+            lathe = m;
+    }
+    QVERIFY(lathe);
+    app().SelectedMachineId = lathe->id;
+    app().SelectedTransferType = lathe->transferType;
+    app().SelectedProgramDirectory = programFolder();
+    openPeer();
+
+    auto *send = qobject_cast<TForm_Transfer_SERIAL232 *>(Application::window(QStringLiteral("Form_Transfer_SERIAL232")));
+    QStringList fields;
+    QTimer press;
+    press.setInterval(10);
+    connect(&press, &QTimer::timeout, this, [&] {
+        if (!send->isVisible())
+            return;
+        press.stop();
+        for (int i = 1; i <= 6; ++i)
+            fields << send->findChild<QLineEdit *>(QStringLiteral("Edit%1").arg(i))->text();
+        send->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+    });
+    press.start();
+    TransferCommands::FUNC_Transfer_SERIAL232(m_file, 1);
+    QCOMPARE(fields, QStringList({"COM1", "9600", "8", "NONE", "1", "NONE"}));
+    const QByteArray sent = SerialSendStream::wholeTransmission(program);
+    QCOMPARE(peerBytes(sent.size()), sent);
+    QCOMPARE(m_dialogs->messages(), QStringList{"INFORMATION: The File \"" + m_file + "\" Successfully sent."});
+
+    m_dialogs->clear();
+    auto *receive =
+        qobject_cast<TForm_Transfer_SERIAL232_R *>(Application::window(QStringLiteral("Form_Transfer_SERIAL232_R")));
+    bool started = false;
+    connect(&press, &QTimer::timeout, this, [&] {
+        if (!receive->isVisible())
+            return;
+        if (!started) {
+            started = true;
+            receive->findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
+            m_peer->write(sent); // the machine's punch-out
+        } else if (receive->statusText() == QLatin1String("CNC File Data Received successfully.")) {
+            press.stop();
+            receive->findChild<QLineEdit *>(QStringLiteral("Edit8"))->setText(QStringLiteral("BACK.nc"));
+            receive->findChild<QPushButton *>(QStringLiteral("BitBtn4"))->click();
+        }
+    });
+    press.start();
+    TransferCommands::FUNC_Transfer_SERIAL232(QString(), 2);
+    const QString back = programFolder() + QStringLiteral("BACK.nc");
+    QCOMPARE(m_dialogs->messages(), QStringList{"INFORMATION: The File \"" + back + "\"was saved successfully."});
+    ReceivedText lines;
+    lines.append(sent);
+    QCOMPARE(TestSupport::readBytes(back), lines.fileBytes());
+    // Nothing is lost on the way: the program comes back as sent, with a line end after its last line.
+    QVERIFY(TestSupport::readBytes(back).startsWith(sent));
 }
 
 QTEST_MAIN(tst_SerialWindows)

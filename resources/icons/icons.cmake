@@ -1,0 +1,41 @@
+# Ribbon command icons. Included by resources/CMakeLists.txt; BASE makes each file
+# available as ":/icons/<name>.png".
+qt_add_resources(zavrin_ui zavrin_icons PREFIX /icons BASE ${CMAKE_CURRENT_LIST_DIR} FILES
+  ${CMAKE_CURRENT_LIST_DIR}/colour.png
+  ${CMAKE_CURRENT_LIST_DIR}/copy.png
+  ${CMAKE_CURRENT_LIST_DIR}/create-directory.png
+  ${CMAKE_CURRENT_LIST_DIR}/delete.png
+  ${CMAKE_CURRENT_LIST_DIR}/file-close.png
+  ${CMAKE_CURRENT_LIST_DIR}/file-new.png
+  ${CMAKE_CURRENT_LIST_DIR}/file-open.png
+  ${CMAKE_CURRENT_LIST_DIR}/file-save-all.png
+  ${CMAKE_CURRENT_LIST_DIR}/file-save-as.png
+  ${CMAKE_CURRENT_LIST_DIR}/file-save.png
+  ${CMAKE_CURRENT_LIST_DIR}/find-next.png
+  ${CMAKE_CURRENT_LIST_DIR}/find-previous.png
+  ${CMAKE_CURRENT_LIST_DIR}/find.png
+  ${CMAKE_CURRENT_LIST_DIR}/font.png
+  ${CMAKE_CURRENT_LIST_DIR}/machine-delete.png
+  ${CMAKE_CURRENT_LIST_DIR}/machine-edit.png
+  ${CMAKE_CURRENT_LIST_DIR}/machine-register.png
+  ${CMAKE_CURRENT_LIST_DIR}/machine-view.png
+  ${CMAKE_CURRENT_LIST_DIR}/messages.png
+  ${CMAKE_CURRENT_LIST_DIR}/new-folder.png
+  ${CMAKE_CURRENT_LIST_DIR}/open-cnc.png
+  ${CMAKE_CURRENT_LIST_DIR}/paste.png
+  ${CMAKE_CURRENT_LIST_DIR}/receive.png
+  ${CMAKE_CURRENT_LIST_DIR}/replace.png
+  ${CMAKE_CURRENT_LIST_DIR}/select-machine.png
+  ${CMAKE_CURRENT_LIST_DIR}/settings.png
+  ${CMAKE_CURRENT_LIST_DIR}/tool-blocks.png
+  ${CMAKE_CURRENT_LIST_DIR}/tool-character.png
+  ${CMAKE_CURRENT_LIST_DIR}/tool-convert-ij.png
+  ${CMAKE_CURRENT_LIST_DIR}/tool-mirror.png
+  ${CMAKE_CURRENT_LIST_DIR}/tool-spaces.png
+  ${CMAKE_CURRENT_LIST_DIR}/tool-translate.png
+  ${CMAKE_CURRENT_LIST_DIR}/transfer.png
+  ${CMAKE_CURRENT_LIST_DIR}/view-details.png
+  ${CMAKE_CURRENT_LIST_DIR}/view-large-icons.png
+  ${CMAKE_CURRENT_LIST_DIR}/view-list.png
+  ${CMAKE_CURRENT_LIST_DIR}/view-small-icons.png
+)
