@@ -29,7 +29,9 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
+#ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -86,11 +88,17 @@ struct Timing
     double cpu = 1e9;  // user + system seconds of the process
 };
 
+// Processor time of the finished child processes (0 where the system has no
+// getrusage; the processor line then means nothing).
 double childCpuSeconds()
 {
+#ifdef Q_OS_UNIX
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+#else
+    return 0;
+#endif
 }
 
 // Runs a command with its output going to a file, a few times; the best

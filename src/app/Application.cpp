@@ -10,6 +10,7 @@
 #include "lang/Texts.h"
 #include "machines/Database.h"
 #include "machines/MachinesWindow.h"
+#include "editor/OpenFromBrowser.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
@@ -97,6 +98,7 @@ TForm_Main *createWindows(const Options &options)
     installTransferCommands(main);
     installSettingsCommands(main);
     installRegistrationCommands(main);
+    installOpenFromBrowser(main);
     return main;
 }
 

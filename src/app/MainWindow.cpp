@@ -470,9 +470,11 @@ void TForm_Main::helpButtonClick()
 void TForm_Main::FUNC_Historico(const QString &title, const QString &detail1, const QString &detail2,
                                 const QString &detail3, const QString &detail4)
 {
-    QString fileName;
-    if (QWidget *tab = m_pageControl->currentWidget())
-        fileName = m_pageControl->tabText(m_pageControl->indexOf(tab));
+    if (!m_messages)
+        m_messages = findChild<TForm_MSG *>(QStringLiteral("Form_MSG"));
+    if (!m_messages)
+        return;
+    const QString fileName = currentFileName ? currentFileName() : QString();
     m_messages->addEntry(fileName, title, {detail1, detail2, detail3, detail4});
 }
 

@@ -67,6 +67,8 @@ public:
     // changes (visiting each tab in order), and saving all of them.
     std::function<QStringList()> changedTabCaptions;
     std::function<void()> saveAllTabs;
+    // The file of the active editor tab (for history entries).
+    std::function<QString()> currentFileName;
     // Asked by the close sequence; true lets the window close (always, by design).
     void runCloseSequence();
 

@@ -112,6 +112,7 @@ EditorArea::EditorArea(TForm_Main *main)
 
     m_main->changedTabCaptions = [this] { return changedTabCaptions(); };
     m_main->saveAllTabs = [this] { FUNC_Salvar_Arquivo_ALL(); };
+    m_main->currentFileName = [this] { return CurrentFileName(); };
 }
 
 EditorArea::~EditorArea()

@@ -78,7 +78,9 @@ public:
     QString saveFile(QWidget *parent, const QString &title, const QString &suggestedPath,
                      const QString &filter) override
     {
-        return QFileDialog::getSaveFileName(parent, title, suggestedPath, filter);
+        // The callers ask their own overwrite question, in the program's language.
+        return QFileDialog::getSaveFileName(parent, title, suggestedPath, filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
     }
 
     QString pickFolder(QWidget *parent, const QString &title, const QString &folder) override

@@ -1,6 +1,7 @@
 #include "SystemFormats.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <optional>
 
 namespace {
@@ -26,7 +27,14 @@ QString shortDateFormat()
 
 QString longTimeFormat()
 {
-    return g_longTime ? *g_longTime : QLocale::system().timeFormat(QLocale::LongFormat);
+    if (g_longTime)
+        return *g_longTime;
+    // Qt's long format names the time zone on some systems; the workstation's long
+    // time is hours, minutes and seconds only.
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*$")));
+    format.remove(QRegularExpression(QStringLiteral("^\\s*t+\\s*")));
+    return format.trimmed();
 }
 
 void setDecimalSeparator(QChar c) { g_decimal = c; }

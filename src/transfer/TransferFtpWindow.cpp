@@ -11,7 +11,6 @@
 #include "platform/SystemFormats.h"
 #include "platform/WindowRules.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -245,8 +244,8 @@ void TForm_Transfer_FTP::ChangeDir(const QString &directory)
     }
 }
 
-// Steps 2 and 3 of send and receive: connect when the connection is gone. Errors of
-// the connection go to the caller, except the abort of a Cancel pressed meanwhile.
+// Send and receive connect again when the connection is gone (closed by the
+// preparation, by the server or by an aborted transfer).
 void TForm_Transfer_FTP::connectIfNeeded()
 {
     if (m_client->connected())

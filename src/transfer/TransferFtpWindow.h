@@ -103,7 +103,7 @@ private:
     qint64 m_position = 0;
     int m_unitShift = 0;
 
-    int m_handlers = 0;         // send or receive handlers running
+    int m_handlers = 0;           // send or receive handlers running
     bool m_cancelPressed = false; // Cancel pressed while a handler ran
     bool m_closePending = false;
 };

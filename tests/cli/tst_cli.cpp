@@ -87,6 +87,11 @@ void TestCli::writesExactBytes_data()
         << QByteArray("X1 (\xE9\xE8)\r\nX2") << QByteArray("X2 (\xE9\xE8)\r\nX3");
     QTest::newRow("UTF-16 with mark") << words("addchar --text ; --end")
         << utf16(u"G01 X1\r\nG00 X2") << utf16(u"G01 X1;\r\nG00 X2;");
+    QTest::newRow("UTF-8 mark kept") << words("translate --x 1") << QByteArray("\xEF\xBB\xBFX1\nX2\n")
+        << QByteArray("\xEF\xBB\xBFX2\nX3\n");
+    QTest::newRow("UTF-16 big-endian written little-endian")
+        << words("translate --x 1") << QByteArray("\xFE\xFF\0X\0001\0\n\0X\0002", 12)
+        << QByteArray("\xFF\xFEX\0002\0\n\0X\0003\0", 12);
     QTest::newRow("line range") << words("addchar --text / --start --lines 2:3")
         << QByteArray("A\nB\nC\nD") << QByteArray("A\n/B\n/C\nD");
     QTest::newRow("range past the end") << words("addchar --text % --start --lines 2:9")
