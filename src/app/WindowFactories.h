@@ -4,9 +4,7 @@ class QWidget;
 class TForm_Main;
 
 // Each secondary window is created once at start-up by a factory that its own area
-// defines next to the window. Areas whose windows are not built yet have stand-in
-// factories in PendingWindows.cpp: whoever builds a window defines its factory in
-// the window's own file and deletes the stand-in there.
+// defines next to the window.
 // Every factory returns a top-level window (parent nullptr) whose objectName is
 // the window name of the language texts ("Form_Maquinas", ...).
 QWidget *createForm_Imagens();
