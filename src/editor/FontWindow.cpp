@@ -31,19 +31,20 @@ TForm_Font::TForm_Font(QWidget *parent) : QDialog(parent)
     group->setGeometry(8, 46, 495, 330);
     auto *nameLabel = new QLabel(group);
     nameLabel->setObjectName(QStringLiteral("Label1"));
-    nameLabel->setGeometry(10, 28, 100, 20);
+    // Wide enough for the longest translation of the two captions.
+    nameLabel->setGeometry(10, 28, 165, 20);
     m_names = new QComboBox(group);
     m_names->setObjectName(QStringLiteral("ComboBox1"));
     m_names->setEditable(false);
-    m_names->setGeometry(110, 26, 350, 24);
+    m_names->setGeometry(180, 26, 300, 24);
     auto *sizeLabel = new QLabel(group);
     sizeLabel->setObjectName(QStringLiteral("Label2"));
-    sizeLabel->setGeometry(10, 64, 100, 20);
+    sizeLabel->setGeometry(10, 64, 165, 20);
     m_size = new FontSizeBox(group);
     m_size->setObjectName(QStringLiteral("SpinEdit1"));
     m_size->setRange(8, 1000);
     m_size->setValue(8);
-    m_size->setGeometry(110, 62, 80, 24);
+    m_size->setGeometry(180, 62, 80, 24);
     m_preview = new QLabel(group);
     m_preview->setObjectName(QStringLiteral("Panel1"));
     m_preview->setGeometry(10, 110, 475, 200);

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/MessagesWindow.h"
 #include "app/SplashWindow.h"
+#include "lang/ApplyLanguage.h"
 #include "machines/DatabaseSchema.h"
 #include "platform/Paths.h"
 #include "platform/ScriptedDialogs.h"
@@ -89,6 +90,8 @@ void tst_MainWindow::startsWithAllWindowsInOrder()
         "Form_Transfer_SERIAL232_R", "Form_Config", "Form_EDT7"};
     QCOMPARE(names, expected);
     QVERIFY(m_dialogs->messages().isEmpty());
+    // Every control key of the catalog reaches a control of some window.
+    QCOMPARE(missingControlKeys(Application::windows()), QStringList());
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Zavrin"));
     QCOMPARE(m_main->ribbonPages()->count(), 3);
     QCOMPARE(m_main->ribbonPages()->tabText(2), QStringLiteral(" Edit CNC Program "));
