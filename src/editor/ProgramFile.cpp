@@ -218,7 +218,9 @@ QString decodeString(QByteArrayView bytes, Detected d)
     case ProgramEncoding::Utf8:
         break;
     }
-    return QString::fromUtf8(bytes.sliced(d.markLength));
+    // The mark is off already; fromUtf8 would drop a second one, which is text.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(bytes.sliced(d.markLength));
 }
 
 // UTF-8 as the editing control holds it. Surrogates that are not part of a pair

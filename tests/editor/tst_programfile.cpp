@@ -163,6 +163,9 @@ void tst_ProgramFile::handMade_data()
     QTest::newRow("odd length after a utf-16 mark is 8-bit")
         << QByteArray("\xFF\xFE" "A") << ProgramEncoding::Latin1 << QStringList{QStringLiteral("\u00ff\u00fe" "A")}
         << crlf << same;
+    QTest::newRow("second utf-8 mark is text")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF%\n") << ProgramEncoding::Utf8
+        << QStringList{QStringLiteral("\ufeff%"), QString()} << lf << same;
     QTest::newRow("line separator in utf-8 is no break")
         << QByteArray("A\xE2\x80\xA8" "B") << ProgramEncoding::Utf8 << QStringList{QStringLiteral("A\u2028B")} << crlf
         << same;
