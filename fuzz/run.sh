@@ -3,7 +3,7 @@
 # in build-fuzz/ beside the sources and runs each for a bounded time.
 #
 #   fuzz/run.sh [SECONDS] [FUZZER...]   each fuzzer for SECONDS (default 20)
-#   fuzz/run.sh --smoke                 each fuzzer over its seeds plus 5 seconds
+#   fuzz/run.sh --smoke                 each fuzzer over its seeds, 5 seconds in all each
 #
 # Environment: ZAVRIN_FUZZ_BUILD (build directory), ZAVRIN_FUZZ_JOBS (ninja jobs, 2).
 # Exits non-zero at the first fuzzer that finds a crash, a hang or a sanitizer
