@@ -13,9 +13,9 @@ void checkEntries(const QList<FtpListEntry> &entries, const QString &listing, bo
     for (const FtpListEntry &entry : entries) {
         FUZZ_CHECK(!entry.name.isEmpty(), escaped(listing));
         FUZZ_CHECK(!entry.name.contains(QLatin1Char('\n')), escaped(entry.name));
+        // Sizes are digit columns or facts; anything else is unknown (0).
+        FUZZ_CHECK(entry.size >= 0, escaped(listing));
         if (fromList) {
-            // Sizes of LIST lines are digit columns.
-            FUZZ_CHECK(entry.size >= 0, escaped(listing));
             FUZZ_CHECK(!entry.name.startsWith(QLatin1Char(' ')), escaped(entry.name));
         }
     }

@@ -101,12 +101,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (text.encoding == ProgramEncoding::Latin1 && bytes.size() >= 2
         && ((uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) || (uchar(bytes[0]) == 0xFE && uchar(bytes[1]) == 0xFF)))
         return 0;
-    // An empty last line after a lone CR, given an LF, would make a CR LF of
-    // the two breaks: the file's own mix of breaks, not the decoder's doing.
-    const qsizetype n = text.lines.size();
-    if (n >= 2 && text.lines.last().isEmpty() && text.breaks.value(n - 2) == QLatin1String("\r")
-        && text.lineBreak == QLatin1String("\n"))
-        return 0;
     text.lines.append(QStringLiteral("N10 G1 X1"));
     try {
         const ProgramText again = decodeProgramFile(encodeProgramFile(text));

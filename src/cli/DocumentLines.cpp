@@ -1,4 +1,5 @@
 #include "DocumentLines.h"
+#include "platform/Utf8Text.h"
 
 #include <cstring>
 
@@ -73,7 +74,7 @@ QString DocumentLines::line(int index) const
     for (qsizetype i = 0; i < length; ++i) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
         if (c >= 0x80) {
-            m_buffer = QString::fromUtf8(bytes, length);
+            m_buffer = utf8Text(QByteArrayView(bytes, length));
             return m_buffer;
         }
         target[i] = c;
@@ -132,10 +133,16 @@ QByteArray DocumentLines::utf8() const
             put(data + m_starts[i], m_ends[i] - m_starts[i]);
         if (i + 1 < lines) {
             // The line's own break, or the new-line break after the old last line.
-            if (m_starts[i + 1] > m_ends[i])
+            if (m_starts[i + 1] > m_ends[i]) {
                 put(data + m_ends[i], m_starts[i + 1] - m_ends[i]);
-            else
+            } else {
                 put(m_newLineBreak.constData(), m_newLineBreak.size());
+                // After an empty line that follows a lone CR an LF would join
+                // that CR into one CR LF, and the empty line would be gone.
+                if (target - out.constData() >= 2 && target[-1] == '\n' && target[-2] == '\r'
+                    && m_newLineBreak.startsWith('\n'))
+                    target[-1] = '\r';
+            }
         }
     }
     return out;

@@ -1,4 +1,5 @@
 #include "CncEditor.h"
+#include "platform/Utf8Text.h"
 
 #include "HighlighterZVRD.h"
 #include "PlainSearch.h"
@@ -159,7 +160,7 @@ void CncEditor::ClearAll()
 QString CncEditor::allText() const
 {
     const auto *text = reinterpret_cast<const char *>(SendScintilla(SB::SCI_GETCHARACTERPOINTER));
-    return QString::fromUtf8(text, SendScintilla(SB::SCI_GETLENGTH));
+    return utf8Text(QByteArrayView(text, SendScintilla(SB::SCI_GETLENGTH)));
 }
 
 // ---- lines ----
@@ -174,7 +175,7 @@ QString CncEditor::line(int index) const
     const long end = SendScintilla(SB::SCI_GETLINEENDPOSITION, (unsigned long)index);
     const auto *text = reinterpret_cast<const char *>(
         SendScintilla(SB::SCI_GETRANGEPOINTER, (unsigned long)start, end - start));
-    return QString::fromUtf8(text, end - start);
+    return utf8Text(QByteArrayView(text, end - start));
 }
 
 void CncEditor::replaceLine(int index, const QString &text)
@@ -192,6 +193,12 @@ void CncEditor::replaceLine(int index, const QString &text)
     if (index >= lines) {
         QByteArray added = m_form.editorLineEnd().repeated(index - lines + 1);
         added += utf8;
+        // An empty last line after a lone CR: an LF after it would make one CR LF
+        // of the two breaks and the empty line would be gone.
+        const long length = SendScintilla(SB::SCI_GETLENGTH);
+        if (added.startsWith('\n') && length > 0
+            && SendScintilla(SB::SCI_GETCHARAT, (unsigned long)(length - 1)) == '\r')
+            added[0] = '\r';
         SendScintilla(SB::SCI_APPENDTEXT, (uintptr_t)added.size(), added.constData());
     } else {
         const long start = SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)index);

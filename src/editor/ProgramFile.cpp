@@ -1,6 +1,7 @@
 #include "ProgramFile.h"
 
 #include "platform/Error.h"
+#include "platform/Utf8Text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -218,9 +219,8 @@ QString decodeString(QByteArrayView bytes, Detected d)
     case ProgramEncoding::Utf8:
         break;
     }
-    // The mark is off already; fromUtf8 would drop a second one, which is text.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    return decoder(bytes.sliced(d.markLength));
+    // The file's own mark is off already; a second one is text.
+    return utf8Text(bytes.sliced(d.markLength));
 }
 
 // UTF-8 as the editing control holds it. Surrogates that are not part of a pair
@@ -490,7 +490,12 @@ QByteArray encodeProgramFile(const ProgramText &text)
         joined.append(text.lines[i]);
         if (i + 1 < n) {
             const bool own = i < text.breaks.size() && !text.breaks[i].isEmpty();
-            joined.append(own ? text.breaks[i] : text.lineBreak);
+            if (own)
+                joined.append(text.breaks[i]);
+            else if (text.lineBreak == QLatin1String("\n") && joined.endsWith(QLatin1Char('\r')))
+                joined.append(QLatin1Char('\r')); // an LF would join that CR into one CR LF
+            else
+                joined.append(text.lineBreak);
         }
     }
     return encodeString(joined, text.encoding, text.utf8ByteOrderMark);

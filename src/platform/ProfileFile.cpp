@@ -12,10 +12,27 @@ namespace {
 
 struct Lines
 {
-    QList<QByteArray> lines; // without their breaks
-    QByteArray lineBreak = QByteArrayLiteral("\r\n");
-    bool endsWithBreak = true;
+    QList<QByteArray> lines;  // without their breaks
+    QList<QByteArray> breaks; // each line's own break, kept as it was; the last may be empty
+    QByteArray lineBreak = QByteArrayLiteral("\r\n"); // the file's usual break, for new lines
     bool utf8 = true;
+
+    // A new line at `at`. At the end of a file without a final break the old
+    // last line gets one and the new line goes without, as the file did.
+    void insert(int at, const QByteArray &line)
+    {
+        QByteArray brk = lineBreak;
+        if (at == lines.size() && at > 0 && breaks.last().isEmpty()) {
+            breaks.last() = lineBreak;
+            brk.clear();
+        }
+        // An empty line after a lone CR must not start with LF: CR + LF would
+        // read back as one break and the line would be gone.
+        if (line.isEmpty() && at > 0 && breaks.at(at - 1) == "\r" && brk.startsWith('\n'))
+            brk = QByteArrayLiteral("\r");
+        lines.insert(at, line);
+        breaks.insert(at, brk);
+    }
 };
 
 Lines splitLines(const QByteArray &data)
@@ -32,15 +49,20 @@ Lines splitLines(const QByteArray &data)
         if (c == '\r' || c == '\n') {
             result.lines.append(current);
             current.clear();
-            if (c == '\r' && i + 1 < data.size() && data.at(i + 1) == '\n')
+            if (c == '\r' && i + 1 < data.size() && data.at(i + 1) == '\n') {
+                result.breaks.append(QByteArrayLiteral("\r\n"));
                 ++i;
+            } else {
+                result.breaks.append(QByteArray(1, c));
+            }
         } else {
             current.append(c);
         }
     }
-    result.endsWithBreak = current.isEmpty();
-    if (!current.isEmpty())
+    if (!current.isEmpty()) {
         result.lines.append(current);
+        result.breaks.append(QByteArray());
+    }
     QStringDecoder probe(QStringDecoder::Utf8);
     const QString decoded = probe.decode(data);
     Q_UNUSED(decoded);
@@ -219,20 +241,17 @@ bool ProfileFile::writeString(const QString &section, const QString &key, const 
         int at = sectionEnd;
         while (at - 1 > sectionLine && file.lines.at(at - 1).trimmed().isEmpty())
             --at;
-        file.lines.insert(at, newLine);
+        file.insert(at, newLine);
     } else {
         if (!file.lines.isEmpty() && !file.lines.last().trimmed().isEmpty())
-            file.lines.append(QByteArray());
-        file.lines.append(encode(QLatin1Char('[') + section + QLatin1Char(']'), file.utf8));
-        file.lines.append(newLine);
-        file.endsWithBreak = true;
+            file.insert(file.lines.size(), QByteArray());
+        file.insert(file.lines.size(), encode(QLatin1Char('[') + section + QLatin1Char(']'), file.utf8));
+        file.insert(file.lines.size(), newLine);
+        file.breaks.last() = file.lineBreak;
     }
     QByteArray out;
-    for (int i = 0; i < file.lines.size(); ++i) {
-        out += file.lines.at(i);
-        if (i + 1 < file.lines.size() || file.endsWithBreak)
-            out += file.lineBreak;
-    }
+    for (int i = 0; i < file.lines.size(); ++i)
+        out += file.lines.at(i) + file.breaks.at(i);
     QString reason;
     if (!SafeFile::write(m_path, out, &reason)) {
         if (error)

@@ -1,4 +1,5 @@
 #include "EditorToolLines.h"
+#include "platform/Utf8Text.h"
 
 #include <Qsci/qsciscintillabase.h>
 
@@ -27,7 +28,7 @@ QString EditorToolLines::line(int index) const
 {
     if (m_blockFirst >= 0 && index >= m_blockFirst && index < m_blockFirst + int(m_texts.size())
         && m_changed[size_t(index - m_blockFirst)])
-        return QString::fromUtf8(m_texts[size_t(index - m_blockFirst)]);
+        return utf8Text(m_texts[size_t(index - m_blockFirst)]);
     return m_editor.line(index);
 }
 

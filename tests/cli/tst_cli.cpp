@@ -89,6 +89,9 @@ void TestCli::writesExactBytes_data()
         << utf16(u"G01 X1\r\nG00 X2") << utf16(u"G01 X1;\r\nG00 X2;");
     QTest::newRow("UTF-8 mark kept") << words("translate --x 1") << QByteArray("\xEF\xBB\xBFX1\nX2\n")
         << QByteArray("\xEF\xBB\xBFX2\nX3\n");
+    QTest::newRow("second UTF-8 mark is text of line 1") << words("translate --x 1")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFX1 Y2\n\xEF\xBB\xBFX3\n")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFX2 Y2\n\xEF\xBB\xBFX4\n");
     QTest::newRow("UTF-16 big-endian written little-endian")
         << words("translate --x 1") << QByteArray("\xFE\xFF\0X\0001\0\n\0X\0002", 12)
         << QByteArray("\xFF\xFEX\0002\0\n\0X\0003\0", 12);

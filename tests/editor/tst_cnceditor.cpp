@@ -93,6 +93,13 @@ void tst_CncEditor::lineOperations()
     QCOMPARE(editor.fileBytes(), QByteArray("A\r\nB2 \xC3\xA9\nC\rD\r\nE\r\n\r\nG"));
     QCOMPARE(editor.count(), 7);
 
+    // An empty last line after a lone CR stays a line of its own.
+    CncEditor cr;
+    loadBytes(cr, "A\nB\r");
+    cr.replaceLine(3, QStringLiteral("C"));
+    QCOMPARE(cr.fileBytes(), QByteArray("A\nB\r\rC"));
+    QCOMPARE(cr.count(), 4);
+
     editor.setCaretLine(1000);
     QCOMPARE(editor.SendScintilla(SB::SCI_LINEFROMPOSITION, (unsigned long)editor.SendScintilla(SB::SCI_GETCURRENTPOS)), 6L);
     editor.setCaretLine(-5);

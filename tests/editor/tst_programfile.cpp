@@ -212,6 +212,14 @@ void tst_ProgramFile::appendedLinesTakeTheFileBreak()
     ProgramText one = decodeProgramFile(QByteArray("G1"));
     one.lines << QStringLiteral("M30");
     QCOMPARE(encodeProgramFile(one), QByteArray("G1\r\nM30"));
+
+    // An empty last line after a lone CR keeps its own line: an LF would join
+    // that CR into one CR LF.
+    ProgramText cr = decodeProgramFile(QByteArray("A\nB\r"));
+    cr.lines << QStringLiteral("C");
+    const QByteArray bytes = encodeProgramFile(cr);
+    QCOMPARE(bytes, QByteArray("A\nB\r\rC"));
+    QCOMPARE(decodeProgramFile(bytes).lines, cr.lines);
 }
 
 void tst_ProgramFile::newText()

@@ -129,6 +129,10 @@ void TestFtpListing::mlsdLine_data()
                                    << QDateTime() << false;
     QTest::newRow("leading blank of the name kept") << "size=1;type=file;  lead" << true << " lead" << qint64(1)
                                                     << QDateTime() << true;
+    QTest::newRow("signed or broken size is unknown") << "type=file;size=-5;modify=20200305143000; neg" << true << "neg"
+                                                      << qint64(0) << utc(2020, 3, 5, 14, 30, 0) << true;
+    QTest::newRow("plus sign is no digit") << "type=file;size=+5; pos" << true << "pos" << qint64(0) << QDateTime()
+                                           << true;
     QTest::newRow("no facts") << "plain text line" << false << QString() << qint64(0) << QDateTime() << false;
     QTest::newRow("no name") << "type=file;size=1;" << false << QString() << qint64(0) << QDateTime() << false;
 }

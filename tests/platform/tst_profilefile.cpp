@@ -19,6 +19,7 @@ private slots:
     void missingFileAndKeyGiveDefault();
     void writeKeepsEverythingElseByteForByte();
     void writeAddsKeyAndSection();
+    void writeKeepsEachLineBreak();
     void writeCreatesMissingFile();
     void refusedWriteNamesTheFile();
     void latin1FileStaysLatin1();
@@ -104,6 +105,21 @@ void tst_ProfileFile::writeAddsKeyAndSection()
     QCOMPARE(readBytes(path("add.ini")), QByteArray("[FONTE]\nTIPO=Courier\nTAMANHO=10\n\n[CODA]\nValor=1\n\n"
                                                     "[CODB]\nValor=255\n"));
     QCOMPARE(ini.readInteger(QStringLiteral("fonte"), QStringLiteral("tamanho"), 0), 10);
+}
+
+void tst_ProfileFile::writeKeepsEachLineBreak()
+{
+    // Mixed breaks stay as they were; new lines take the file's usual break, and
+    // a file without a final break keeps going without one.
+    writeBytes(path("mixed.ini"), "[A]\r\nx=1\ny=2\rz=3");
+    ProfileFile ini(path("mixed.ini"));
+    QString error;
+    QVERIFY(ini.writeString(QStringLiteral("A"), QStringLiteral("y"), QStringLiteral("20"), &error));
+    QCOMPARE(readBytes(path("mixed.ini")), QByteArray("[A]\r\nx=1\ny=20\rz=3"));
+    QVERIFY(ini.writeString(QStringLiteral("A"), QStringLiteral("w"), QStringLiteral("4"), &error));
+    QCOMPARE(readBytes(path("mixed.ini")), QByteArray("[A]\r\nx=1\ny=20\rz=3\r\nw=4"));
+    QVERIFY(ini.writeString(QStringLiteral("B"), QStringLiteral("v"), QStringLiteral("5"), &error));
+    QCOMPARE(readBytes(path("mixed.ini")), QByteArray("[A]\r\nx=1\ny=20\rz=3\r\nw=4\r\n\r\n[B]\r\nv=5\r\n"));
 }
 
 void tst_ProfileFile::writeCreatesMissingFile()

@@ -394,6 +394,12 @@ void tst_ToolWindows::editorGetsTheSameLinesAsTheCore()
     w->BitBtn1Click();
     QCOMPARE(lines(), expectedLines);
     QCOMPARE(editor->fileBytes(), expectedBytes);
+
+    // A U+FEFF that starts a line is text (after the file's own mark, too), so a
+    // rewritten line keeps it.
+    editor = open("\xEF\xBB\xBF\xEF\xBB\xBFG01 X5\n\xEF\xBB\xBFG01 X6");
+    w->BitBtn1Click();
+    QCOMPARE(editor->fileBytes(), QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFG01 X-5\n\xEF\xBB\xBFG01 X-6"));
 }
 
 void tst_ToolWindows::conversionErrorStopsWithoutEntry()

@@ -1,4 +1,5 @@
 #include "FtpClient.h"
+#include "platform/Utf8Text.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -130,7 +131,7 @@ struct FtpClient::Private
     QByteArray encodeName(const QString &name) const { return utf8Names ? name.toUtf8() : name.toLatin1(); }
     QString decodeText(const QByteArray &bytes) const
     {
-        return utf8Names ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+        return utf8Names ? utf8Text(bytes) : QString::fromLatin1(bytes);
     }
 
     void close()

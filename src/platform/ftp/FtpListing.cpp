@@ -284,7 +284,10 @@ std::optional<FtpListEntry> parseMlsdLine(const QString &line)
         if (key.compare(QLatin1String("type"), Qt::CaseInsensitive) == 0) {
             type = value.toString().toLower();
         } else if (key.compare(QLatin1String("size"), Qt::CaseInsensitive) == 0) {
-            entry.size = value.toLongLong();
+            // The size is digits only; a sign or anything else leaves it unknown (0).
+            bool ok = !value.isEmpty() && value.front().isDigit();
+            const qint64 size = ok ? value.toLongLong(&ok) : 0;
+            entry.size = ok ? size : 0;
         } else if (key.compare(QLatin1String("modify"), Qt::CaseInsensitive) == 0) {
             QDateTime utc = QDateTime::fromString(value.left(14).toString(), QStringLiteral("yyyyMMddHHmmss"));
             if (utc.isValid()) {
