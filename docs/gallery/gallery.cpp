@@ -1,10 +1,14 @@
 // zavrin-gallery OUTDIR [LANG]: starts Zavrin offscreen on the demo workspace and
-// saves a picture of every window (the main window on each ribbon page), for the
-// screenshot gallery and the help pages.
+// saves a picture of every window (the main window on each ribbon page, the find
+// and replace dialogs over a demo program), for the screenshot gallery and the
+// help pages.
 #include "app/AppState.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "editor/EditorArea.h"
+#include "editor/TextSearchDialog.h"
 #include "machines/MachinesWindow.h"
+#include "platform/Error.h"
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 #include "platform/ScriptedDialogs.h"
@@ -16,6 +20,8 @@
 #include <QTabWidget>
 #include <QTextStream>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -31,6 +37,35 @@ bool save(QWidget *w, const QString &path)
     const bool ok = w->grab().save(path);
     QTextStream(stdout) << (ok ? "saved " : "FAILED ") << path << "\n";
     return ok;
+}
+
+// Clicks the ribbon command that opens the find or replace dialog, types the texts
+// in, saves the picture and cancels, as the operator would.
+bool saveSearchDialog(const std::function<void()> &click, const QString &find, const QString &replaceWith,
+                      const QString &path)
+{
+    bool saved = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!modal)
+            return;
+        poll.stop();
+        if (auto *dialog = qobject_cast<TextSearchDialog *>(modal)) {
+            dialog->cbSearchText()->setCurrentText(find);
+            if (dialog->cbReplaceText())
+                dialog->cbReplaceText()->setCurrentText(replaceWith);
+            saved = save(dialog, path);
+        }
+        modal->reject();
+    });
+    poll.start();
+    click();
+    poll.stop();
+    if (!saved)
+        QTextStream(stdout) << "FAILED " << path << " (the dialog did not open)\n";
+    return saved;
 }
 
 } // namespace
@@ -90,6 +125,25 @@ int main(int argc, char **argv)
         save(dialog, out + QLatin1Char('/') + name + suffix);
         dialog->hide();
     }
+    // The find and replace dialogs are made when they are used: open a demo program
+    // in the editor, then click Find and Replace and type the texts in.
+    main->ribbonPages()->setCurrentIndex(2);
+    QApplication::setCursorFlashTime(0); // the caret in the typed text is always drawn
+    EditorArea *editor = EditorArea::instance();
+    const QString program =
+        QStringLiteral("demo/programs/VMC-850/vscode-gcode_haas-style-profile_pct-o-number-ij-arcs.nc");
+    try {
+        editor->FUNC_Abrir_Arquivo(QDir(app().AppDirectory).filePath(program));
+    } catch (const Error &error) {
+        QTextStream(stderr) << "demo program: " << error.message() << "\n";
+    }
+    settle();
+    const QString find = QStringLiteral("G01");
+    saveSearchDialog([editor] { editor->SpeedButton27Click(); }, find, QString(),
+                     out + QStringLiteral("/form-find") + suffix);
+    saveSearchDialog([editor] { editor->SpeedButton30Click(); }, find, QStringLiteral("G1"),
+                     out + QStringLiteral("/form-replace") + suffix);
+
     for (const QString &message : dialogsForPictures.messages())
         QTextStream(stderr) << "message shown: " << message << "\n";
     Application::destroyWindows();

@@ -6,10 +6,21 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$top/build}
 out=$top/docs/screenshots
 mkdir -p "$out"
+new=$(mktemp -d)
+trap 'rm -rf "$new"' EXIT
 cd "$build/run"
 for lang in EN DE; do
-  QT_QPA_PLATFORM=offscreen ./zavrin-gallery "$out" "$lang" | grep -v '^saved' || true
+  QT_QPA_PLATFORM=offscreen ./zavrin-gallery "$new" "$lang" | grep -v '^saved' || true
 done
 # Small files: 256 colours are plenty for window pictures.
-for f in "$out"/*.png; do convert "$f" -colors 256 "PNG8:$f"; done
-cp "$out/main-machines-en.png" "$out/main-en.png"
+for f in "$new"/*.png; do convert "$f" -colors 256 "PNG8:$f"; done
+cp "$new/main-machines-en.png" "$new/main-en.png"
+# A picture whose pixels did not change keeps its file (the PNG carries the time it
+# was written), so a remake shows only the windows that really changed.
+for f in "$new"/*.png; do
+  old=$out/$(basename "$f")
+  if [ -f "$old" ] && [ "$(compare -metric AE "$f" "$old" null: 2>&1)" = 0 ]; then
+    continue
+  fi
+  cp "$f" "$old"
+done

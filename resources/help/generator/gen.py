@@ -1,7 +1,7 @@
 # Writes the help pages of every language from the page texts here and the
 # captions and messages of the language catalog, so the pages quote the texts
 # the operator sees. Pictures: images/<name>.png in each language folder, made
-# with zavrin-gallery (scaled to at most 900 px, 256 colours).
+# with zavrin-gallery (scaled to at most 900 px, 256 colours) by make-images.sh.
 # Usage: python3 resources/help/generator/gen.py
 import sys, os, html, re
 sys.path.insert(0, os.path.dirname(__file__))

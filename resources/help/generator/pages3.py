@@ -9,7 +9,7 @@ def tool(name, F, image, intro, own, msgs):
 T = 'TextSearchDialog'
 OPTS = L('Opções da busca: maiúsculas/minúsculas, palavras inteiras, curingas, só no texto selecionado, expressão regular.','Search options: match case, whole words, wildcards, selected text only, regular expression.','Opciones de búsqueda: mayúsculas/minúsculas, palabras completas, comodines, solo el texto seleccionado, expresión regular.','Options de recherche : casse, mots entiers, jokers, texte sélectionné seulement, expression régulière.','Suchoptionen: Groß-/Kleinschreibung, ganze Wörter, Platzhalter, nur markierter Text, regulärer Ausdruck.')
 DIRN = L('Procura para frente (até o fim) ou para trás (até o início).','Searches forward (to the end) or back (to the start).','Busca hacia delante (hasta el final) o hacia atrás (hasta el principio).','Cherche vers l\'avant (jusqu\'à la fin) ou vers l\'arrière (jusqu\'au début).','Sucht vorwärts (bis zum Ende) oder rückwärts (bis zum Anfang).')
-page('func05.2.html', T, T + '.Ribbon1', 'main-editor',
+page('func05.2.html', T, T + '.Ribbon1', 'form-find',
  L('Procura um texto no arquivo aberto no editor. O texto encontrado fica selecionado; {NEXT} e {PREV} continuam a busca.',
    'Finds a text in the file open in the editor. The text found is selected; {NEXT} and {PREV} go on searching.',
    'Busca un texto en el archivo abierto en el editor. El texto encontrado queda seleccionado; {NEXT} y {PREV} continúan la búsqueda.',
@@ -25,7 +25,7 @@ page('func05.2.html', T, T + '.Ribbon1', 'main-editor',
  ['func05.html', 'func05.3.html'])
 
 T = 'TextReplaceDialog'
-page('func05.3.html', T, T + '.Ribbon1', 'main-editor',
+page('func05.3.html', T, T + '.Ribbon1', 'form-replace',
  L('Substitui um texto por outro no arquivo aberto. Para cada ocorrência o sistema pergunta se deve substituí-la; cada substituição é registrada no painel de mensagens.',
    'Replaces one text by another in the open file. For each occurrence you are asked whether to replace it; every replacement is recorded in the messages panel.',
    'Sustituye un texto por otro en el archivo abierto. En cada aparición se pregunta si sustituirla; cada sustitución queda registrada en el panel de mensajes.',
