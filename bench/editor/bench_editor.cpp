@@ -3,7 +3,7 @@
 // own. Baselines are measured in the same run on the same file.
 //
 //   bench_editor            all measurements
-//   bench_editor MODE FILE  one measurement (open, find, replace, lines)
+//   bench_editor MODE FILE  one measurement (open, find, replace, lines, typing)
 
 #include "editor/CncEditor.h"
 #include "editor/ProgramFile.h"
@@ -192,6 +192,30 @@ int runLines(const QString &path)
     std::printf("  (10,000 lines without a bulk change: %.1f ms)\n", t.nsecsElapsed() / 1e6);
     return 0;
 }
+// A keystroke in the middle of the program, then its undo and redo, each with
+// the paint that follows: what an operator feels when editing a long program.
+int runTyping(const QString &path)
+{
+    CncEditor editor;
+    load(editor, path);
+    editor.setCursorPosition(editor.count() / 2, 5);
+    editor.repaint();
+    QApplication::processEvents();
+    const auto step = [&](const char *name, const auto &action) {
+        QElapsedTimer t;
+        t.start();
+        action();
+        editor.repaint();
+        QApplication::processEvents();
+        std::printf("%-12s %8.1f ms\n", name, t.nsecsElapsed() / 1e6);
+    };
+    step("keystroke", [&] { editor.SendScintilla(QsciScintillaBase::SCI_ADDTEXT, 1UL, "7"); });
+    step("undo", [&] { editor.undo(); });
+    step("redo", [&] { editor.redo(); });
+    step("new line", [&] { editor.SendScintilla(QsciScintillaBase::SCI_NEWLINE); });
+    step("undo", [&] { editor.undo(); });
+    return 0;
+}
 
 } // namespace
 
@@ -211,6 +235,8 @@ int main(int argc, char **argv)
             return runReplace(args[2]);
         if (mode == QLatin1String("lines"))
             return runLines(args[2]);
+        if (mode == QLatin1String("typing"))
+            return runTyping(args[2]);
         return 2;
     }
     QTemporaryDir dir;
@@ -218,7 +244,7 @@ int main(int argc, char **argv)
     generate(path);
     std::printf("program: %s, %d lines, %.1f MB\n", qPrintable(path), Lines, QFile(path).size() / 1048576.0);
     std::fflush(stdout);
-    for (const char *mode : {"open", "find", "replace", "lines"}) {
+    for (const char *mode : {"open", "find", "replace", "lines", "typing"}) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(args[0], {QLatin1String(mode), path});
