@@ -2,88 +2,27 @@
 // Not a test: prints figures, each next to a baseline measured in the same run.
 
 #include "../../tests/serial/PtyPair.h"
+#include "SerialBench.h"
 
-#include "app/AppState.h"
 #include "platform/Error.h"
 #include "platform/serial/SerialPort.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <thread>
 
-#include <fcntl.h>
-#include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-double cpuSeconds(clockid_t clock)
-{
-    timespec ts;
-    clock_gettime(clock, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-int openRaw(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY);
-    if (fd < 0)
-        qFatal("cannot open %s", qPrintable(path));
-    termios tio;
-    tcgetattr(fd, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(fd, TCSANOW, &tio);
-    return fd;
-}
-
-// Reads count bytes from the machine's end on a thread of its own; the time of the last byte.
-class Reader
-{
-public:
-    Reader(const QString &path, qint64 count) : m_fd(openRaw(path)), m_count(count)
-    {
-        m_thread = std::thread([this] {
-            char buf[65536];
-            qint64 got = 0;
-            while (got < m_count) {
-                const ssize_t n = ::read(m_fd, buf, sizeof buf);
-                if (n <= 0)
-                    break;
-                got += n;
-            }
-            m_got = got;
-            m_done = Clock::now();
-        });
-    }
-    ~Reader() { ::close(m_fd); }
-    qint64 join()
-    {
-        m_thread.join();
-        return m_got;
-    }
-    Clock::time_point done() const { return m_done; }
-
-private:
-    int m_fd;
-    qint64 m_count;
-    qint64 m_got = 0;
-    Clock::time_point m_done;
-    std::thread m_thread;
-};
+using namespace SerialBench;
 
 struct SendFigures
 {
@@ -95,14 +34,14 @@ template<typename SendOne>
 SendFigures timeSend(const QString &peer, qint64 count, SendOne sendOne)
 {
     Reader reader(peer, count);
-    const double cpu0 = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+    const double cpu0 = threadCpuSeconds();
     const Clock::time_point start = Clock::now();
     for (qint64 i = 0; i < count; ++i)
         sendOne(char('A' + i % 26));
     const qint64 got = reader.join();
     SendFigures f;
     f.wall = seconds(reader.done() - start);
-    f.threadCpu = cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpu0;
+    f.threadCpu = threadCpuSeconds() - cpu0;
     if (got != count)
         qFatal("the machine end got %lld of %lld bytes", got, count);
     return f;
@@ -125,14 +64,7 @@ int main(int argc, char **argv)
 
     QTemporaryDir dir;
     PtyPair pty;
-    QString error;
-    if (!pty.start(dir.path(), &error))
-        qFatal("%s", qPrintable(error));
-    app().AppDirectory = dir.path() + QLatin1Char('/');
-    QFile ini(app().mainSettingsPath());
-    if (!ini.open(QIODevice::WriteOnly) || ini.write("[SERIALPORTS]\r\nCOM3=" + pty.endA().toLocal8Bit() + "\r\n") < 0)
-        qFatal("cannot write Zavrin.ini");
-    ini.close();
+    startPortPair(pty, dir);
 
     std::printf("Sending %lld KB one byte per write over a pty pair, no flow control\n", sendCount / 1024);
 
@@ -216,7 +148,7 @@ int main(int argc, char **argv)
             }
         });
         QTimer::singleShot(60000, &loop, [&] { loop.quit(); });
-        const double cpu0 = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+        const double cpu0 = threadCpuSeconds();
         const Clock::time_point start = Clock::now();
         std::thread writer(writeAll);
         loop.exec();
@@ -227,7 +159,7 @@ int main(int argc, char **argv)
         const double latency = seconds(handled - Clock::time_point(Clock::duration(lastWriteNs.load())));
         std::printf("%-46s %8.1f KB/s  last byte to handled %.2f ms  CPU/wall %.2f  (%lld notifications)\n",
                     "SerialPort::received", double(receiveCount) / 1024.0 / total, latency * 1000,
-                    (cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpu0) / total, notifications);
+                    (threadCpuSeconds() - cpu0) / total, notifications);
     }
     port.close();
     return 0;

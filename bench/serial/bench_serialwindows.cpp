@@ -3,8 +3,8 @@
 // Not a test: prints figures, each next to a baseline measured in the same run.
 
 #include "../../tests/serial/PtyPair.h"
+#include "SerialBench.h"
 
-#include "app/AppState.h"
 #include "lang/ApplyLanguage.h"
 #include "lang/Texts.h"
 #include "platform/ScriptedDialogs.h"
@@ -27,71 +27,14 @@
 #include <QTimer>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <thread>
 
-#include <fcntl.h>
-#include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-double threadCpu()
-{
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-int openRaw(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY);
-    if (fd < 0)
-        qFatal("cannot open %s", qPrintable(path));
-    termios tio;
-    tcgetattr(fd, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(fd, TCSANOW, &tio);
-    return fd;
-}
-
-// The machine reading what is sent, on a thread of its own.
-class Reader
-{
-public:
-    Reader(const QString &path, qint64 count) : m_fd(openRaw(path))
-    {
-        m_thread = std::thread([this, count] {
-            char buf[65536];
-            while (m_got < count) {
-                const ssize_t n = ::read(m_fd, buf, sizeof buf);
-                if (n <= 0)
-                    break;
-                m_got += n;
-            }
-            m_done = Clock::now();
-        });
-    }
-    ~Reader() { ::close(m_fd); }
-    qint64 join()
-    {
-        m_thread.join();
-        return m_got;
-    }
-    Clock::time_point done() const { return m_done; }
-
-private:
-    int m_fd;
-    std::atomic<qint64> m_got{0};
-    Clock::time_point m_done;
-    std::thread m_thread;
-};
+using namespace SerialBench;
 
 QByteArray program(qint64 size)
 {
@@ -155,10 +98,10 @@ void benchSend(const PtyPair &pty, const QString &file, qint64 size)
         SerialSendStream stream(bytes);
         bool cancel = false;
         Reader reader(pty.endB(), arrives);
-        const double cpu0 = threadCpu();
+        const double cpu0 = threadCpuSeconds();
         const Clock::time_point start = Clock::now();
         SerialSend::run(port, stream, cancel, nullptr);
-        const double cpu = threadCpu() - cpu0;
+        const double cpu = threadCpuSeconds() - cpu0;
         const double loopWall = seconds(Clock::now() - start);
         if (reader.join() != arrives)
             qFatal("the machine end got too few bytes");
@@ -173,10 +116,10 @@ void benchSend(const PtyPair &pty, const QString &file, qint64 size)
     window.show();
     QCoreApplication::processEvents();
     Reader reader(pty.endB(), arrives);
-    const double cpu0 = threadCpu();
+    const double cpu0 = threadCpuSeconds();
     const Clock::time_point start = Clock::now();
     window.BitBtn1Click();
-    const double cpu = threadCpu() - cpu0;
+    const double cpu = threadCpuSeconds() - cpu0;
     const double sendWall = seconds(Clock::now() - start);
     if (reader.join() != arrives)
         qFatal("the machine end got too few bytes");
@@ -226,7 +169,7 @@ ReceiveFigures benchReceive(const PtyPair &pty, qint64 size, int pauseUs)
 
     const QString ended = T("Form_Transfer_SERIAL232_R.MSG03");
     const Clock::time_point start = Clock::now();
-    const double cpu0 = threadCpu();
+    const double cpu0 = threadCpuSeconds();
     double tenthStartCpu = cpu0;
     qint64 lastLength = 0;
     QObject::connect(window.ComPort1(), &SerialPort::received, &window, [&](const QByteArray &) {
@@ -235,14 +178,14 @@ ReceiveFigures benchReceive(const PtyPair &pty, qint64 size, int pauseUs)
         if (lastLength < size / 10) {
             ++f.firstTenthNotifications;
             if (length >= size / 10)
-                f.firstTenthCpu = threadCpu() - cpu0;
+                f.firstTenthCpu = threadCpuSeconds() - cpu0;
         }
         if (lastLength >= size * 9 / 10 && lastLength < size)
             ++f.lastTenthNotifications;
         if (lastLength < size * 9 / 10 && length >= size * 9 / 10)
-            tenthStartCpu = threadCpu();
+            tenthStartCpu = threadCpuSeconds();
         if (length >= size && lastLength < size)
-            f.lastTenthCpu = threadCpu() - tenthStartCpu;
+            f.lastTenthCpu = threadCpuSeconds() - tenthStartCpu;
         lastLength = length;
     });
     QDeadlineTimer deadline(120000);
@@ -279,12 +222,12 @@ void benchAppendCost(qint64 size)
     QCoreApplication::processEvents();
     const qint64 chunks = size / 64;
     double tenths[10] = {};
-    double tenthStart = threadCpu();
+    double tenthStart = threadCpuSeconds();
     for (qint64 i = 0; i < chunks; ++i) {
         emit window.ComPort1()->received(bytes.mid(i * 64, 64));
         QCoreApplication::processEvents();
         if ((i + 1) % (chunks / 10) == 0 && (i + 1) / (chunks / 10) <= 10) {
-            const double now = threadCpu();
+            const double now = threadCpuSeconds();
             tenths[(i + 1) / (chunks / 10) - 1] = now - tenthStart;
             tenthStart = now;
         }
@@ -356,14 +299,7 @@ int main(int argc, char **argv)
 
     QTemporaryDir dir;
     PtyPair pty;
-    QString error;
-    if (!pty.start(dir.path(), &error))
-        qFatal("%s", qPrintable(error));
-    app().AppDirectory = dir.path() + QLatin1Char('/');
-    QFile ini(app().mainSettingsPath());
-    if (!ini.open(QIODevice::WriteOnly) || ini.write("[SERIALPORTS]\r\nCOM3=" + pty.endA().toLocal8Bit() + "\r\n") < 0)
-        qFatal("cannot write Zavrin.ini");
-    ini.close();
+    startPortPair(pty, dir);
     Texts::FUNC_Textos_EN();
     ScriptedDialogs dialogs;
     if (argc > 3 && QByteArray(argv[1]) == "--screenshots") {

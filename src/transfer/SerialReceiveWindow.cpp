@@ -1,27 +1,21 @@
 #include "SerialReceiveWindow.h"
 
-#include "LineIndicatorPanel.h"
-#include "SerialPortFields.h"
+#include "SerialWindowFrame.h"
 #include "app/AppState.h"
-#include "app/Ribbon.h"
 #include "lang/Texts.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
-#include "platform/Shell.h"
 #include "platform/serial/SerialPort.h"
 
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
-#include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -34,45 +28,10 @@ TForm_Transfer_SERIAL232_R::TForm_Transfer_SERIAL232_R(QWidget *parent)
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(EndOfTransmissionInterval);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto *ribbon = new Ribbon(this);
-    connect(ribbon, &Ribbon::helpRequested, this,
-            [] { shell().openHelpPage(app().HelpDirectory + QStringLiteral("func03.5.3.html")); });
-    layout->addWidget(ribbon);
-
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(8, 8, 8, 8);
-    body->setSpacing(8);
-    layout->addLayout(body, 1);
-
-    auto *group = new QGroupBox(this);
-    group->setObjectName(QStringLiteral("GroupBox1"));
-    auto *grid = new QGridLayout(group);
-    grid->setHorizontalSpacing(8);
-    m_nameLabel = new QLabel(group);
-    m_nameLabel->setObjectName(QStringLiteral("Label13"));
-    m_name = new QLineEdit(group);
-    m_name->setObjectName(QStringLiteral("Edit8"));
-    m_nameLabel->setBuddy(m_name);
-    auto *directoryLabel = new QLabel(group);
-    directoryLabel->setObjectName(QStringLiteral("Label7"));
-    m_directory = new QLineEdit(group);
-    m_directory->setObjectName(QStringLiteral("Edit7"));
-    m_directory->setReadOnly(true);
-    m_directory->setFocusPolicy(Qt::ClickFocus);
-    m_directory->setMinimumWidth(440);
-    grid->addWidget(m_nameLabel, 0, 0);
-    grid->addWidget(m_name, 0, 1, 1, 3);
-    grid->addWidget(directoryLabel, 1, 0);
-    grid->addWidget(m_directory, 1, 1, 1, 3);
-    m_fields = new SerialPortFields(group, grid, 2);
-    m_lines = new LineIndicatorPanel(group);
-    grid->addWidget(m_lines, 5, 0, 1, 4);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-    body->addWidget(group);
+    m_frame = std::make_unique<SerialWindowFrame>(this, m_port, QStringLiteral("func03.5.3.html"));
+    m_name = m_frame->addRow("Label13", "Edit8", &m_nameLabel);
+    m_directory = m_frame->addPathRow("Label7", "Edit7");
+    m_frame->addPortFields();
 
     m_textGroup = new QGroupBox(this);
     m_textGroup->setObjectName(QStringLiteral("GroupBox2"));
@@ -86,37 +45,20 @@ TForm_Transfer_SERIAL232_R::TForm_Transfer_SERIAL232_R(QWidget *parent)
     m_memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_memo->setMinimumHeight(200);
     textLayout->addWidget(m_memo);
-    body->addWidget(m_textGroup, 1);
+    m_frame->body()->addWidget(m_textGroup, 1);
 
-    auto *buttons = new QHBoxLayout;
-    m_receive = new QPushButton(style()->standardIcon(QStyle::SP_ArrowDown), QString(), this);
-    m_receive->setObjectName(QStringLiteral("BitBtn2"));
-    m_save = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton), QString(), this);
-    m_save->setObjectName(QStringLiteral("BitBtn4"));
-    m_cancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QString(), this);
-    m_cancel->setObjectName(QStringLiteral("BitBtn3"));
-    for (QPushButton *b : {m_receive, m_save, m_cancel})
-        b->setAutoDefault(false);
-    buttons->addStretch(1);
-    buttons->addWidget(m_receive);
-    buttons->addWidget(m_save);
-    buttons->addWidget(m_cancel);
-    body->addLayout(buttons);
-
-    m_status = new QStatusBar(this);
-    m_status->setObjectName(QStringLiteral("StatusBar1"));
-    m_status->setSizeGripEnabled(false);
-    layout->addWidget(m_status);
+    m_receive = m_frame->button(QStyle::SP_ArrowDown, "BitBtn2");
+    m_save = m_frame->button(QStyle::SP_DialogSaveButton, "BitBtn4");
+    m_cancel = m_frame->button(QStyle::SP_DialogCancelButton, "BitBtn3");
+    m_frame->addButtons({m_receive, m_save, m_cancel});
 
     connect(m_receive, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
     connect(m_save, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn4Click(); }); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn3Click(); }); });
     connect(m_timer, &QTimer::timeout, this, &TForm_Transfer_SERIAL232_R::Timer1Timer);
     connect(m_port, &SerialPort::received, this, &TForm_Transfer_SERIAL232_R::onReceived);
-    connect(m_port, &SerialPort::linesChanged, m_lines, &LineIndicatorPanel::setLines);
     // Handled once the port has left its own notification: the handler shows message boxes.
     connect(m_port, &SerialPort::failed, this, &TForm_Transfer_SERIAL232_R::onPortFailed, Qt::QueuedConnection);
-    m_lines->setLines(m_port->lines());
     resize(660, 620);
 }
 
@@ -139,10 +81,7 @@ void TForm_Transfer_SERIAL232_R::prepareReceive(const QString &localDirectory, c
 
 void TForm_Transfer_SERIAL232_R::PARAM_serial_Enviar_R()
 {
-    SerialSettings settings = m_port->settings();
-    SerialTables::PARAM_serial_Enviar_R(m_codes, settings, m_fieldTexts);
-    m_port->setSettings(settings);
-    m_fields->show(m_fieldTexts);
+    m_frame->applyCodes(SerialTables::PARAM_serial_Enviar_R, m_codes);
 }
 
 void TForm_Transfer_SERIAL232_R::showEvent(QShowEvent *event)
@@ -150,7 +89,7 @@ void TForm_Transfer_SERIAL232_R::showEvent(QShowEvent *event)
     if (!event->spontaneous()) {
         clearReceivedText();
         PARAM_serial_Enviar_R();
-        setStatus(QString());
+        m_frame->setStatus(QString());
     }
     QDialog::showEvent(event);
 }
@@ -164,7 +103,7 @@ void TForm_Transfer_SERIAL232_R::BitBtn2Click()
     m_timer->start();
     m_watch.reset();
     m_port->open();
-    setStatus(T("Form_Transfer_SERIAL232_R.MSG01"));
+    m_frame->setStatus(T("Form_Transfer_SERIAL232_R.MSG01"));
 }
 
 void TForm_Transfer_SERIAL232_R::onReceived(const QByteArray &bytes)
@@ -175,7 +114,7 @@ void TForm_Transfer_SERIAL232_R::onReceived(const QByteArray &bytes)
     end.insertText(shown);
     m_memo->setTextCursor(end);
     m_memo->ensureCursorVisible();
-    setStatus(T("Form_Transfer_SERIAL232_R.MSG02") + QString::number(bytes.size()));
+    m_frame->setStatus(T("Form_Transfer_SERIAL232_R.MSG02") + QString::number(bytes.size()));
     m_memo->setFocus();
 }
 
@@ -187,7 +126,7 @@ void TForm_Transfer_SERIAL232_R::Timer1Timer()
     m_timer->stop();
     m_receive->setEnabled(true);
     m_save->setEnabled(true);
-    setStatus(T("Form_Transfer_SERIAL232_R.MSG03"));
+    m_frame->setStatus(T("Form_Transfer_SERIAL232_R.MSG03"));
 }
 
 void TForm_Transfer_SERIAL232_R::BitBtn4Click()
@@ -247,20 +186,12 @@ void TForm_Transfer_SERIAL232_R::onPortFailed()
     guarded([this] { BitBtn3Click(); });
 }
 
-QString TForm_Transfer_SERIAL232_R::statusText() const { return m_status->currentMessage(); }
+QString TForm_Transfer_SERIAL232_R::statusText() const { return m_frame->statusText(); }
 
 void TForm_Transfer_SERIAL232_R::clearReceivedText()
 {
     m_text.clear();
     m_memo->clear();
-}
-
-void TForm_Transfer_SERIAL232_R::setStatus(const QString &text)
-{
-    if (text.isEmpty())
-        m_status->clearMessage();
-    else
-        m_status->showMessage(text);
 }
 
 void TForm_Transfer_SERIAL232_R::closeWindow()

@@ -6,16 +6,16 @@
 
 #include <QDialog>
 
-class LineIndicatorPanel;
+#include <memory>
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QStatusBar;
 class QTimer;
 class SerialPort;
-class SerialPortFields;
+class SerialWindowFrame;
 
 // The serial receive window: listens on the machine's RS-232 line, shows the program as it
 // arrives, notices the end of the transmission after a second of silence, and saves the
@@ -60,23 +60,19 @@ private:
     void onReceived(const QByteArray &bytes);
     void onPortFailed();
     void clearReceivedText();
-    void setStatus(const QString &text);
     void closeWindow();
 
     SerialTables::SerialCodes m_codes;
-    SerialTables::SerialFieldTexts m_fieldTexts;
     ReceivedText m_text;
     ReceptionWatch m_watch;
     SerialPort *m_port;
     QTimer *m_timer;
-    SerialPortFields *m_fields;
-    LineIndicatorPanel *m_lines;
+    std::unique_ptr<SerialWindowFrame> m_frame;
     QLabel *m_nameLabel;
     QLineEdit *m_name;
     QLineEdit *m_directory;
     QGroupBox *m_textGroup;
     QPlainTextEdit *m_memo;
-    QStatusBar *m_status;
     QPushButton *m_receive;
     QPushButton *m_save;
     QPushButton *m_cancel;

@@ -1,27 +1,22 @@
 #include "SerialSendWindow.h"
 
-#include "LineIndicatorPanel.h"
-#include "SerialPortFields.h"
 #include "SerialSend.h"
+#include "SerialWindowFrame.h"
 #include "TransferRules.h"
 #include "app/AppState.h"
-#include "app/Ribbon.h"
 #include "lang/Texts.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
-#include "platform/Shell.h"
 #include "platform/serial/SerialPort.h"
 
 #include <QFile>
-#include <QGridLayout>
-#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStatusBar>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include <climits>
@@ -49,38 +44,9 @@ TForm_Transfer_SERIAL232::TForm_Transfer_SERIAL232(QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     m_port->setObjectName(QStringLiteral("ComPort1"));
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    auto *ribbon = new Ribbon(this);
-    connect(ribbon, &Ribbon::helpRequested, this,
-            [] { shell().openHelpPage(app().HelpDirectory + QStringLiteral("func03.4.3.html")); });
-    layout->addWidget(ribbon);
-
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(8, 8, 8, 8);
-    body->setSpacing(8);
-    layout->addLayout(body, 1);
-
-    auto *group = new QGroupBox(this);
-    group->setObjectName(QStringLiteral("GroupBox1"));
-    auto *grid = new QGridLayout(group);
-    grid->setHorizontalSpacing(8);
-    m_originLabel = new QLabel(group);
-    m_originLabel->setObjectName(QStringLiteral("Label7"));
-    m_origin = new QLineEdit(group);
-    m_origin->setObjectName(QStringLiteral("Edit7"));
-    m_origin->setReadOnly(true);
-    m_origin->setFocusPolicy(Qt::ClickFocus);
-    m_origin->setMinimumWidth(440);
-    grid->addWidget(m_originLabel, 0, 0);
-    grid->addWidget(m_origin, 0, 1, 1, 3);
-    m_fields = new SerialPortFields(group, grid, 1);
-    m_lines = new LineIndicatorPanel(group);
-    grid->addWidget(m_lines, 4, 0, 1, 4);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
-    body->addWidget(group);
+    m_frame = std::make_unique<SerialWindowFrame>(this, m_port, QStringLiteral("func03.4.3.html"));
+    m_origin = m_frame->addPathRow("Label7", "Edit7", &m_originLabel);
+    m_frame->addPortFields();
 
     auto *progressPanel = new QFrame(this);
     progressPanel->setObjectName(QStringLiteral("Panel2"));
@@ -99,35 +65,20 @@ TForm_Transfer_SERIAL232::TForm_Transfer_SERIAL232(QWidget *parent)
     progressRow->addWidget(m_progress, 1);
     progressRow->addWidget(m_percent);
     m_progressPanel = progressPanel;
-    body->addWidget(progressPanel);
+    m_frame->body()->addWidget(progressPanel);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_send = new QPushButton(style()->standardIcon(QStyle::SP_ArrowRight), QString(), this);
-    m_send->setObjectName(QStringLiteral("BitBtn1"));
-    m_send->setAutoDefault(false);
-    m_cancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QString(), this);
-    m_cancel->setObjectName(QStringLiteral("BitBtn3"));
-    m_cancel->setAutoDefault(false);
-    buttons->addWidget(m_send);
-    buttons->addWidget(m_cancel);
-    body->addLayout(buttons);
-
-    m_status = new QStatusBar(this);
-    m_status->setObjectName(QStringLiteral("StatusBar1"));
-    m_status->setSizeGripEnabled(false);
-    layout->addWidget(m_status);
+    m_send = m_frame->button(QStyle::SP_ArrowRight, "BitBtn1");
+    m_cancel = m_frame->button(QStyle::SP_DialogCancelButton, "BitBtn3");
+    m_frame->addButtons({m_send, m_cancel});
 
     connect(m_send, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
     connect(m_cancel, &QPushButton::clicked, this, &TForm_Transfer_SERIAL232::BitBtn3Click);
     connect(m_port, &SerialPort::received, this, &TForm_Transfer_SERIAL232::onReceived);
-    connect(m_port, &SerialPort::linesChanged, m_lines, &LineIndicatorPanel::setLines);
     connect(m_port, &SerialPort::failed, this, [this] {
         // A running send stops at the failure and reports it itself.
         if (!m_sending)
             QMetaObject::invokeMethod(this, &TForm_Transfer_SERIAL232::onPortFailed, Qt::QueuedConnection);
     });
-    m_lines->setLines(m_port->lines());
 }
 
 TForm_Transfer_SERIAL232::~TForm_Transfer_SERIAL232() = default;
@@ -144,17 +95,14 @@ void TForm_Transfer_SERIAL232::prepareSend(const QString &file, const SerialTabl
 
 void TForm_Transfer_SERIAL232::PARAM_serial_Enviar()
 {
-    SerialSettings settings = m_port->settings();
-    SerialTables::PARAM_serial_Enviar(m_codes, settings, m_fieldTexts);
-    m_port->setSettings(settings);
-    m_fields->show(m_fieldTexts);
+    m_frame->applyCodes(SerialTables::PARAM_serial_Enviar, m_codes);
 }
 
 void TForm_Transfer_SERIAL232::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous()) {
         PARAM_serial_Enviar();
-        setStatus(QString());
+        m_frame->setStatus(QString());
     }
     QDialog::showEvent(event);
 }
@@ -169,15 +117,15 @@ void TForm_Transfer_SERIAL232::SERIAL_ENVIA(const QString &file)
 {
     app().CancelRequested = false;
     m_port->open();
-    setStatus(T("Form_Transfer_SERIAL232.MSG01") + file + QLatin1Char('"'));
-    m_status->repaint();
+    m_frame->setStatus(T("Form_Transfer_SERIAL232.MSG01") + file + QLatin1Char('"'));
+    m_frame->statusBar()->repaint();
 
     QByteArray bytes;
     try {
         bytes = readProgramFile(file);
     } catch (const Error &) {
         m_port->close();
-        setStatus(QString());
+        m_frame->setStatus(QString());
         throw;
     }
     SerialSendStream stream(std::move(bytes));
@@ -198,7 +146,7 @@ void TForm_Transfer_SERIAL232::SERIAL_ENVIA(const QString &file)
         // The port failed: what went out so far is all the machine got, so say so and nothing else.
         m_sending = false;
         m_port->close();
-        setStatus(e.message());
+        m_frame->setStatus(e.message());
         showProgress(0);
         Msg::error(Texts::extra("Extra.SerialSendFailed").arg(e.message()));
         closeWindow();
@@ -208,13 +156,13 @@ void TForm_Transfer_SERIAL232::SERIAL_ENVIA(const QString &file)
     m_port->close();
 
     if (outcome == SerialSend::Outcome::Cancelled) {
-        setStatus(T("Form_Transfer_SERIAL232.MSG02"));
+        m_frame->setStatus(T("Form_Transfer_SERIAL232.MSG02"));
         Msg::information(T("Shared.MSG05"));
         showProgress(0);
         closeWindow();
         return;
     }
-    setStatus(T("Form_Transfer_SERIAL232.MSG03") + file + T("Form_Transfer_SERIAL232.MSG04"));
+    m_frame->setStatus(T("Form_Transfer_SERIAL232.MSG03") + file + T("Form_Transfer_SERIAL232.MSG04"));
     m_send->setEnabled(true);
     Msg::information(T("Form_Transfer_SERIAL232.MSG06") + file + T("Form_Transfer_SERIAL232.MSG07"));
     showProgress(0);
@@ -231,11 +179,11 @@ void TForm_Transfer_SERIAL232::BitBtn3Click()
 
 void TForm_Transfer_SERIAL232::reject() { BitBtn3Click(); }
 
-QString TForm_Transfer_SERIAL232::statusText() const { return m_status->currentMessage(); }
+QString TForm_Transfer_SERIAL232::statusText() const { return m_frame->statusText(); }
 
 void TForm_Transfer_SERIAL232::onReceived(const QByteArray &bytes)
 {
-    setStatus(T("Form_Transfer_SERIAL232.MSG05") + QString::number(bytes.size()));
+    m_frame->setStatus(T("Form_Transfer_SERIAL232.MSG05") + QString::number(bytes.size()));
 }
 
 void TForm_Transfer_SERIAL232::onPortFailed()
@@ -255,14 +203,6 @@ void TForm_Transfer_SERIAL232::showProgress(qint64 position)
         m_shownPercent = percent;
         m_percent->setText(TransferRules::percentText(position, m_maximum));
     }
-}
-
-void TForm_Transfer_SERIAL232::setStatus(const QString &text)
-{
-    if (text.isEmpty())
-        m_status->clearMessage();
-    else
-        m_status->showMessage(text);
 }
 
 void TForm_Transfer_SERIAL232::closeWindow()

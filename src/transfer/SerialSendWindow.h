@@ -4,14 +4,14 @@
 
 #include <QDialog>
 
-class LineIndicatorPanel;
+#include <memory>
+
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QStatusBar;
 class SerialPort;
-class SerialPortFields;
+class SerialWindowFrame;
 
 // The serial send window: sends one program file over the machine's RS-232 line, byte by
 // byte, with the line indicators and the progress in view.
@@ -50,20 +50,16 @@ private:
     void onReceived(const QByteArray &bytes);
     void onPortFailed();
     void showProgress(qint64 position);
-    void setStatus(const QString &text);
     void closeWindow();
 
     SerialTables::SerialCodes m_codes;
-    SerialTables::SerialFieldTexts m_fieldTexts;
     SerialPort *m_port;
-    SerialPortFields *m_fields;
-    LineIndicatorPanel *m_lines;
+    std::unique_ptr<SerialWindowFrame> m_frame;
     QLabel *m_originLabel;
     QLineEdit *m_origin;
     QWidget *m_progressPanel;
     QProgressBar *m_progress;
     QLabel *m_percent;
-    QStatusBar *m_status;
     QPushButton *m_send;
     QPushButton *m_cancel;
     qint64 m_maximum = 0;

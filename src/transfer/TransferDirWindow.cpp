@@ -1,10 +1,8 @@
 #include "TransferDirWindow.h"
 
-#include "TransferFormParts.h"
 #include "TransferRules.h"
 #include "TransferValues.h"
 #include "app/AppState.h"
-#include "app/Ribbon.h"
 #include "files/FileCopy.h"
 #include "files/ShellListView.h"
 #include "lang/Texts.h"
@@ -14,9 +12,6 @@
 
 #include <QAbstractItemView>
 #include <QDir>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,67 +21,26 @@ namespace {
 TForm_Transfer_DIR *g_window = nullptr;
 }
 
-TForm_Transfer_DIR::TForm_Transfer_DIR(QWidget *parent) : QDialog(parent)
+TForm_Transfer_DIR::TForm_Transfer_DIR(QWidget *parent)
+    : TransferPanelWindow(QStringLiteral("func03.4.1.html"), QStringLiteral("func03.5.1.html"), parent)
 {
     g_window = this;
     setObjectName(QStringLiteral("Form_Transfer_DIR"));
-    setWindowTitle(QStringLiteral("Zavrin"));
     setMinimumSize(800, 600);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 8);
-    layout->setSpacing(6);
-    auto *ribbon = new Ribbon(this);
-    connect(ribbon, &Ribbon::helpRequested, this,
-            [this] { shell().openHelpPage(app().HelpDirectory + helpPageName()); });
-    layout->addWidget(ribbon);
-
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(8, 0, 8, 0);
-    layout->addLayout(body, 1);
-
-    auto *fields = new QGroupBox(this);
-    fields->setObjectName(QStringLiteral("GroupBox1"));
-    auto *grid = new QGridLayout(fields);
-    grid->setColumnStretch(1, 1);
-    using TransferFormParts::addField;
-    m_edits[0] = addField(grid, "Label1", "Edit1", true);
-    m_edits[1] = addField(grid, "Label2", "Edit2", true);
-    m_edits[2] = addField(grid, "Label3", "Edit3", true, &m_label3);
-    m_edits[3] = addField(grid, "Label4", "Edit4", true);
-    m_edits[4] = addField(grid, "Label5", "Edit5", false);
-    body->addWidget(fields);
-
-    auto *listBox = new QGroupBox(this);
-    listBox->setObjectName(QStringLiteral("GroupBox2"));
-    auto *listLayout = new QVBoxLayout(listBox);
-    m_list = new ShellListView(listBox);
-    m_list->setObjectName(QStringLiteral("ShellListView1"));
-    m_list->setViewStyle(ShellListView::Details);
-    connect(m_list, &ShellListView::fileOpenRequested, this,
-            [](const QString &path) { shell().openWithAssociatedProgram(QDir::toNativeSeparators(path)); });
-    // Queued: the list's own action on the double click (opening a folder or a
-    // file) comes first, then Select file on what is selected afterwards.
-    connect(m_list->currentView(), &QAbstractItemView::doubleClicked, this, [this] { ShellListView1DblClick(); },
-            Qt::QueuedConnection);
-    listLayout->addWidget(m_list);
-    body->addWidget(listBox, 1);
-
-    auto *buttons = new QHBoxLayout;
-    m_send = TransferFormParts::button(this, "BitBtn1", QStringLiteral("send"));
-    m_receive = TransferFormParts::button(this, "BitBtn2", QStringLiteral("receive"));
-    m_select = TransferFormParts::button(this, "BitBtn4", QStringLiteral("select"));
-    m_cancel = TransferFormParts::button(this, "BitBtn3", QStringLiteral("cancel"));
-    buttons->addWidget(m_select);
-    buttons->addStretch(1);
-    buttons->addWidget(m_send);
-    buttons->addWidget(m_receive);
-    buttons->addWidget(m_cancel);
-    body->addLayout(buttons);
-    connect(m_send, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
-    connect(m_receive, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
-    connect(m_select, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
+    QVBoxLayout *body = addPanels(5, 8, [this](QWidget *box) {
+        m_list = new ShellListView(box);
+        m_list->setObjectName(QStringLiteral("ShellListView1"));
+        m_list->setViewStyle(ShellListView::Details);
+        connect(m_list, &ShellListView::fileOpenRequested, this,
+                [](const QString &path) { shell().openWithAssociatedProgram(QDir::toNativeSeparators(path)); });
+        // Queued: the list's own action on the double click (opening a folder or a
+        // file) comes first, then Select file on what is selected afterwards.
+        connect(m_list->currentView(), &QAbstractItemView::doubleClicked, this, [this] { ShellListView1DblClick(); },
+                Qt::QueuedConnection);
+        return m_list;
+    });
+    addButtons(body);
 }
 
 TForm_Transfer_DIR::~TForm_Transfer_DIR()
@@ -97,22 +51,11 @@ TForm_Transfer_DIR::~TForm_Transfer_DIR()
 
 TForm_Transfer_DIR *TForm_Transfer_DIR::instance() { return g_window; }
 
-QString TForm_Transfer_DIR::helpPageName() const
-{
-    return m_send->isHidden() ? QStringLiteral("func03.5.1.html") : QStringLiteral("func03.4.1.html");
-}
-
-QString TForm_Transfer_DIR::ribbonCaption() const
-{
-    const auto *ribbon = findChild<Ribbon *>(QStringLiteral("Ribbon1"));
-    return ribbon ? ribbon->caption() : QString();
-}
-
 void TForm_Transfer_DIR::prepare(const QString &file, int mode)
 {
     TransferValues &v = transferValues();
     if (mode == TransferRules::Send) {
-        m_label3->setText(T("Form_Transfer_DIR.Label3"));
+        Label3()->setText(T("Form_Transfer_DIR.Label3"));
         m_send->setVisible(true);
         m_send->setEnabled(true);
         m_cancel->setVisible(true);
@@ -125,7 +68,7 @@ void TForm_Transfer_DIR::prepare(const QString &file, int mode)
         Edit5()->setText(TransferRules::fileNamePart(file));
         WindowRules::setRibbonCaption(this, T("Form_Transfer_DIR.Ribbon1"));
     } else if (mode == TransferRules::Receive) {
-        m_label3->setText(T("Form_Main.MSG04"));
+        Label3()->setText(T("Form_Main.MSG04"));
         m_send->setVisible(false);
         for (QPushButton *b : {m_receive, m_cancel, m_select}) {
             b->setVisible(true);
@@ -207,8 +150,6 @@ void TForm_Transfer_DIR::BitBtn2Click()
     m_select->setEnabled(true);
     QDialog::reject();
 }
-
-void TForm_Transfer_DIR::BitBtn3Click() { reject(); }
 
 void TForm_Transfer_DIR::reject()
 {

@@ -1,19 +1,14 @@
 #include "TransferFtpWindow.h"
 
-#include "TransferFormParts.h"
 #include "TransferRules.h"
 #include "TransferValues.h"
 #include "app/AppState.h"
-#include "app/Ribbon.h"
 #include "lang/Texts.h"
 #include "platform/Dialogs.h"
-#include "platform/Shell.h"
 #include "platform/SystemFormats.h"
 #include "platform/WindowRules.h"
 
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -54,11 +49,11 @@ private:
     TForm_Transfer_FTP *m_w;
 };
 
-TForm_Transfer_FTP::TForm_Transfer_FTP(QWidget *parent) : QDialog(parent)
+TForm_Transfer_FTP::TForm_Transfer_FTP(QWidget *parent)
+    : TransferPanelWindow(QStringLiteral("func03.4.2.html"), QStringLiteral("func03.5.2.html"), parent)
 {
     g_window = this;
     setObjectName(QStringLiteral("Form_Transfer_FTP"));
-    setWindowTitle(QStringLiteral("Zavrin"));
     setMinimumSize(760, 640);
 
     m_client = new FtpClient(this);
@@ -67,52 +62,25 @@ TForm_Transfer_FTP::TForm_Transfer_FTP(QWidget *parent) : QDialog(parent)
     connect(m_client, &FtpClient::work, this, &TForm_Transfer_FTP::IdFTP1Work);
     connect(m_client, &FtpClient::workEnd, this, &TForm_Transfer_FTP::IdFTP1WorkEnd);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
-    auto *ribbon = new Ribbon(this);
-    connect(ribbon, &Ribbon::helpRequested, this,
-            [this] { shell().openHelpPage(app().HelpDirectory + helpPageName()); });
-    layout->addWidget(ribbon);
-
-    auto *body = new QVBoxLayout;
-    body->setContentsMargins(8, 0, 8, 0);
-    layout->addLayout(body, 1);
-
-    auto *fields = new QGroupBox(this);
-    fields->setObjectName(QStringLiteral("GroupBox1"));
-    auto *grid = new QGridLayout(fields);
-    grid->setColumnStretch(1, 1);
-    using TransferFormParts::addField;
-    m_edits[0] = addField(grid, "Label1", "Edit1", true);
-    m_edits[1] = addField(grid, "Label2", "Edit2", true);
-    m_edits[2] = addField(grid, "Label3", "Edit3", true);
-    m_edits[3] = addField(grid, "Label4", "Edit4", true);
-    m_edits[4] = addField(grid, "Label5", "Edit5", true, &m_label5);
-    m_edits[5] = addField(grid, "Label6", "Edit6", true);
-    m_edits[6] = addField(grid, "Label7", "Edit7", false);
-    body->addWidget(fields);
-
-    auto *listBox = new QGroupBox(this);
-    listBox->setObjectName(QStringLiteral("GroupBox2"));
-    auto *listLayout = new QVBoxLayout(listBox);
-    m_list = new QTreeWidget(listBox);
-    m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setColumnCount(4);
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setIconSize(QSize(16, 16));
-    m_list->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-    m_list->header()->setStretchLastSection(true);
-    m_list->setColumnWidth(0, 36);
-    m_list->setColumnWidth(1, 300);
-    m_list->setColumnWidth(2, 100);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1DblClick(); });
-    listLayout->addWidget(m_list);
-    body->addWidget(listBox, 1);
+    // No margin under the body: the status bar closes the window.
+    QVBoxLayout *body = addPanels(7, 0, [this](QWidget *box) {
+        m_list = new QTreeWidget(box);
+        m_list->setObjectName(QStringLiteral("ListView1"));
+        m_list->setColumnCount(4);
+        m_list->setRootIsDecorated(false);
+        m_list->setUniformRowHeights(true);
+        m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+        m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+        m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_list->setIconSize(QSize(16, 16));
+        m_list->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        m_list->header()->setStretchLastSection(true);
+        m_list->setColumnWidth(0, 36);
+        m_list->setColumnWidth(1, 300);
+        m_list->setColumnWidth(2, 100);
+        connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { ListView1DblClick(); });
+        return m_list;
+    });
 
     auto *progress = new QHBoxLayout;
     m_label8 = new QLabel(this);
@@ -127,22 +95,7 @@ TForm_Transfer_FTP::TForm_Transfer_FTP(QWidget *parent) : QDialog(parent)
     progress->addWidget(m_label8);
     progress->addWidget(m_bar, 1);
     body->addLayout(progress);
-
-    auto *buttons = new QHBoxLayout;
-    m_send = TransferFormParts::button(this, "BitBtn1", QStringLiteral("send"));
-    m_receive = TransferFormParts::button(this, "BitBtn2", QStringLiteral("receive"));
-    m_select = TransferFormParts::button(this, "BitBtn4", QStringLiteral("select"));
-    m_cancel = TransferFormParts::button(this, "BitBtn3", QStringLiteral("cancel"));
-    buttons->addWidget(m_select);
-    buttons->addStretch(1);
-    buttons->addWidget(m_send);
-    buttons->addWidget(m_receive);
-    buttons->addWidget(m_cancel);
-    body->addLayout(buttons);
-    connect(m_send, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
-    connect(m_receive, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
-    connect(m_select, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
+    addButtons(body);
 
     auto *statusBar = new QStatusBar(this);
     statusBar->setObjectName(QStringLiteral("StatusBar1"));
@@ -151,7 +104,7 @@ TForm_Transfer_FTP::TForm_Transfer_FTP(QWidget *parent) : QDialog(parent)
     m_status->setObjectName(QStringLiteral("StatusPanel0"));
     m_status->setTextFormat(Qt::PlainText);
     statusBar->addWidget(m_status, 1);
-    layout->addWidget(statusBar);
+    layout()->addWidget(statusBar);
 }
 
 TForm_Transfer_FTP::~TForm_Transfer_FTP()
@@ -166,17 +119,6 @@ QString TForm_Transfer_FTP::statusText() const { return m_status->text(); }
 
 void TForm_Transfer_FTP::setStatusText(const QString &text) { m_status->setText(text); }
 
-QString TForm_Transfer_FTP::helpPageName() const
-{
-    return m_send->isHidden() ? QStringLiteral("func03.5.2.html") : QStringLiteral("func03.4.2.html");
-}
-
-QString TForm_Transfer_FTP::ribbonCaption() const
-{
-    const auto *ribbon = findChild<Ribbon *>(QStringLiteral("Ribbon1"));
-    return ribbon ? ribbon->caption() : QString();
-}
-
 void TForm_Transfer_FTP::prepare(const QString &file, int mode)
 {
     TransferValues &v = transferValues();
@@ -185,7 +127,7 @@ void TForm_Transfer_FTP::prepare(const QString &file, int mode)
         m_send->setEnabled(true);
         m_receive->setVisible(false);
         m_select->setVisible(false);
-        m_label5->setText(T("Form_Transfer_FTP.Label5"));
+        Label5()->setText(T("Form_Transfer_FTP.Label5"));
         v.FtpReceiveMode = 0;
         Edit5()->setText(v.FtpDirectory);
         Edit6()->setText(file);
@@ -197,7 +139,7 @@ void TForm_Transfer_FTP::prepare(const QString &file, int mode)
         m_receive->setEnabled(true);
         m_select->setVisible(true);
         m_select->setEnabled(true);
-        m_label5->setText(T("Form_Main.MSG02"));
+        Label5()->setText(T("Form_Main.MSG02"));
         v.FtpReceiveMode = 1;
         Edit5()->setText(app().SelectedProgramDirectory);
         Edit6()->clear();
@@ -260,6 +202,52 @@ void TForm_Transfer_FTP::reportCancelled()
     Msg::information(T("Shared.MSG05"));
 }
 
+bool TForm_Transfer_FTP::connectForTransfer(const char *notConnectedKey)
+{
+    try {
+        connectIfNeeded();
+    } catch (const FtpAborted &) {
+        if (!m_cancelPressed)
+            throw;
+        reportCancelled();
+        return false;
+    }
+    if (!m_client->connected()) {
+        Msg::error(T(notConnectedKey));
+        return false;
+    }
+    return true;
+}
+
+void TForm_Transfer_FTP::transfer(std::initializer_list<QPushButton *> buttons, const std::function<void()> &run,
+                                  const std::function<void()> &reportDone, const char *failedKey)
+{
+    for (QPushButton *b : buttons)
+        b->setEnabled(false);
+    try {
+        m_client->setTransferType(FtpClient::TransferType::Binary);
+        try {
+            run();
+        } catch (const FtpAborted &) {
+            if (!app().CancelRequested)
+                throw;
+        }
+        if (app().CancelRequested)
+            reportCancelled();
+        else
+            reportDone();
+        setStatusText(QString());
+        for (QPushButton *b : buttons)
+            b->setEnabled(true);
+        closeWindow();
+    } catch (const Error &e) {
+        // The message of the failure is fixed; the client's reason stays in the
+        // status bar so that the operator can tell a full disk from a refused name.
+        setStatusText(e.message());
+        Msg::error(T(failedKey));
+    }
+}
+
 void TForm_Transfer_FTP::BitBtn1Click()
 {
     HandlerScope scope(this);
@@ -268,46 +256,22 @@ void TForm_Transfer_FTP::BitBtn1Click()
         Edit7()->setFocus();
         return;
     }
-    try {
-        connectIfNeeded();
-    } catch (const FtpAborted &) {
-        if (!m_cancelPressed)
-            throw;
-        reportCancelled();
+    if (!connectForTransfer("Form_Transfer_FTP.MSG11"))
         return;
-    }
-    if (!m_client->connected()) {
-        Msg::error(T("Form_Transfer_FTP.MSG11"));
-        return;
-    }
 
     app().CancelRequested = false;
-    m_send->setEnabled(false);
-    try {
-        m_client->setTransferType(FtpClient::TransferType::Binary);
-        try {
+    transfer(
+        {m_send},
+        [this] {
             m_client->put(Edit6()->text(), Edit7()->text());
             ChangeDir(m_client->pwd());
-        } catch (const FtpAborted &) {
-            if (!app().CancelRequested)
-                throw;
-        }
-        if (app().CancelRequested) {
-            reportCancelled();
-        } else {
+        },
+        [this] {
             setStatusText(T("Form_Transfer_FTP.MSG01") + Edit6()->text() + T("Form_Transfer_FTP.MSG02"));
             Msg::information(T("Form_Transfer_FTP.MSG07") + Edit6()->text() + T("Form_Transfer_FTP.MSG08")
                              + Edit5()->text() + Edit7()->text() + T("Form_Transfer_FTP.MSG09"));
-        }
-        setStatusText(QString());
-        m_send->setEnabled(true);
-        closeWindow();
-    } catch (const Error &e) {
-        // The message of the failure is fixed; the client's reason stays in the
-        // status bar so that the operator can tell a full disk from a refused name.
-        setStatusText(e.message());
-        Msg::error(T("Form_Transfer_FTP.MSG10"));
-    }
+        },
+        "Form_Transfer_FTP.MSG10");
 }
 
 void TForm_Transfer_FTP::BitBtn2Click()
@@ -333,47 +297,20 @@ void TForm_Transfer_FTP::BitBtn2Click()
         Edit7()->setFocus();
         return;
     }
-    try {
-        connectIfNeeded();
-    } catch (const FtpAborted &) {
-        if (!m_cancelPressed)
-            throw;
-        reportCancelled();
+    if (!connectForTransfer("Form_Transfer_FTP.MSG19"))
         return;
-    }
-    if (!m_client->connected()) {
-        Msg::error(T("Form_Transfer_FTP.MSG19"));
-        return;
-    }
 
-    m_receive->setEnabled(false);
-    m_select->setEnabled(false);
-    try {
-        m_client->setTransferType(FtpClient::TransferType::Binary);
-        // The client writes into a temporary file beside `local` and puts it in
-        // place only when the whole file arrived: a cancelled or broken download
-        // leaves the program that was there untouched.
-        try {
-            m_client->get(Edit6()->text(), local);
-        } catch (const FtpAborted &) {
-            if (!app().CancelRequested)
-                throw;
-        }
-        if (app().CancelRequested) {
-            reportCancelled();
-        } else {
+    // The client writes into a temporary file beside `local` and puts it in place only
+    // when the whole file arrived: a cancelled or broken download leaves the program
+    // that was there untouched.
+    transfer(
+        {m_receive, m_select}, [&] { m_client->get(Edit6()->text(), local); },
+        [&] {
             setStatusText(T("Form_Transfer_FTP.MSG03") + Edit6()->text() + T("Form_Transfer_FTP.MSG04"));
             Msg::information(T("Form_Transfer_FTP.MSG15") + Edit6()->text() + T("Form_Transfer_FTP.MSG16") + local
                              + T("Form_Transfer_FTP.MSG17"));
-        }
-        setStatusText(QString());
-        m_receive->setEnabled(true);
-        m_select->setEnabled(true);
-        closeWindow();
-    } catch (const Error &e) {
-        setStatusText(e.message());
-        Msg::error(T("Form_Transfer_FTP.MSG18"));
-    }
+        },
+        "Form_Transfer_FTP.MSG18");
 }
 
 void TForm_Transfer_FTP::BitBtn4Click()

@@ -1,14 +1,12 @@
 #pragma once
 
+#include "TransferPanelWindow.h"
 #include "platform/ftp/FtpClient.h"
 
-#include <QDialog>
+#include <functional>
+#include <initializer_list>
 
-class QLabel;
-class QLineEdit;
 class QProgressBar;
-class QPushButton;
-class QStatusBar;
 class QTreeWidget;
 
 // The FTP transfer window: sends a program into the machine's FTP directory or
@@ -18,7 +16,7 @@ class QTreeWidget;
 // between showings. Transfers run inside the client's blocking calls, which keep
 // the event loop running, so Cancel works while data flows: it aborts the transfer
 // and the window closes as soon as the running handler has finished.
-class TForm_Transfer_FTP : public QDialog
+class TForm_Transfer_FTP : public TransferPanelWindow
 {
     Q_OBJECT
 
@@ -42,32 +40,20 @@ public:
     // Makes `directory` current and lists its plain files.
     void ChangeDir(const QString &directory);
 
-    void BitBtn1Click(); // send
-    void BitBtn2Click(); // receive
-    void BitBtn3Click() { reject(); } // cancel
-    void BitBtn4Click(); // select file
+    void BitBtn1Click() override; // send
+    void BitBtn2Click() override; // receive
+    void BitBtn4Click() override; // select file
     void ListView1DblClick() { BitBtn4Click(); }
 
     // The status bar's one panel.
     QString statusText() const;
-    QString helpPageName() const;
-    QString ribbonCaption() const;
 
-    QLineEdit *Edit1() const { return m_edits[0]; }
-    QLineEdit *Edit2() const { return m_edits[1]; }
-    QLineEdit *Edit3() const { return m_edits[2]; }
-    QLineEdit *Edit4() const { return m_edits[3]; }
-    QLineEdit *Edit5() const { return m_edits[4]; }
     QLineEdit *Edit6() const { return m_edits[5]; }
     QLineEdit *Edit7() const { return m_edits[6]; }
-    QLabel *Label5() const { return m_label5; }
+    QLabel *Label5() const { return m_labels[4]; }
     QLabel *Label8() const { return m_label8; }
     QTreeWidget *ListView1() const { return m_list; }
     QProgressBar *ProgressBar1() const { return m_bar; }
-    QPushButton *BitBtn1() const { return m_send; }
-    QPushButton *BitBtn2() const { return m_receive; }
-    QPushButton *BitBtn3() const { return m_cancel; }
-    QPushButton *BitBtn4() const { return m_select; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -81,22 +67,24 @@ private:
     void IdFTP1Work(FtpClient::WorkMode mode, qint64 done);
     void IdFTP1WorkEnd(FtpClient::WorkMode mode);
     void connectIfNeeded();
+    // Connects for a send or a receive when the connection is gone; false when that was
+    // cancelled (and said so) or left the client unconnected (the message `notConnectedKey`).
+    bool connectForTransfer(const char *notConnectedKey);
+    // Runs one send or receive with `buttons` disabled: a cancelled one is said so, a whole
+    // one by `reportDone`, and the window closes. A failure keeps the window open with the
+    // client's reason in the status bar and the message `failedKey`.
+    void transfer(std::initializer_list<QPushButton *> buttons, const std::function<void()> &run,
+                  const std::function<void()> &reportDone, const char *failedKey);
     void reportCancelled();
     void setStatusText(const QString &text);
     void showProgress(qint64 position);
     void closeWindow();
 
     FtpClient *m_client;
-    QLineEdit *m_edits[7] = {};
-    QLabel *m_label5 = nullptr;
     QLabel *m_label8 = nullptr;
     QLabel *m_status = nullptr;
     QTreeWidget *m_list = nullptr;
     QProgressBar *m_bar = nullptr;
-    QPushButton *m_send = nullptr;
-    QPushButton *m_receive = nullptr;
-    QPushButton *m_cancel = nullptr;
-    QPushButton *m_select = nullptr;
 
     // Progress in bytes; the bar itself counts in units that fit an int.
     qint64 m_maximum = 100;

@@ -8,10 +8,14 @@
 #include "platform/Paths.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
+#include "transfer/TransferCommands.h"
+#include "transfer/TransferPanelWindow.h"
 
 #include <QDialog>
 #include <QDir>
+#include <QLineEdit>
 #include <QTimer>
+#include <QtTest>
 
 TransferFixture::TransferFixture()
 {
@@ -66,6 +70,42 @@ void TransferFixture::select(const QString &id, const QString &type, const QStri
     app().SelectedMachineId = id;
     app().SelectedTransferType = type;
     app().SelectedProgramDirectory = Paths::withTrailingSeparator(programDirectory);
+}
+
+void TransferFixture::sendWithBlankName(TransferPanelWindow *window, QLineEdit *name, const QString &blank,
+                                        const QString &file)
+{
+    WhenShown shown(window, [&] {
+        name->setText(blank);
+        window->BitBtn1Click();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->focusWidget(), name);
+    });
+    TransferCommands::dispatch(file, 1);
+    QVERIFY(shown.shown());
+    QCOMPARE(m_dialogs->messages(), QStringList("INFORMATION: Please fill the \"Destination File Name\" field."));
+}
+
+void TransferFixture::receiveAsksForFileThenName(TransferPanelWindow *window, QWidget *list, QLineEdit *name,
+                                                 const QString &firstName, const QString &blank,
+                                                 const std::function<void()> &selectFile)
+{
+    WhenShown shown(window, [&] {
+        name->setText(firstName);
+        window->BitBtn2Click();
+        QCOMPARE(window->focusWidget(), list);
+        selectFile();
+        window->BitBtn4Click();
+        name->setText(blank);
+        window->BitBtn2Click();
+        QCOMPARE(window->focusWidget(), name);
+        QVERIFY(window->isVisible());
+    });
+    TransferCommands::SpeedButton19Click();
+    QVERIFY(shown.shown());
+    QCOMPARE(m_dialogs->messages(),
+             QStringList({"INFORMATION: Please select File to Transfer.",
+                          "INFORMATION: Please fill the \"Destination File Name\" field."}));
 }
 
 struct WhenShown::Private

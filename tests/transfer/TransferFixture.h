@@ -7,9 +7,12 @@
 #include <functional>
 
 class QDialog;
+class QLineEdit;
+class QWidget;
 class ScriptedDialogs;
 class ScriptedShell;
 class TForm_Main;
+class TransferPanelWindow;
 
 // The application as the transfer commands see it: every window of the run, a
 // machine database in a temporary folder, dialogs and shell answered by the test.
@@ -27,6 +30,17 @@ public:
     // Registers a machine and selects it (the selected-machine values of the run).
     QString addMachine(const QString &type, const QString &programDirectory);
     void select(const QString &id, const QString &type, const QString &programDirectory);
+
+    // What the directory and the FTP window do with a missing destination name. Sending
+    // `file` with the name field `name` set to `blank`: the window asks for the name, keeps
+    // it focused and stays open.
+    void sendWithBlankName(TransferPanelWindow *window, QLineEdit *name, const QString &blank, const QString &file);
+    // Receiving with the name `firstName` and no file, then with the file `selectFile`
+    // picks in `list` but the name `blank`: the window asks for the file (focus on the list),
+    // then for the name (focus on it), and stays open.
+    void receiveAsksForFileThenName(TransferPanelWindow *window, QWidget *list, QLineEdit *name,
+                                    const QString &firstName, const QString &blank,
+                                    const std::function<void()> &selectFile);
 
     ScriptedDialogs &dialogs() { return *m_dialogs; }
     ScriptedShell &shell() { return *m_shell; }

@@ -201,15 +201,7 @@ void tst_TransferDir::sendWithoutNameAsksForIt()
     directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
     const QString file = m_programs + QDir::separator() + QStringLiteral("O1.nc");
     TestSupport::writeBytes(file, "O1\n");
-    WhenShown shown(window(), [&] {
-        window()->Edit5()->setText(QStringLiteral("   "));
-        window()->BitBtn1Click();
-        QVERIFY(window()->isVisible());
-        QCOMPARE(window()->focusWidget(), window()->Edit5());
-    });
-    TransferCommands::dispatch(file, 1);
-    QVERIFY(shown.shown());
-    QCOMPARE(m_fx->dialogs().messages(), QStringList("INFORMATION: Please fill the \"Destination File Name\" field."));
+    m_fx->sendWithBlankName(window(), window()->Edit5(), QStringLiteral("   "), file);
     QVERIFY(QDir(m_transfer).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty());
 }
 
@@ -243,22 +235,9 @@ void tst_TransferDir::receiveChecksOriginThenName()
 {
     directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
     TestSupport::writeBytes(m_transfer + QStringLiteral("/O5.nc"), "O5\n");
-    WhenShown shown(window(), [&] {
-        TForm_Transfer_DIR *w = window();
-        w->BitBtn2Click();
-        QCOMPARE(w->focusWidget(), w->ShellListView1()->currentView());
-        QVERIFY(waitForListed(QStringLiteral("O5.nc")));
-        w->BitBtn4Click();
-        w->Edit5()->clear();
-        w->BitBtn2Click();
-        QCOMPARE(w->focusWidget(), w->Edit5());
-        QVERIFY(w->isVisible());
-    });
-    TransferCommands::SpeedButton19Click();
-    QVERIFY(shown.shown());
-    QCOMPARE(m_fx->dialogs().messages(),
-             QStringList({"INFORMATION: Please select File to Transfer.",
-                          "INFORMATION: Please fill the \"Destination File Name\" field."}));
+    TForm_Transfer_DIR *w = window();
+    m_fx->receiveAsksForFileThenName(w, w->ShellListView1()->currentView(), w->Edit5(), QString(), QString(),
+                                     [&] { QVERIFY(waitForListed(QStringLiteral("O5.nc"))); });
     QVERIFY(!QFile::exists(m_programs + QStringLiteral("/O5.nc")));
 }
 

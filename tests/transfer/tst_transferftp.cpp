@@ -211,15 +211,7 @@ void tst_TransferFtp::sendWithoutNameAsksForIt()
     ftpMachine(QStringLiteral("/nc/"));
     const QString file = m_programs + QDir::separator() + QStringLiteral("O1.nc");
     writeBytes(file, "O1\n");
-    WhenShown shown(window(), [&] {
-        window()->Edit7()->setText(QStringLiteral("  "));
-        window()->BitBtn1Click();
-        QVERIFY(window()->isVisible());
-        QCOMPARE(window()->focusWidget(), window()->Edit7());
-    });
-    TransferCommands::dispatch(file, 1);
-    QVERIFY(shown.shown());
-    QCOMPARE(m_fx->dialogs().messages(), QStringList("INFORMATION: Please fill the \"Destination File Name\" field."));
+    m_fx->sendWithBlankName(window(), window()->Edit7(), QStringLiteral("  "), file);
     QCOMPARE(m_server->count(QStringLiteral("CMD STOR")), 0);
 }
 
@@ -275,23 +267,9 @@ void tst_TransferFtp::receiveChecksOriginThenName()
 {
     startServer();
     ftpMachine(QStringLiteral("nc"));
-    WhenShown shown(window(), [&] {
-        TForm_Transfer_FTP *w = window();
-        w->Edit7()->setText(QStringLiteral("name.nc"));
-        w->BitBtn2Click();
-        QCOMPARE(w->focusWidget(), w->ListView1());
-        w->ListView1()->setCurrentItem(w->ListView1()->topLevelItem(0));
-        w->BitBtn4Click();
-        w->Edit7()->setText(QStringLiteral(" "));
-        w->BitBtn2Click();
-        QCOMPARE(w->focusWidget(), w->Edit7());
-        QVERIFY(w->isVisible());
-    });
-    TransferCommands::SpeedButton19Click();
-    QVERIFY(shown.shown());
-    QCOMPARE(m_fx->dialogs().messages(),
-             QStringList({"INFORMATION: Please select File to Transfer.",
-                          "INFORMATION: Please fill the \"Destination File Name\" field."}));
+    TForm_Transfer_FTP *w = window();
+    m_fx->receiveAsksForFileThenName(w, w->ListView1(), w->Edit7(), QStringLiteral("name.nc"), QStringLiteral(" "),
+                                     [w] { w->ListView1()->setCurrentItem(w->ListView1()->topLevelItem(0)); });
 }
 
 void tst_TransferFtp::cancelDuringThrottledDownload()

@@ -1,0 +1,130 @@
+#include "SerialWindowFrame.h"
+
+#include "LineIndicatorPanel.h"
+#include "app/AppState.h"
+#include "app/Ribbon.h"
+#include "platform/Shell.h"
+#include "platform/serial/SerialPort.h"
+
+#include <QDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+SerialWindowFrame::SerialWindowFrame(QDialog *window, SerialPort *port, const QString &helpPage)
+    : m_window(window), m_port(port)
+{
+    m_layout = new QVBoxLayout(window);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    auto *ribbon = new Ribbon(window);
+    QObject::connect(ribbon, &Ribbon::helpRequested, window,
+                     [helpPage] { shell().openHelpPage(app().HelpDirectory + helpPage); });
+    m_layout->addWidget(ribbon);
+
+    m_body = new QVBoxLayout;
+    m_body->setContentsMargins(8, 8, 8, 8);
+    m_body->setSpacing(8);
+    m_layout->addLayout(m_body, 1);
+
+    m_group = new QGroupBox(window);
+    m_group->setObjectName(QStringLiteral("GroupBox1"));
+    m_grid = new QGridLayout(m_group);
+    m_grid->setHorizontalSpacing(8);
+    m_grid->setColumnStretch(1, 1);
+    m_grid->setColumnStretch(3, 1);
+    m_body->addWidget(m_group);
+}
+
+QLineEdit *SerialWindowFrame::addRow(const char *labelName, const char *editName, QLabel **label)
+{
+    auto *l = new QLabel(m_group);
+    l->setObjectName(QLatin1String(labelName));
+    auto *edit = new QLineEdit(m_group);
+    edit->setObjectName(QLatin1String(editName));
+    l->setBuddy(edit);
+    m_grid->addWidget(l, m_rows, 0);
+    m_grid->addWidget(edit, m_rows, 1, 1, 3);
+    ++m_rows;
+    if (label)
+        *label = l;
+    return edit;
+}
+
+QLineEdit *SerialWindowFrame::addPathRow(const char *labelName, const char *editName, QLabel **label)
+{
+    QLineEdit *edit = addRow(labelName, editName, label);
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::ClickFocus);
+    edit->setMinimumWidth(440);
+    return edit;
+}
+
+void SerialWindowFrame::addPortFields()
+{
+    for (int i = 0; i < 6; ++i) {
+        auto *label = new QLabel(m_group);
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        auto *edit = new QLineEdit(m_group);
+        edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
+        edit->setReadOnly(true);
+        edit->setFocusPolicy(Qt::ClickFocus);
+        label->setBuddy(edit);
+        const int column = i < 3 ? 0 : 2;
+        m_grid->addWidget(label, m_rows + i % 3, column);
+        m_grid->addWidget(edit, m_rows + i % 3, column + 1);
+        m_fields[i] = edit;
+    }
+    m_lines = new LineIndicatorPanel(m_group);
+    m_grid->addWidget(m_lines, m_rows + 3, 0, 1, 4);
+    QObject::connect(m_port, &SerialPort::linesChanged, m_lines, &LineIndicatorPanel::setLines);
+    m_lines->setLines(m_port->lines());
+}
+
+QPushButton *SerialWindowFrame::button(QStyle::StandardPixmap icon, const char *name)
+{
+    auto *b = new QPushButton(m_window->style()->standardIcon(icon), QString(), m_window);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+void SerialWindowFrame::addButtons(std::initializer_list<QPushButton *> buttons)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton *b : buttons)
+        row->addWidget(b);
+    m_body->addLayout(row);
+
+    m_status = new QStatusBar(m_window);
+    m_status->setObjectName(QStringLiteral("StatusBar1"));
+    m_status->setSizeGripEnabled(false);
+    m_layout->addWidget(m_status);
+}
+
+void SerialWindowFrame::applyCodes(Param param, const SerialTables::SerialCodes &codes)
+{
+    SerialSettings settings = m_port->settings();
+    param(codes, settings, m_fieldTexts);
+    m_port->setSettings(settings);
+    const QString values[6] = {m_fieldTexts.port,     m_fieldTexts.speed,    m_fieldTexts.dataBits,
+                               m_fieldTexts.parity,   m_fieldTexts.stopBits, m_fieldTexts.flow};
+    for (int i = 0; i < 6; ++i)
+        m_fields[i]->setText(values[i]);
+}
+
+QString SerialWindowFrame::statusText() const { return m_status->currentMessage(); }
+
+void SerialWindowFrame::setStatus(const QString &text)
+{
+    if (text.isEmpty())
+        m_status->clearMessage();
+    else
+        m_status->showMessage(text);
+}
