@@ -13,16 +13,19 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
@@ -64,6 +67,46 @@ QWidget *whitePanel(QWidget *parent, const QString &objectName)
     w->setPalette(pal);
     return w;
 }
+
+// A value of the selected-machine panel. One longer than its row (a deep program
+// folder) is shortened with an ellipsis, the folder in the middle so that its
+// last part stays in view, and shown whole as a tooltip, instead of being cut
+// through a letter at the panel's edge.
+class ValueLabel : public QLabel
+{
+public:
+    ValueLabel(QWidget *parent, Qt::TextElideMode mode) : QLabel(parent), m_mode(mode) {}
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (!elided()) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        style()->drawItemText(&painter, room, int(alignment()), palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), m_mode, room.width()), foregroundRole());
+    }
+
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::ToolTip) {
+            if (elided())
+                QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), text(), this);
+            else
+                QToolTip::hideText();
+            return true;
+        }
+        return QLabel::event(event);
+    }
+
+private:
+    bool elided() const { return fontMetrics().horizontalAdvance(text()) > contentsRect().width(); }
+
+    Qt::TextElideMode m_mode;
+};
 
 // A framed panel whose caption is a bold label at its top (the "Machine" frame).
 class CaptionedPanel : public QFrame
@@ -369,12 +412,12 @@ void TForm_Main::buildSelectedMachinePanel(QWidget *parent)
         h->setContentsMargins(4, 1, 4, 1);
         QLabel *label = navyLabel(frame, QLatin1String(r.label), true);
         label->setMinimumWidth(70);
-        auto *value = new QLabel(frame);
+        auto *value = new ValueLabel(frame, qstrcmp(r.value, "Label9") == 0 ? Qt::ElideMiddle : Qt::ElideRight);
         value->setObjectName(QLatin1String(r.value));
         value->setTextFormat(Qt::PlainText);
         value->setText(QLatin1String(EmptyValue));
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        // A long value is cut at the frame's edge instead of squeezing the caption.
+        // A long value is shortened instead of squeezing the caption.
         value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         h->addWidget(label);
         h->addWidget(value, 1);

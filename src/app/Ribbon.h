@@ -45,6 +45,12 @@ public:
     QString caption() const { return m_caption; }
     void setCaption(const QString &caption);
     QHBoxLayout *groups() const { return m_groups; }
+    // Breaks the longest group captions onto two lines while the groups are
+    // wider than the page (on a narrow screen or in a wordy language).
+    void fitCaptions();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     QTabWidget *m_pages;
@@ -67,6 +73,9 @@ public:
     QHBoxLayout *bodyLayout() const { return m_bodyLayout; }
     // A large command button (icon only; the group caption names it).
     QToolButton *addButton(const QString &objectName, const QIcon &icon, bool large = true);
+    // How much narrower the group gets with its caption on two lines.
+    int captionSaving() const;
+    void setCaptionWrapped(bool wrapped);
 
 private:
     QWidget *m_body;

@@ -44,9 +44,11 @@ TForm_EDT_COR::TForm_EDT_COR(QWidget *parent) : QDialog(parent)
     auto *group = new QGroupBox(this);
     group->setObjectName(QStringLiteral("GroupBox1"));
     group->setGeometry(8, 46, 545, 405);
+    // Each row: caption, colour name, the colour's square and, beside it (not
+    // over half of it), the button that changes it.
     for (int row = 1; row <= Rows; ++row) {
         const bool left = row <= 12;
-        const int x = left ? 10 : 280;
+        const int x = left ? 10 : 276;
         const int y = 25 + ((left ? row : row - 12) - 1) * 30;
         auto *label = new QLabel(group);
         label->setObjectName(QStringLiteral("Label%1").arg(labelNumber(row)));
@@ -54,16 +56,16 @@ TForm_EDT_COR::TForm_EDT_COR(QWidget *parent) : QDialog(parent)
         auto *edit = new QLineEdit(group);
         edit->setObjectName(QStringLiteral("Edit%1").arg(row));
         edit->setReadOnly(true);
-        edit->setGeometry(x + 92, y, 140, 22);
+        edit->setGeometry(x + 92, y, 112, 22);
         auto *shape = new QFrame(group);
         shape->setObjectName(QStringLiteral("Shape%1").arg(row));
         shape->setFrameShape(QFrame::Box);
         shape->setAutoFillBackground(true);
-        shape->setGeometry(x + 236, y, 22, 22);
+        shape->setGeometry(x + 208, y, 22, 22);
         auto *button = new QToolButton(group);
         button->setObjectName(QStringLiteral("SpeedButton%1").arg(row));
         button->setText(QStringLiteral("..."));
-        button->setGeometry(x + 247, y + 1, 11, 20);
+        button->setGeometry(x + 233, y, 28, 22);
         connect(button, &QToolButton::clicked, this, [this, row] { SpeedButtonClick(row); });
         m_edits[row - 1] = edit;
         m_shapes[row - 1] = shape;

@@ -21,7 +21,9 @@ ConfirmReplaceDialog::ConfirmReplaceDialog(QWidget *parent) : QDialog(parent)
     m_label->setObjectName(QStringLiteral("lblConfirmation"));
     m_label->setWordWrap(true);
     m_label->setTextFormat(Qt::PlainText);
-    m_label->setGeometry(60, 16, 261, 44);
+    // The question may quote a long search text: it has the room down to the buttons.
+    m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_label->setGeometry(60, 24, 342, 166);
 
     auto button = [this](const char *name, const QString &text, int x, int y, int code) {
         auto *b = new QPushButton(text, this);

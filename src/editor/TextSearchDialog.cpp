@@ -16,21 +16,19 @@
 
 namespace {
 
-QComboBox *textBox(QWidget *parent, const char *name, int y)
+QComboBox *textBox(QWidget *parent, const char *name)
 {
     auto *box = new QComboBox(parent);
     box->setObjectName(QLatin1String(name));
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->setGeometry(110, y, 300, 24);
     return box;
 }
 
-QCheckBox *checkBox(QWidget *parent, const char *name, int y)
+QCheckBox *checkBox(QWidget *parent, const char *name)
 {
     auto *box = new QCheckBox(parent);
     box->setObjectName(QLatin1String(name));
-    box->setGeometry(10, y, 220, 22);
     return box;
 }
 
@@ -59,59 +57,89 @@ TextSearchDialog::TextSearchDialog(QWidget *parent, bool replace) : QDialog(pare
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Zavrin"));
-    const int extra = replace ? 40 : 0;
-    setFixedSize(436, 351 + extra);
 
-    auto *ribbon = new Ribbon(this);
-    ribbon->setGeometry(0, 0, 436, 40);
+    m_ribbon = new Ribbon(this);
     const QString page = replace ? QStringLiteral("func05.3.html") : QStringLiteral("func05.2.html");
-    connect(ribbon, &Ribbon::helpRequested, this, [page] { shell().openHelpPage(app().HelpDirectory + page); });
+    connect(m_ribbon, &Ribbon::helpRequested, this, [page] { shell().openHelpPage(app().HelpDirectory + page); });
 
-    auto *texts = new QGroupBox(this);
-    texts->setObjectName(QStringLiteral("GroupBox3"));
-    texts->setGeometry(8, 46, 420, 60 + extra);
-    auto *findLabel = new QLabel(texts);
-    findLabel->setObjectName(QStringLiteral("Label1"));
-    findLabel->setGeometry(10, 26, 95, 20);
-    m_searchText = textBox(texts, "cbSearchText", 24);
-    findLabel->setBuddy(m_searchText);
+    m_texts = new QGroupBox(this);
+    m_texts->setObjectName(QStringLiteral("GroupBox3"));
+    m_findLabel = new QLabel(m_texts);
+    m_findLabel->setObjectName(QStringLiteral("Label1"));
+    m_searchText = textBox(m_texts, "cbSearchText");
+    m_findLabel->setBuddy(m_searchText);
     if (replace) {
-        auto *withLabel = new QLabel(texts);
-        withLabel->setObjectName(QStringLiteral("Label2"));
-        withLabel->setGeometry(10, 66, 95, 20);
-        m_replaceText = textBox(texts, "cbReplaceText", 64);
-        withLabel->setBuddy(m_replaceText);
+        m_withLabel = new QLabel(m_texts);
+        m_withLabel->setObjectName(QStringLiteral("Label2"));
+        m_replaceText = textBox(m_texts, "cbReplaceText");
+        m_withLabel->setBuddy(m_replaceText);
     }
 
-    const int top = 114 + extra;
-    auto *options = new QGroupBox(this);
-    options->setObjectName(QStringLiteral("gbSearchOptions"));
-    options->setGeometry(8, top, 240, 180);
-    m_caseSensitive = checkBox(options, "cbSearchCaseSensitive", 24);
-    m_wholeWords = checkBox(options, "cbSearchWholeWords", 54);
-    m_fromCursor = checkBox(options, "cbSearchFromCursor", 84);
-    m_selectedOnly = checkBox(options, "cbSearchSelectedOnly", 114);
-    m_regularExpression = checkBox(options, "cbRegularExpression", 144);
+    m_options = new QGroupBox(this);
+    m_options->setObjectName(QStringLiteral("gbSearchOptions"));
+    m_caseSensitive = checkBox(m_options, "cbSearchCaseSensitive");
+    m_wholeWords = checkBox(m_options, "cbSearchWholeWords");
+    m_fromCursor = checkBox(m_options, "cbSearchFromCursor");
+    m_selectedOnly = checkBox(m_options, "cbSearchSelectedOnly");
+    m_regularExpression = checkBox(m_options, "cbRegularExpression");
 
-    auto *direction = new QGroupBox(this);
-    direction->setObjectName(QStringLiteral("rgSearchDirection"));
-    direction->setGeometry(256, top, 172, 90);
-    m_forward = new QRadioButton(direction);
-    m_forward->setGeometry(10, 26, 150, 22);
-    m_back = new QRadioButton(direction);
-    m_back->setGeometry(10, 56, 150, 22);
+    m_direction = new QGroupBox(this);
+    m_direction->setObjectName(QStringLiteral("rgSearchDirection"));
+    m_forward = new QRadioButton(m_direction);
+    m_back = new QRadioButton(m_direction);
     m_forward->setChecked(true);
 
-    auto *ok = new QPushButton(this);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
-    ok->setGeometry(226, height() - 44, 97, 30);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &TextSearchDialog::BitBtn1Click);
-    auto *cancel = new QPushButton(this);
-    cancel->setObjectName(QStringLiteral("BitBtn3"));
-    cancel->setGeometry(331, height() - 44, 97, 30);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    m_ok = new QPushButton(this);
+    m_ok->setObjectName(QStringLiteral("BitBtn1"));
+    m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, &TextSearchDialog::BitBtn1Click);
+    m_cancel = new QPushButton(this);
+    m_cancel->setObjectName(QStringLiteral("BitBtn3"));
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     applyTexts();
+    fitToTexts();
+}
+
+// 436 pixels hold the English captions; where a translation is longer (a check
+// box of the options, "Reemplazar por :") the dialog widens instead of cutting it.
+void TextSearchDialog::fitToTexts()
+{
+    const bool replace = m_replaceText != nullptr;
+    const int extra = replace ? 40 : 0;
+    const auto hintWidth = [](QWidget *w) { return w ? w->sizeHint().width() : 0; };
+
+    const int labelWidth = qMax(95, qMax(hintWidth(m_findLabel), hintWidth(m_withLabel)));
+    const int textsWidth = qMax(420, 10 + labelWidth + 5 + TextBoxWidth + 10);
+    int optionsWidth = 240;
+    for (QCheckBox *box : {m_caseSensitive, m_wholeWords, m_fromCursor, m_selectedOnly, m_regularExpression})
+        optionsWidth = qMax(optionsWidth, 10 + hintWidth(box) + 10);
+    int directionWidth = 172;
+    for (QRadioButton *button : {m_forward, m_back})
+        directionWidth = qMax(directionWidth, 10 + hintWidth(button) + 10);
+    const int width = qMax(436, qMax(8 + textsWidth + 8, 8 + optionsWidth + 8 + directionWidth + 8));
+    setFixedSize(width, 351 + extra);
+    optionsWidth = width - 8 - 8 - directionWidth - 8;
+
+    m_ribbon->setGeometry(0, 0, width, 40);
+    m_texts->setGeometry(8, 46, width - 16, 60 + extra);
+    m_findLabel->setGeometry(10, 26, labelWidth, 20);
+    m_searchText->setGeometry(10 + labelWidth + 5, 24, TextBoxWidth, 24);
+    if (replace) {
+        m_withLabel->setGeometry(10, 66, labelWidth, 20);
+        m_replaceText->setGeometry(10 + labelWidth + 5, 64, TextBoxWidth, 24);
+    }
+    const int top = 114 + extra;
+    m_options->setGeometry(8, top, optionsWidth, 180);
+    int y = 24;
+    for (QCheckBox *box : {m_caseSensitive, m_wholeWords, m_fromCursor, m_selectedOnly, m_regularExpression}) {
+        box->setGeometry(10, y, optionsWidth - 20, 22);
+        y += 30;
+    }
+    m_direction->setGeometry(width - 8 - directionWidth, top, directionWidth, 90);
+    m_forward->setGeometry(10, 26, directionWidth - 20, 22);
+    m_back->setGeometry(10, 56, directionWidth - 20, 22);
+    m_ok->setGeometry(width - 8 - 97 - 8 - 97, height() - 44, 97, 30);
+    m_cancel->setGeometry(width - 8 - 97, height() - 44, 97, 30);
 }
 
 void TextSearchDialog::applyTexts()

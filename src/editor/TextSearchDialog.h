@@ -4,7 +4,11 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
 class QRadioButton;
+class Ribbon;
 
 // The find dialog, made anew each time it is used. The replace dialog is the same
 // with a replacement text.
@@ -32,8 +36,19 @@ protected:
     TextSearchDialog(QWidget *parent, bool replace);
 
 private:
-    void applyTexts();
+    static constexpr int TextBoxWidth = 300;
 
+    void applyTexts();
+    void fitToTexts();
+
+    Ribbon *m_ribbon;
+    QGroupBox *m_texts;
+    QLabel *m_findLabel;
+    QLabel *m_withLabel = nullptr;
+    QGroupBox *m_options;
+    QGroupBox *m_direction;
+    QPushButton *m_ok;
+    QPushButton *m_cancel;
     QComboBox *m_searchText;
     QComboBox *m_replaceText = nullptr;
     QRadioButton *m_forward;

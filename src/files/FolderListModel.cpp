@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QMimeDatabase>
 #include <QStyle>
 #include <algorithm>
 
@@ -52,6 +51,7 @@ void FolderListModel::setFolder(const QString &path)
     m_changed.stop();
     beginResetModel();
     m_folder = folder;
+    m_types.forgetFiles();
     m_all = FolderListing::read(folder);
     FolderListing::sort(m_all, m_order);
     m_rows = visible(m_all);
@@ -166,32 +166,14 @@ void FolderListModel::setColumnCaption(int column, const QString &caption)
 {
     m_captions.insert(column, caption);
     emit headerDataChanged(Qt::Horizontal, column, column);
+    // The captions come with a language, and "NC File" is in that language too.
+    if (column == FolderListing::Type && !m_rows.isEmpty())
+        emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
 }
 
 int FolderListModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
 
 int FolderListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 4; }
-
-// The desktop's name for the kind of file (from its extension only, so that no
-// file has to be opened), or the extension when the desktop has none.
-QString FolderListModel::typeText(const FolderEntry &e) const
-{
-    const QString suffix = FolderListing::typeKey(e).toLower();
-    const QString key = e.isDir ? QStringLiteral("/") : suffix;
-    auto it = m_typeTexts.constFind(key);
-    if (it != m_typeTexts.constEnd())
-        return *it;
-    static const QMimeDatabase mimes;
-    QString text;
-    if (e.isDir) {
-        text = mimes.mimeTypeForName(QStringLiteral("inode/directory")).comment();
-    } else if (!suffix.isEmpty()) {
-        const QMimeType type = mimes.mimeTypeForFile(QStringLiteral("x.") + suffix, QMimeDatabase::MatchExtension);
-        text = type.isDefault() ? suffix.toUpper() : type.comment();
-    }
-    m_typeTexts.insert(key, text);
-    return text;
-}
 
 QVariant FolderListModel::data(const QModelIndex &index, int role) const
 {
@@ -204,7 +186,7 @@ QVariant FolderListModel::data(const QModelIndex &index, int role) const
         case FolderListing::Name: return e.name;
         case FolderListing::Size:
             return e.isDir ? QString() : QLocale::system().formattedDataSize(e.size, 1, QLocale::DataSizeTraditionalFormat);
-        case FolderListing::Type: return typeText(e);
+        case FolderListing::Type: return m_types.text(m_folder, e);
         case FolderListing::Modified:
             // A file manager's date: the short date and the time without seconds.
             return e.modified.toString(SystemFormats::shortDateFormat() + QLatin1Char(' ')

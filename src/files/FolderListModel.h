@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileTypeText.h"
 #include "FolderListing.h"
 #include "NameFilter.h"
 
@@ -52,7 +53,6 @@ signals:
 private:
     QList<FolderEntry> visible(const QList<FolderEntry> &all) const;
     void update(const QList<FolderEntry> &rows);
-    QString typeText(const FolderEntry &e) const;
 
     QString m_folder;
     QList<FolderEntry> m_all;  // everything in the folder, sorted
@@ -60,7 +60,7 @@ private:
     NameFilter m_filter;
     FolderListing::Order m_order;
     QHash<int, QString> m_captions;
-    mutable QHash<QString, QString> m_typeTexts;
+    mutable FileTypeText m_types;
     QFileSystemWatcher m_watcher;
     QTimer m_changed;
 };

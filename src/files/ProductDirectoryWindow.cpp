@@ -89,8 +89,10 @@ TForm_DIR::TForm_DIR(QWidget *parent) : QDialog(parent)
     buttons->addStretch(1);
     buttons->addWidget(registerButton);
     buttons->addWidget(cancelButton);
-    layout->addLayout(buttons);
+    // What the design's height leaves over goes above the buttons, which keep to
+    // the bottom edge.
     layout->addStretch(1);
+    layout->addLayout(buttons);
 }
 
 // Fixed border: the size the texts of the current language need, at least the

@@ -1,6 +1,7 @@
 #include "ShellListView.h"
 
 #include "FolderListModel.h"
+#include "FolderListing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,6 +65,12 @@ ShellListView::ShellListView(QWidget *parent) : QWidget(parent)
     m_details->header()->setSortIndicator(0, Qt::AscendingOrder);
     m_details->header()->setSectionsMovable(false);
     m_columnWidths = {420, 100, 200, 170};
+    m_details->viewport()->installEventFilter(this);
+    // Once the user drags a column border the widths are theirs.
+    connect(m_details->header(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (!m_sizingColumns && column < FolderListing::Modified)
+            m_columnsSizedByUser = true;
+    });
 
     for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_icons), static_cast<QAbstractItemView *>(m_details)}) {
         view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -106,8 +113,11 @@ void ShellListView::attach(QAbstractItemView *view)
     if (view->model() != m_model) {
         view->setModel(m_model);
         if (view == m_details) {
+            m_sizingColumns = true;
             for (int c = 0; c < m_columnWidths.size(); ++c)
                 m_details->setColumnWidth(c, m_columnWidths.at(c));
+            m_sizingColumns = false;
+            fitNameColumn();
         }
     }
     m_stack->setCurrentWidget(view);
@@ -234,9 +244,29 @@ void ShellListView::openParent()
     emit folderChanged(folder());
 }
 
+// In a narrow list (the transfer window's) the name column gives up room so that
+// the date column is not pushed out of sight; in a wide one it stays as it was.
+void ShellListView::fitNameColumn()
+{
+    if (m_columnsSizedByUser || m_details->model() != m_model)
+        return;
+    int others = 0;
+    for (int c = FolderListing::Size; c < FolderListing::Modified; ++c)
+        others += m_details->columnWidth(c);
+    // The last column stretches, but not below the width it was given.
+    const int dateWidth = qMax(m_details->header()->sectionSizeHint(FolderListing::Modified), 150);
+    const int room = m_details->viewport()->width() - others - dateWidth;
+    m_sizingColumns = true;
+    m_details->setColumnWidth(FolderListing::Name, qBound(160, room, 420));
+    m_details->setColumnWidth(FolderListing::Modified, dateWidth);
+    m_sizingColumns = false;
+}
+
 bool ShellListView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress) {
+    if (watched == m_details->viewport() && event->type() == QEvent::Resize)
+        fitNameColumn();
+    if (event->type() == QEvent::KeyPress && (watched == m_details || watched == m_icons)) {
         auto *view = static_cast<QAbstractItemView *>(watched);
         const auto *key = static_cast<QKeyEvent *>(event);
         // Keys left over by an in-place editor (a child of the viewport) are not ours.

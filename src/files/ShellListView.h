@@ -68,6 +68,7 @@ protected:
 private:
     void attach(QAbstractItemView *view);
     QModelIndex selectedIndex() const;
+    void fitNameColumn();
 
     FolderListModel *m_model = nullptr;
     QStackedLayout *m_stack = nullptr;
@@ -75,4 +76,6 @@ private:
     QTreeView *m_details = nullptr;
     QList<int> m_columnWidths;
     int m_style = Details;
+    bool m_columnsSizedByUser = false;
+    bool m_sizingColumns = false;
 };

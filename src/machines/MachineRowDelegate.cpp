@@ -5,7 +5,9 @@
 #include "MachineListView.h"
 #include "MachinePictures.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QtMath>
 
 namespace {
 const QColor SkyBlue(0xA6, 0xCA, 0xF0);
@@ -65,20 +67,26 @@ void MachineRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 
     QFont captionFont = option.font;
     captionFont.setBold(true);
-    const QFontMetrics captionMetrics(captionFont);
-    const QFontMetrics valueMetrics(option.font);
-    const int lineHeight = qMax(captionMetrics.height(), valueMetrics.height());
+    // Measured on the device painted on, in fractions rounded up: integer metrics of
+    // another device can come out a pixel short of what is drawn.
+    const QFontMetricsF captionMetrics(captionFont, painter->device());
+    const QFontMetrics valueMetrics(option.font, painter->device());
+    const int lineHeight = qMax(qCeil(captionMetrics.height()), valueMetrics.height());
+    const auto captionWidth = [&](int i) {
+        const QString text = m_view->caption(i);
+        return qCeil(qMax(captionMetrics.horizontalAdvance(text), captionMetrics.boundingRect(text).right())) + 2;
+    };
 
     // First column: number, description, type, directory; second column beside the
     // type and the directory: the two dates.
     const bool dates = m_view->captionCount() >= 6;
     int captionWidth1 = 0;
     for (int i = 0; i < 4; ++i)
-        captionWidth1 = qMax(captionWidth1, captionMetrics.boundingRect(m_view->caption(i)).width() + 2);
+        captionWidth1 = qMax(captionWidth1, captionWidth(i));
     int captionWidth2 = 0;
     if (dates) {
         for (int i = 4; i < 6; ++i)
-            captionWidth2 = qMax(captionWidth2, captionMetrics.boundingRect(m_view->caption(i)).width() + 2);
+            captionWidth2 = qMax(captionWidth2, captionWidth(i));
     }
     const int captionX1 = frame.right() + 1 + Gap;
     const int valueX1 = captionX1 + captionWidth1 + CaptionGap;
@@ -87,15 +95,19 @@ void MachineRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const int captionX2 = dates ? valueX1 + qMax(MinimumValueWidth, (right - valueX1) / 2) : right;
     const int valueX2 = captionX2 + captionWidth2 + CaptionGap;
 
-    // Captions get the width they need; values are cut with an ellipsis where
-    // their room ends.
+    // Captions get the width they need and are never clipped; values are cut with
+    // an ellipsis where their room ends.
     auto draw = [&](int x, int y, int width, const QString &text, bool caption) {
         if (width <= 0)
             return;
         painter->setFont(caption ? captionFont : option.font);
         painter->setPen(caption ? Navy : QColor(Qt::black));
-        painter->drawText(QRect(x, y, width, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                          caption ? text : valueMetrics.elidedText(text, Qt::ElideRight, width));
+        if (caption) {
+            painter->drawText(QRect(x, y, width, lineHeight), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, text);
+        } else {
+            painter->drawText(QRect(x, y, width, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                              valueMetrics.elidedText(text, Qt::ElideRight, width));
+        }
     };
 
     const Line first[] = {{0, MachineList::NumberRole, 0},

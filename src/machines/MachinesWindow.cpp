@@ -78,6 +78,15 @@ QComboBox *combo(QWidget *parent, const char *name, const QStringList &items = {
     return c;
 }
 
+// The communication test buttons size to their (long, translated) captions; the
+// style's own hint leaves the text touching the frame.
+class TestButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+    QSize sizeHint() const override { return QPushButton::sizeHint() + QSize(24, 0); }
+};
+
 QPixmap machinePicture(int number)
 {
     if (number < 1 || number > 7)
@@ -162,7 +171,7 @@ TForm_Maquinas::TForm_Maquinas(QWidget *parent) : QDialog(parent)
         folder5->setObjectName(QStringLiteral("BitBtn5"));
         folder5->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
         g->addWidget(folder5, 0, 2);
-        auto *test = new QPushButton(dirPage);
+        auto *test = new TestButton(dirPage);
         test->setObjectName(QStringLiteral("Button3"));
         g->addWidget(test, 1, 1, 1, 2, Qt::AlignLeft);
         g->setRowStretch(2, 1);
@@ -186,7 +195,7 @@ TForm_Maquinas::TForm_Maquinas(QWidget *parent) : QDialog(parent)
         }
         // A password on a shop-floor screen is shown masked.
         control<QLineEdit>("Edit7")->setEchoMode(QLineEdit::Password);
-        auto *test = new QPushButton(ftpPage);
+        auto *test = new TestButton(ftpPage);
         test->setObjectName(QStringLiteral("Button1"));
         g->addWidget(test, r, 1, Qt::AlignLeft);
         g->setRowStretch(r + 1, 1);
@@ -219,11 +228,15 @@ TForm_Maquinas::TForm_Maquinas(QWidget *parent) : QDialog(parent)
         crlf->hide();
         QLabel *crlfLabel = label(serialPage, "Label17");
         crlfLabel->hide();
-        auto *test = new QPushButton(serialPage);
+        auto *test = new TestButton(serialPage);
         test->setObjectName(QStringLiteral("Button2"));
         g->addWidget(test, r, 1, Qt::AlignLeft);
         g->setRowStretch(r + 1, 1);
+        // The captions keep their width and the lists take the rest, up to a gap
+        // before the line readings.
+        g->setColumnStretch(1, 1);
         h->addLayout(g, 1);
+        h->addSpacing(24);
         auto *readings = new QGridLayout;
         const char *captions[] = {"Label19", "Label20", "Label21", "Label22",
                                   "Label23", "Label24", "Label25", "Label26"};

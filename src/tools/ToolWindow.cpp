@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -89,20 +90,30 @@ ToolWindow::ToolWindow(const char *objectName, const char *groupName, const char
     rangePanel->setGeometry(8, rangeTop, WindowWidth - 16, 56);
     m_wholeFile = new QRadioButton(rangePanel);
     m_wholeFile->setObjectName(QStringLiteral("RadioButton3"));
-    m_wholeFile->setGeometry(4, 2, 300, 22);
     m_wholeFile->setChecked(true);
     m_lineRange = new QRadioButton(rangePanel);
     m_lineRange->setObjectName(QStringLiteral("RadioButton4"));
-    m_lineRange->setGeometry(4, 28, 140, 24);
     m_first = new ToolSpinBox(rangePanel, 1, MaxLine, 1, 1);
     m_first->setObjectName(QStringLiteral("SpinEdit1"));
-    m_first->setGeometry(150, 28, 110, 24);
+    m_first->setFixedSize(110, 24);
     m_up = new QLabel(rangePanel);
     m_up->setObjectName(QStringLiteral("Label1"));
-    m_up->setGeometry(268, 30, 40, 20);
     m_last = new ToolSpinBox(rangePanel, 1, MaxLine, 1, 1);
     m_last->setObjectName(QStringLiteral("SpinEdit2"));
-    m_last->setGeometry(312, 28, 110, 24);
+    m_last->setFixedSize(110, 24);
+    // Laid out rather than placed: "Übernehmen Sie von der Linie" is wider than "Apply the
+    // line", and the line boxes move aside for it instead of covering it.
+    auto *rangeLayout = new QGridLayout(rangePanel);
+    rangeLayout->setContentsMargins(4, 2, 4, 2);
+    rangeLayout->setHorizontalSpacing(6);
+    rangeLayout->setVerticalSpacing(4);
+    rangeLayout->setColumnMinimumWidth(0, 138);
+    rangeLayout->addWidget(m_wholeFile, 0, 0, 1, 5);
+    rangeLayout->addWidget(m_lineRange, 1, 0);
+    rangeLayout->addWidget(m_first, 1, 1);
+    rangeLayout->addWidget(m_up, 1, 2);
+    rangeLayout->addWidget(m_last, 1, 3);
+    rangeLayout->setColumnStretch(4, 1);
     const auto enableRange = [this](bool on) {
         m_first->setEnabled(on);
         m_last->setEnabled(on);

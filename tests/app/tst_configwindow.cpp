@@ -4,6 +4,7 @@
 #include "app/ConfigWindow.h"
 #include "app/MainWindow.h"
 #include "app/Ribbon.h"
+#include "editor/TextReplaceDialog.h"
 #include "lang/ApplyLanguage.h"
 #include "machines/Database.h"
 #include "machines/DatabaseSchema.h"
@@ -57,7 +58,7 @@ QStringList clippedControls(QWidget *root)
             fits = w->width() >= w->minimumSizeHint().width();
         } else if (auto *tabs = qobject_cast<QTabBar *>(w)) {
             for (int i = 0; i < tabs->count(); ++i) {
-                if (tabs->tabRect(i).width() < tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)))
+                if (tabs->isTabVisible(i) && tabs->tabRect(i).width() < tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)))
                     clipped << QStringLiteral("tab ") + tabs->tabText(i);
             }
             continue;
@@ -68,7 +69,7 @@ QStringList clippedControls(QWidget *root)
             QString text = w->property("text").toString();
             if (auto *group = qobject_cast<QGroupBox *>(w))
                 text = group->title();
-            clipped << w->objectName() + QLatin1Char(' ') + text;
+            clipped << w->objectName() + QLatin1Char(' ') + text + QStringLiteral(" (%1 < %2)").arg(w->width()).arg(w->minimumSizeHint().width());
         }
     }
     return clipped;
@@ -611,6 +612,16 @@ void tst_ConfigWindow::captionsFit()
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1String(" | "))));
         QVERIFY(m_main->width() <= 1459);
     }
+    // A 1280 x 720 screen: the ribbon breaks long group captions onto a second
+    // line rather than making the window wider than the screen.
+    m_main->resize(1280, 720);
+    for (int page = 0; page < 3; ++page) {
+        m_main->ribbonPages()->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        QVERIFY2(m_main->width() <= 1280, qPrintable(QString::number(m_main->width())));
+        const QStringList clipped = clippedControls(m_main);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1String(" | "))));
+    }
     TForm_Config *c = config();
     c->show();
     QCoreApplication::processEvents();
@@ -618,6 +629,27 @@ void tst_ConfigWindow::captionsFit()
     QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1String(" | "))));
     // Long language names fit in the list too.
     QVERIFY(c->ComboBox1()->width() >= c->ComboBox1()->minimumSizeHint().width());
+    c->hide();
+
+    // Every other window as it first shows, and the find and replace dialogs.
+    std::vector<std::unique_ptr<QDialog>> searchDialogs;
+    searchDialogs.emplace_back(new TextSearchDialog);
+    searchDialogs.emplace_back(new TextReplaceDialog);
+    QList<QWidget *> windows = Application::windows();
+    for (const auto &dialog : searchDialogs)
+        windows << dialog.get();
+    QStringList faults;
+    for (QWidget *w : windows) {
+        if (!qobject_cast<QDialog *>(w) || w == c || w->objectName() == QLatin1String("Form_Imagens"))
+            continue;
+        w->show();
+        QCoreApplication::processEvents();
+        const QStringList clipped = clippedControls(w);
+        if (!clipped.isEmpty())
+            faults << w->objectName() + QLatin1String(": ") + clipped.join(QLatin1String(", "));
+        w->hide();
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1String(" | "))));
 }
 
 QTEST_MAIN(tst_ConfigWindow)

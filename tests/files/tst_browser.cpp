@@ -41,6 +41,7 @@ private slots:
     void keysOfTheList();
     void listFollowsTheDiskAndKeepsTheSelection();
     void headerSortsByColumn();
+    void narrowListKeepsTheDateInView();
     void copyFunctionAnswers_data();
     void copyFunctionAnswers();
     void copyFunctionFailures();
@@ -334,10 +335,19 @@ void tst_Browser::columnCaptionsFollowLanguage()
             c << m_browser->ShellListView1()->model()->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
         return c;
     };
+    // A program's kind is named in the interface language too, never after the
+    // data format the desktop files ".nc" under.
+    showFolder(QStringLiteral("progs"), AllItems);
+    QAbstractItemModel *model = m_browser->ShellListView1()->model();
+    int row = 0;
+    while (row < model->rowCount() && model->index(row, 0).data() != QStringLiteral("prog_g10.nc"))
+        ++row;
+    QCOMPARE(model->index(row, FolderListing::Type).data().toString(), QStringLiteral("NC-Datei"));
     QCOMPARE(captions(), (QStringList{"Name", "Größe", "Geben Sie ein", "Geändert am"}));
     Texts::runLanguageProcedure(QStringLiteral("EN"));
     refreshBrowserColumns(m_main);
     QCOMPARE(captions(), (QStringList{"Name", "Size", "Type", "Modified Date"}));
+    QCOMPARE(model->index(row, FolderListing::Type).data().toString(), QStringLiteral("NC File"));
 }
 
 void tst_Browser::renameInPlace()
@@ -418,6 +428,26 @@ void tst_Browser::headerSortsByColumn()
     QCOMPARE(QSet<QString>(bySize.cbegin(), bySize.cbegin() + 2), (QSet<QString>{"G1folder", "sub"}));
     QCOMPARE(bySize.at(2), QStringLiteral("big.nc"));
     QCOMPARE(bySize.at(3), QStringLiteral("prog_g10.nc"));
+}
+
+void tst_Browser::narrowListKeepsTheDateInView()
+{
+    ShellListView list;
+    list.setFolder(path(QStringLiteral("progs")));
+    auto *view = qobject_cast<QTreeView *>(list.currentView());
+    QVERIFY(view);
+    list.resize(700, 300);
+    list.show();
+    QTRY_VERIFY(view->header()->length() <= view->viewport()->width());
+    QVERIFY(view->columnWidth(0) >= 160);
+    // A wide list keeps the names' usual room.
+    list.resize(1400, 300);
+    QTRY_COMPARE(view->columnWidth(0), 420);
+    // Widths the user set are left alone.
+    view->header()->resizeSection(0, 500);
+    list.resize(700, 300);
+    QCoreApplication::processEvents();
+    QCOMPARE(view->columnWidth(0), 500);
 }
 
 void tst_Browser::copyFunctionAnswers_data()

@@ -1,11 +1,14 @@
 #include "TestSupport.h"
+#include "files/FileTypeText.h"
 #include "files/FolderListing.h"
 #include "files/NameFilter.h"
 #include "files/NewFolder.h"
 #include "files/ProductDirectory.h"
+#include "lang/Texts.h"
 #include "platform/Paths.h"
 
 #include <QDir>
+#include <QMimeDatabase>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,6 +30,9 @@ private slots:
     void naturalNameOrder_data();
     void naturalNameOrder();
     void listOrder();
+    void typeColumn_data();
+    void typeColumn();
+    void typeColumnFollowsTheFile();
 };
 
 void tst_BrowserRules::nameFilter_data()
@@ -218,6 +224,80 @@ void tst_BrowserRules::listOrder()
     QCOMPARE(names(), (QStringList{"Alpha", "zeta", "O10.NC", "o10.nc", "O9.TXT"}));
     FolderListing::sort(entries, FolderListing::Order{FolderListing::Modified, false});
     QCOMPARE(names(), (QStringList{"zeta", "Alpha", "o10.nc", "O9.TXT", "O10.NC"}));
+}
+
+void tst_BrowserRules::typeColumn_data()
+{
+    // "desktop": whatever this desktop calls files of that extension.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("expected");
+    const QByteArray program = "%\nO1000 (POCKET)\nG90 G54 G00 X0 Y0\nG01 Z-1.000 F300\nM30\n%\n";
+    QByteArray netcdf("CDF\x01\x00\x00\x00\x00\x00\x00\x00\x0a\x00\x00\x00\x01", 16);
+    netcdf += QByteArray(200, '\0');
+    QTest::newRow("nc holding G-code") << "O1000.nc" << program << "NC File";
+    QTest::newRow("NC in capitals") << "O1001.NC" << program << "NC File";
+    QTest::newRow("nc holding NetCDF data") << "climate.nc" << netcdf << "desktop";
+    QTest::newRow("empty nc, a new program") << "O1002.nc" << QByteArray() << "NC File";
+    QTest::newRow("nc in UTF-16") << "O1003.nc" << QByteArray("\xff\xfeO\x001\x00\n\x00", 8) << "NC File";
+    QTest::newRow("iso holding G-code") << "O1004.iso" << program << "ISO File";
+    QTest::newRow("iso holding a disc image") << "disc.iso" << QByteArray(512, '\0') << "desktop";
+    QTest::newRow("ngc holding G-code") << "pocket.ngc" << program << "NGC File";
+    QTest::newRow("h is a program, not a C header") << "CONTOUR.H" << program << "H File";
+    QTest::newRow("tap is unknown to the desktop") << "O1005.tap" << program << "TAP File";
+    QTest::newRow("mpf is unknown to the desktop") << "MAIN.MPF" << program << "MPF File";
+    QTest::newRow("png keeps its name") << "part.png" << QByteArray("\x89PNG\r\n\x1a\n") << "desktop";
+    QTest::newRow("txt keeps its name") << "notes.txt" << program << "desktop";
+    QTest::newRow("pdf keeps its name") << "drawing.pdf" << QByteArray("%PDF-1.4\n") << "desktop";
+    QTest::newRow("no extension") << "O1006" << program << "";
+    QTest::newRow("folder") << "" << QByteArray() << "desktop";
+}
+
+void tst_BrowserRules::typeColumn()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
+    TestSupport::resetAppState();
+    QVERIFY(Texts::runLanguageProcedure(QStringLiteral("EN")));
+    QTemporaryDir dir;
+    FolderEntry entry;
+    entry.isDir = name.isEmpty();
+    entry.name = entry.isDir ? QStringLiteral("job") : name;
+    const QString path = dir.filePath(entry.name);
+    if (entry.isDir)
+        QVERIFY(QDir().mkdir(path));
+    else
+        TestSupport::writeBytes(path, content);
+    const QFileInfo info(path);
+    entry.size = info.size();
+    entry.modified = info.lastModified();
+    if (expected == QLatin1String("desktop")) {
+        const QMimeDatabase mimes;
+        const QMimeType type = entry.isDir ? mimes.mimeTypeForName(QStringLiteral("inode/directory"))
+                                           : mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+        QVERIFY(!type.isDefault());
+        expected = type.comment();
+    }
+    FileTypeText types;
+    QCOMPARE(types.text(dir.path(), entry), expected);
+}
+
+void tst_BrowserRules::typeColumnFollowsTheFile()
+{
+    TestSupport::resetAppState();
+    QVERIFY(Texts::runLanguageProcedure(QStringLiteral("DE")));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("O1.nc"));
+    TestSupport::writeBytes(path, "G0 X0\n");
+    FolderEntry entry{QStringLiteral("O1.nc"), false, 6, QDateTime(QDate(2024, 1, 1), QTime(8, 0))};
+    FileTypeText types;
+    QCOMPARE(types.text(dir.path(), entry), QStringLiteral("NC-Datei"));
+    // Overwritten with data: the changed size and time make it read again.
+    TestSupport::writeBytes(path, QByteArray("CDF\x01", 4) + QByteArray(100, '\0'));
+    entry.size = 104;
+    entry.modified = entry.modified.addSecs(1);
+    QCOMPARE(types.text(dir.path(), entry), QMimeDatabase().mimeTypeForName(QStringLiteral("application/x-netcdf")).comment());
 }
 
 QTEST_GUILESS_MAIN(tst_BrowserRules)
