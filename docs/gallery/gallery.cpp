@@ -1,10 +1,11 @@
 // zavrin-gallery OUTDIR [LANG]: starts Zavrin offscreen on the demo workspace and
 // saves a picture of every window (the main window on each ribbon page, the find
-// and replace dialogs over a demo program), for the screenshot gallery and the
-// help pages.
+// and replace dialogs and the replace question over a demo program), for the
+// screenshot gallery and the help pages.
 #include "app/AppState.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "editor/ConfirmReplaceDialog.h"
 #include "editor/EditorArea.h"
 #include "editor/TextSearchDialog.h"
 #include "machines/MachinesWindow.h"
@@ -12,14 +13,18 @@
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 #include "platform/ScriptedDialogs.h"
+#include "tools/RenumberWindow.h"
+#include "tools/ToolSpinBox.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QTabWidget>
 #include <QTextStream>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <functional>
 
@@ -40,9 +45,11 @@ bool save(QWidget *w, const QString &path)
 }
 
 // Clicks the ribbon command that opens the find or replace dialog, types the texts
-// in, saves the picture and cancels, as the operator would.
+// in and saves the picture, as the operator would. The find dialog is cancelled;
+// the replace dialog is confirmed, and the question the run asks at the first
+// occurrence is saved too and answered with Cancel.
 bool saveSearchDialog(const std::function<void()> &click, const QString &find, const QString &replaceWith,
-                      const QString &path)
+                      const QString &path, const QString &confirmPath = QString())
 {
     bool saved = false;
     QTimer poll;
@@ -51,13 +58,19 @@ bool saveSearchDialog(const std::function<void()> &click, const QString &find, c
         auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         if (!modal)
             return;
-        poll.stop();
         if (auto *dialog = qobject_cast<TextSearchDialog *>(modal)) {
             dialog->cbSearchText()->setCurrentText(find);
             if (dialog->cbReplaceText())
                 dialog->cbReplaceText()->setCurrentText(replaceWith);
             saved = save(dialog, path);
+            if (!confirmPath.isEmpty()) {
+                dialog->BitBtn1Click();
+                return;
+            }
+        } else if (qobject_cast<ConfirmReplaceDialog *>(modal)) {
+            save(modal, confirmPath);
         }
+        poll.stop();
         modal->reject();
     });
     poll.start();
@@ -94,8 +107,9 @@ int main(int argc, char **argv)
     main->resize(1440, 860);
 
     const QString suffix = QLatin1Char('-') + language.toLower() + QStringLiteral(".png");
-    const char *pages[] = {"main-browser", "main-machines", "main-editor"};
-    for (int page = 0; page < 3; ++page) {
+    // The editor page is taken at the end, with a program open.
+    const char *pages[] = {"main-browser", "main-machines"};
+    for (int page = 0; page < 2; ++page) {
         main->ribbonPages()->setCurrentIndex(page);
         save(main, out + QLatin1Char('/') + QLatin1String(pages[page]) + suffix);
     }
@@ -142,7 +156,24 @@ int main(int argc, char **argv)
     saveSearchDialog([editor] { editor->SpeedButton27Click(); }, find, QString(),
                      out + QStringLiteral("/form-find") + suffix);
     saveSearchDialog([editor] { editor->SpeedButton30Click(); }, find, QStringLiteral("G1"),
-                     out + QStringLiteral("/form-replace") + suffix);
+                     out + QStringLiteral("/form-replace") + suffix,
+                     out + QStringLiteral("/confirmreplacedialog") + suffix);
+
+    // The editor page once more, at work: the program coloured, renumbered by the
+    // block numbering tool, and the messages panel holding what was done.
+    if (auto *renumber = qobject_cast<TForm_EDT2 *>(Application::window(QStringLiteral("Form_EDT2")))) {
+        renumber->CheckBox3()->setChecked(true);
+        renumber->SpinEdit4()->setValue(10);
+        renumber->SpinEdit5()->setValue(10);
+        renumber->BitBtn1Click();
+        renumber->hide();
+    }
+    if (QWidget *messages = Application::window(QStringLiteral("Form_MSG")))
+        if (auto *tree = messages->findChild<QTreeWidget *>(QStringLiteral("TreeView1")))
+            tree->expandAll();
+    main->showNormal(); // a run maximises the main window: the offscreen screen is small
+    main->resize(1440, 860);
+    save(main, out + QStringLiteral("/main-editor") + suffix);
 
     for (const QString &message : dialogsForPictures.messages())
         QTextStream(stderr) << "message shown: " << message << "\n";

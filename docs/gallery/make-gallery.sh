@@ -8,7 +8,7 @@ out=$top/docs/screenshots
 mkdir -p "$out"
 new=$(mktemp -d)
 trap 'rm -rf "$new"' EXIT
-cd "$build/run"
+cd "$("$top/docs/gallery/workspace.sh" "$build")"
 for lang in EN DE; do
   QT_QPA_PLATFORM=offscreen ./zavrin-gallery "$new" "$lang" | grep -v '^saved' || true
 done

@@ -8,11 +8,19 @@ build=$1
 shift
 shots=$(mktemp -d)
 trap 'rm -rf "$shots"' EXIT
-cd "$build/run"
+cd "$("$help/../../docs/gallery/workspace.sh" "$build")"
 for lang in PT-BR EN ES FR DE; do
   QT_QPA_PLATFORM=offscreen ./zavrin-gallery "$shots" "$lang" | grep -v '^saved' || true
   suffix=$(echo "$lang" | tr 'A-Z' 'a-z')
   for name in "$@"; do
-    convert "$shots/$name-$suffix.png" -resize '900x900>' -colors 256 "PNG8:$help/$lang/images/$name.png"
+    # A picture whose pixels did not change keeps its file (a PNG carries the time
+    # it was written).
+    new=$shots/$name-$lang-help.png
+    old=$help/$lang/images/$name.png
+    convert "$shots/$name-$suffix.png" -resize '900x900>' -colors 256 "PNG8:$new"
+    if [ -f "$old" ] && [ "$(compare -metric AE "$new" "$old" null: 2>&1)" = 0 ]; then
+      continue
+    fi
+    cp "$new" "$old"
   done
 done
