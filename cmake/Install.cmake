@@ -10,7 +10,6 @@ else()
   endif()
   set(ZAVRIN_APP_DIR .)
 endif()
-set(ZAVRIN_INSTALLED_DIR ${CMAKE_INSTALL_PREFIX})
 
 foreach(program zavrin zavrin-cnc zavrin-newdb)
   if(TARGET ${program})
@@ -18,37 +17,29 @@ foreach(program zavrin zavrin-cnc zavrin-newdb)
   endif()
 endforeach()
 
-# Settings and database are written by the program at run time (settings windows,
-# machine registration), so they stay writable on a shop-floor workstation.
-set(ZAVRIN_WRITABLE OWNER_READ OWNER_WRITE GROUP_READ GROUP_WRITE WORLD_READ WORLD_WRITE)
-set(ZAVRIN_INSTALL_DATA ${CMAKE_BINARY_DIR}/install-data)
-file(MAKE_DIRECTORY ${ZAVRIN_INSTALL_DATA})
-set(ZAVRIN_DEMO_DATABASE ${ZAVRIN_INSTALLED_DIR}/demo/machines.db)
-configure_file(${PROJECT_SOURCE_DIR}/resources/demo/Zavrin.ini.in ${ZAVRIN_INSTALL_DATA}/Zavrin.ini @ONLY)
-add_custom_command(OUTPUT ${ZAVRIN_INSTALL_DATA}/machines.db
-  COMMAND ${CMAKE_COMMAND} -E rm -f ${ZAVRIN_INSTALL_DATA}/machines.db
-  COMMAND $<TARGET_FILE:zavrin-newdb> ${ZAVRIN_INSTALL_DATA}/machines.db --demo --root ${ZAVRIN_INSTALLED_DIR}/demo
-  DEPENDS zavrin-newdb
-  COMMENT "Creating the machine database for installation")
-add_custom_target(zavrin_install_data ALL DEPENDS ${ZAVRIN_INSTALL_DATA}/machines.db)
-
-install(FILES ${ZAVRIN_INSTALL_DATA}/Zavrin.ini ${PROJECT_SOURCE_DIR}/resources/demo/ZavrinEditCNC.ini
-        DESTINATION ${ZAVRIN_APP_DIR} PERMISSIONS ${ZAVRIN_WRITABLE})
-install(FILES ${ZAVRIN_INSTALL_DATA}/machines.db DESTINATION ${ZAVRIN_APP_DIR}/demo PERMISSIONS ${ZAVRIN_WRITABLE})
-install(DIRECTORY ${ZAVRIN_RUN_DIR}/demo/programs ${ZAVRIN_RUN_DIR}/demo/machines
-        DESTINATION ${ZAVRIN_APP_DIR}/demo
-        FILE_PERMISSIONS ${ZAVRIN_WRITABLE}
-        DIRECTORY_PERMISSIONS ${ZAVRIN_WRITABLE} OWNER_EXECUTE GROUP_EXECUTE WORLD_EXECUTE)
 install(DIRECTORY ${ZAVRIN_RUN_DIR}/Help DESTINATION ${ZAVRIN_APP_DIR})
 
-if(UNIX AND NOT APPLE)
-  configure_file(${PROJECT_SOURCE_DIR}/resources/linux/zavrin.desktop.in ${ZAVRIN_INSTALL_DATA}/zavrin.desktop @ONLY)
-  install(FILES ${ZAVRIN_INSTALL_DATA}/zavrin.desktop DESTINATION /usr/share/applications)
-  install(FILES ${PROJECT_SOURCE_DIR}/resources/pictures/zavrin.png
-          DESTINATION /usr/share/icons/hicolor/256x256/apps)
-  install(FILES ${PROJECT_SOURCE_DIR}/resources/pictures/zavrin-48.png
-          DESTINATION /usr/share/icons/hicolor/48x48/apps RENAME zavrin.png)
-endif()
+# Settings, database, demo programs and launcher are written at install time
+# (cmake/InstallData.cmake): they name the installation folder, which
+# `cmake --install --prefix` chooses only then, and an installation over an existing
+# one keeps the shop's settings, machines and programs. The program writes them while
+# it runs, so they are writable by every user of the workstation.
+install(CODE "
+  set(ZAVRIN_NEWDB \"$<TARGET_FILE:zavrin-newdb>\")
+  set(ZAVRIN_INI_IN \"${PROJECT_SOURCE_DIR}/resources/demo/Zavrin.ini.in\")
+  set(ZAVRIN_EDITCNC_INI \"${PROJECT_SOURCE_DIR}/resources/demo/ZavrinEditCNC.ini\")
+  set(ZAVRIN_DEMO_DIR \"${ZAVRIN_RUN_DIR}/demo\")
+  set(ZAVRIN_DESKTOP_IN \"${PROJECT_SOURCE_DIR}/resources/linux/zavrin.desktop.in\")
+  set(ZAVRIN_ICON_256 \"${PROJECT_SOURCE_DIR}/resources/pictures/zavrin.png\")
+  set(ZAVRIN_ICON_48 \"${PROJECT_SOURCE_DIR}/resources/pictures/zavrin-48.png\")
+  set(ZAVRIN_UNIX $<AND:$<BOOL:${UNIX}>,$<NOT:$<BOOL:${APPLE}>>>)
+")
+install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/InstallData.cmake)
+
+# The package's postinst puts the settings, the demo programs and the database in
+# place from defaults/ where nothing is there yet.
+configure_file(${PROJECT_SOURCE_DIR}/resources/linux/postinst.in ${CMAKE_BINARY_DIR}/debian/postinst @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_PACKAGE_NAME zavrin)
 set(CPACK_PACKAGE_VENDOR "Zavrin")
@@ -62,4 +53,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so the library scan cannot see them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/postinst)
 include(CPack)
