@@ -1,3 +1,4 @@
+#include "StartWindows.h"
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "app/Application.h"
@@ -161,12 +162,7 @@ QString tst_ConfigWindow::makeDatabase(const char *name)
 void tst_ConfigWindow::start(const QByteArray &language, const QString &db, bool maximise)
 {
     TestSupport::writeBytes(iniPath(), iniBytes(db, language));
-    Application::Options options;
-    options.appDirectory = m_dir->path();
-    options.showSplash = false;
-    options.maximise = maximise;
-    m_main = Application::createWindows(options);
-    Application::firstShow(m_main, options);
+    m_main = startWindows(m_dir->path(), maximise);
 }
 
 void tst_ConfigWindow::opensFromSettingsCommand()

@@ -1,5 +1,6 @@
 // Every help button opens the page written for its window, and every such page
 // exists in every language folder of the built help tree.
+#include "StartWindows.h"
 #include "TestSupport.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
@@ -118,12 +119,7 @@ void tst_HelpPages::everyHelpButtonOpensItsPage()
 {
     TestSupport::writeBytes(m_dir.filePath(QStringLiteral("Zavrin.ini")),
                             "[DIRBD]\r\nVALUE=\r\n[LANGUAGE]\r\nVALUE=FR\r\n");
-    Application::Options options;
-    options.appDirectory = m_dir.path();
-    options.showSplash = false;
-    options.maximise = false;
-    TForm_Main *main = Application::createWindows(options);
-    Application::firstShow(main, options);
+    TForm_Main *main = startWindows(m_dir.path());
     m_dialogs->clear(); // the start-up report of the missing database is not the concern here
     const QString help = Paths::withTrailingSeparator(m_dir.path()) + QStringLiteral("Help") + Paths::separator()
                          + QStringLiteral("FR") + Paths::separator();

@@ -1,3 +1,4 @@
+#include "StartWindows.h"
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "app/Application.h"
@@ -60,12 +61,7 @@ void tst_MainWindow::cleanup()
 TForm_Main *tst_MainWindow::start(const QByteArray &ini)
 {
     TestSupport::writeBytes(m_dir.filePath(QStringLiteral("Zavrin.ini")), ini);
-    Application::Options options;
-    options.appDirectory = m_dir.path();
-    options.showSplash = false;
-    options.maximise = false;
-    m_main = Application::createWindows(options);
-    Application::firstShow(m_main, options);
+    m_main = startWindows(m_dir.path());
     return m_main;
 }
 

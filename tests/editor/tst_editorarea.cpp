@@ -1,3 +1,4 @@
+#include "StartWindows.h"
 #include "TestSupport.h"
 
 #include "app/AppState.h"
@@ -83,12 +84,7 @@ void tst_EditorArea::init()
     m_shell = new ScriptedShell;
     TestSupport::writeBytes(m_dir.filePath(QStringLiteral("Zavrin.ini")), "[LANGUAGE]\r\nVALUE=EN\r\n");
     QFile::remove(m_dir.filePath(QStringLiteral("ZavrinEditCNC.ini")));
-    Application::Options options;
-    options.appDirectory = m_dir.path();
-    options.showSplash = false;
-    options.maximise = false;
-    m_main = Application::createWindows(options);
-    Application::firstShow(m_main, options);
+    m_main = startWindows(m_dir.path());
     // Without a database the show step stops before it docks the messages panel.
     m_main->showMessagesPanel();
     m_main->ribbonPages()->setCurrentIndex(2);

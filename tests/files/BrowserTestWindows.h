@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StartWindows.h"
 #include "TestSupport.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
@@ -15,11 +16,5 @@ inline TForm_Main *startWindows(const QTemporaryDir &dir, const char *language =
         DatabaseSchema::createDatabase(db, false);
     TestSupport::writeBytes(dir.filePath(QStringLiteral("Zavrin.ini")),
                             "[DIRBD]\r\nVALUE=" + db.toUtf8() + "\r\n[LANGUAGE]\r\nVALUE=" + language + "\r\n");
-    Application::Options options;
-    options.appDirectory = dir.path();
-    options.showSplash = false;
-    options.maximise = false;
-    TForm_Main *main = Application::createWindows(options);
-    Application::firstShow(main, options);
-    return main;
+    return startWindows(dir.path());
 }

@@ -1,3 +1,4 @@
+#include "StartWindows.h"
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "app/Application.h"
@@ -175,12 +176,7 @@ TForm_Main *tst_MachineLists::start(const QList<Row> &rows, const char *language
     writeMachines(dbPath(), rows);
     TestSupport::writeBytes(m_dir->filePath(QStringLiteral("Zavrin.ini")),
                             "[DIRBD]\r\nVALUE=" + dbPath().toUtf8() + "\r\n[LANGUAGE]\r\nVALUE=" + language + "\r\n");
-    Application::Options options;
-    options.appDirectory = m_dir->path();
-    options.showSplash = false;
-    options.maximise = false;
-    m_main = Application::createWindows(options);
-    Application::firstShow(m_main, options);
+    m_main = startWindows(m_dir->path());
     m_main->ribbonPages()->setCurrentIndex(1);
     return m_main;
 }

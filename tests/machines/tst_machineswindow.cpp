@@ -1,3 +1,4 @@
+#include "StartWindows.h"
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "app/Application.h"
@@ -74,12 +75,7 @@ void tst_MachinesWindow::init()
     DatabaseSchema::createDatabase(db, false);
     TestSupport::writeBytes(m_dir.filePath(QStringLiteral("Zavrin.ini")),
                             "[DIRBD]\nVALUE=" + db.toUtf8() + "\n[LANGUAGE]\nVALUE=EN\n");
-    Application::Options options;
-    options.appDirectory = m_dir.path();
-    options.showSplash = false;
-    options.maximise = false;
-    m_main = Application::createWindows(options);
-    Application::firstShow(m_main, options);
+    m_main = startWindows(m_dir.path());
     m_dialogs->clear();
     m_cursorId.clear();
 }

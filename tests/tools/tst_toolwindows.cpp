@@ -1,5 +1,6 @@
 // The tool windows in the running application: the opening commands, the
 // controls, and runs over an open editor tab with their history entries.
+#include "StartWindows.h"
 #include "TestSupport.h"
 
 #include "app/AppState.h"
@@ -87,12 +88,7 @@ void tst_ToolWindows::init()
     m_dialogs = new ScriptedDialogs;
     m_shell = new ScriptedShell;
     TestSupport::writeBytes(m_dir.filePath(QStringLiteral("Zavrin.ini")), "[LANGUAGE]\r\nVALUE=EN\r\n");
-    Application::Options options;
-    options.appDirectory = m_dir.path();
-    options.showSplash = false;
-    options.maximise = false;
-    m_main = Application::createWindows(options);
-    Application::firstShow(m_main, options);
+    m_main = startWindows(m_dir.path());
     // Without a database the show step stops before it docks the messages panel.
     m_main->showMessagesPanel();
     m_main->ribbonPages()->setCurrentIndex(2);

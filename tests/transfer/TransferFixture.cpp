@@ -1,5 +1,6 @@
 #include "TransferFixture.h"
 
+#include "StartWindows.h"
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "app/Application.h"
@@ -26,12 +27,7 @@ TransferFixture::TransferFixture()
     DatabaseSchema::createDatabase(db, false);
     TestSupport::writeBytes(m_dir.filePath(QStringLiteral("Zavrin.ini")),
                             "[DIRBD]\r\nVALUE=" + db.toUtf8() + "\r\n[LANGUAGE]\r\nVALUE=EN\r\n");
-    Application::Options options;
-    options.appDirectory = m_dir.path();
-    options.showSplash = false;
-    options.maximise = false;
-    m_main = Application::createWindows(options);
-    Application::firstShow(m_main, options);
+    m_main = startWindows(m_dir.path());
     m_dialogs->clear();
 }
 
