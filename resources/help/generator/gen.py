@@ -18,12 +18,19 @@ HTMLLANG = {'PT-BR': 'pt-BR', 'EN': 'en', 'ES': 'es', 'FR': 'fr', 'DE': 'de'}
 BYNAME = {p['name']: p for p in PAGES}
 
 def title(p, lang):
-    return cap(p['title'], lang)
+    # Windows that serve several pages (send and receive, directory, FTP and
+    # serial) share a caption; the page's own subtitle tells them apart.
+    t = cap(p['title'], lang)
+    return '%s (%s)' % (t, p['sub'][lang]) if p.get('sub') else t
 
 def message(parts, lang):
     out = ''
     for part in parts:
-        if part == '*':
+        if isinstance(part, dict):
+            # A message with no text of its own in the catalog (an error box
+            # with the system's reason): described in words.
+            out += '<i>%s</i>' % E(part[lang])
+        elif part == '*':
             out += '<i>…</i>'
         elif part.startswith('"'):
             out += E(part[1:-1])
@@ -33,7 +40,8 @@ def message(parts, lang):
         else:
             t = raw(part, lang)
             if part == 'ConfirmReplaceDialog.MSG01':
-                out += E(t).replace('%s', '<i>…</i>')
+                # Some translations write the place of the text as "% s".
+                out += re.sub(r'% ?s', '<i>…</i>', E(t), count=1)
             else:
                 out += E(t)
     return out
@@ -45,11 +53,30 @@ def nav(lang, current):
         links.append('<a href="%s"%s>%s</a>' % (name, cls, E(cap(key, lang))))
     return '<nav class="top"><span class="brand">Zavrin · %s</span> %s</nav>' % (UI['help'][lang], ' '.join(links))
 
+# {NAME} in a page text stands for a caption the operator sees, quoted exactly.
 TOKENS = {'P1': 'Form_Main.RibbonPage1', 'P2': 'Form_Main.RibbonPage2', 'P3': 'Form_Main.RibbonPage3',
-          'NEXT': 'Form_Main.actSearchNext', 'PREV': 'Form_Main.actSearchPrev', 'CNCFILE': 'Form_Transfer_SERIAL232_R.GroupBox2'}
+          'NEXT': 'Form_Main.actSearchNext', 'PREV': 'Form_Main.actSearchPrev', 'CNCFILE': 'Form_Transfer_SERIAL232_R.GroupBox2',
+          'YES': 'Extra.Yes', 'NO': 'Extra.No', 'YESALL': 'Extra.CopyYesToAll', 'CANCEL': 'Extra.Cancel',
+          'OPENCNC': 'Form_Main.RibbonGroup2', 'SENDPROG': 'Form_Main.RibbonGroup4', 'RECVPROG': 'Form_Main.RibbonGroup19',
+          'SETTINGS': 'Form_Main.RibbonGroup25', 'DBLABEL': 'Form_Config.Label1', 'CFGAPPLY': 'Form_Config.BitBtn1',
+          'REGISTER': 'Form_Main.RibbonGroup5', 'EDITM': 'Form_Main.RibbonGroup6', 'VIEWM': 'Form_Main.RibbonGroup7',
+          'SEARCHM': 'Form_Main.Button2', 'CLEARM': 'Form_Main.Button3', 'FILTERB': 'Form_Main.Button4', 'CLEARB': 'Form_Main.Button5',
+          'MREGISTER': 'Form_Maquinas.BitBtn1', 'MCHANGE': 'Form_Maquinas.BitBtn2', 'MIMAGE': 'Form_Maquinas.Label2',
+          'MACHDIR': 'Form_Maquinas.Label4', 'DSELECT': 'Form_Transfer_DIR.BitBtn4', 'DRECV': 'Form_Transfer_DIR.BitBtn2',
+          'FSELECT': 'Form_Transfer_FTP.BitBtn4', 'FRECV': 'Form_Transfer_FTP.BitBtn2',
+          'SRECV': 'Form_Transfer_SERIAL232_R.BitBtn2', 'SSAVE': 'Form_Transfer_SERIAL232_R.BitBtn4',
+          'SSEND': 'Form_Transfer_SERIAL232.BitBtn1', 'CHARTOOL': 'Form_Main.RibbonGroup26',
+          'SAVEFILE': 'Form_Main.SpeedButton13.Hint', 'SAVEAS': 'Form_Main.SpeedButton16.Hint', 'SAVEALL': 'Form_Main.SpeedButton33.Hint', 'MSGPANEL': 'Form_Main.RibbonGroup20',
+          'NOTFOUND': 'Form_Main.MSG41', 'FWD': 'TextSearchDialog.rgSearchDirection.Item0', 'BACK': 'TextSearchDialog.rgSearchDirection.Item1', 'FROMCURSOR': 'TextSearchDialog.cbSearchFromCursor',
+          'PCANCEL': 'Form_EDT_Progress.BitBtn3', 'FCANCEL': 'Form_Transfer_FTP.BitBtn3',
+          'SCANCEL': 'Form_Transfer_SERIAL232.BitBtn3', 'RCANCEL': 'Form_Transfer_SERIAL232_R.BitBtn3', 'DIGITS': 'Form_EDT2.CheckBox1', 'RENUMBER': 'Form_EDT2.CheckBox3',
+          'REMOVESP': 'Form_EDT1.RadioButton1'}
 def fill(text, lang):
     for tok, key in TOKENS.items():
         text = text.replace('{%s}' % tok, '<b>&quot;%s&quot;</b>' % E(cap(key, lang)))
+    left = re.findall(r'\{[A-Z0-9]+\}', text)
+    if left:
+        raise SystemExit('unknown caption token %s' % ' '.join(left))
     return text
 def images(p):
     return p['image'] if isinstance(p['image'], list) else [p['image']]
@@ -68,13 +95,13 @@ def render(p, lang):
         h.append('<table class="controls"><thead><tr><th>%s</th><th>%s</th></tr></thead><tbody>' % (UI['control'][lang], UI['meaning'][lang]))
         for keys, desc in p['controls']:
             names = ', '.join('<b>%s</b>' % E(cap(k, lang)) for k in keys if cap(k, lang))
-            h.append('<tr><td>%s</td><td>%s</td></tr>' % (names, E(desc[lang])))
+            h.append('<tr><td>%s</td><td>%s</td></tr>' % (names, fill(E(desc[lang]), lang)))
         h.append('</tbody></table>')
     if p['messages']:
         h.append('<h2>%s</h2>' % UI['messages'][lang])
         h.append('<table class="messages"><thead><tr><th>%s</th><th>%s</th></tr></thead><tbody>' % (UI['msg'][lang], UI['todo'][lang]))
         for parts, adv in p['messages']:
-            h.append('<tr><td class="msg">%s</td><td>%s</td></tr>' % (message(parts, lang), E(adv[lang])))
+            h.append('<tr><td class="msg">%s</td><td>%s</td></tr>' % (message(parts, lang), fill(E(adv[lang]), lang)))
         h.append('</tbody></table>')
     rel = [r for r in p['related'] if r in BYNAME]
     if rel:
