@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "lang/Texts.h"
 #include "platform/Error.h"
 
 #include <QDir>
@@ -90,8 +91,10 @@ QSqlDatabase TDataModule1::openConnection(const QString &connectionName, const Q
         QSqlDatabase::database(connectionName, false).close();
         QSqlDatabase::removeDatabase(connectionName);
     }
-    if (databaseFile.trimmed().isEmpty())
-        throw Error(QStringLiteral("No machine database file is set."));
+    if (databaseFile.trimmed().isEmpty()) {
+        const QString text = Texts::extra(QStringLiteral("Extra.DatabaseNotSet"));
+        throw Error(text.isEmpty() ? QStringLiteral("ERROR: No machine database is set.") : text);
+    }
     if (!QFileInfo(databaseFile).isFile())
         throw Error(QStringLiteral("Could not find file '%1'.").arg(databaseFile));
     QSqlDatabase db;

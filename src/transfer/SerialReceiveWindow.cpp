@@ -102,7 +102,7 @@ void TForm_Transfer_SERIAL232_R::BitBtn2Click()
     m_save->setEnabled(false);
     m_timer->start();
     m_watch.reset();
-    m_port->open();
+    m_frame->openPort();
     m_frame->setStatus(T("Form_Transfer_SERIAL232_R.MSG01"));
 }
 

@@ -116,7 +116,7 @@ void TForm_Transfer_SERIAL232::BitBtn1Click()
 void TForm_Transfer_SERIAL232::SERIAL_ENVIA(const QString &file)
 {
     app().CancelRequested = false;
-    m_port->open();
+    m_frame->openPort();
     m_frame->setStatus(T("Form_Transfer_SERIAL232.MSG01") + file + QLatin1Char('"'));
     m_frame->statusBar()->repaint();
 

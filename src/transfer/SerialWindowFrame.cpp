@@ -3,6 +3,7 @@
 #include "LineIndicatorPanel.h"
 #include "app/AppState.h"
 #include "app/Ribbon.h"
+#include "lang/Texts.h"
 #include "platform/Shell.h"
 #include "platform/serial/SerialPort.h"
 
@@ -127,4 +128,13 @@ void SerialWindowFrame::setStatus(const QString &text)
         m_status->clearMessage();
     else
         m_status->showMessage(text);
+}
+
+void SerialWindowFrame::openPort()
+{
+    try {
+        m_port->open();
+    } catch (const SerialPortOpenError &e) {
+        throw Error(Texts::extra("Extra.PortNotAvailable").arg(e.port(), e.reason()));
+    }
 }

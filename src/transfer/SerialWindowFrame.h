@@ -49,6 +49,10 @@ public:
     // port fields; a code outside the table leaves the setting and its field as they were.
     void applyCodes(Param param, const SerialTables::SerialCodes &codes);
 
+    // Opens the port; when it cannot be opened, the error says so in the operator's
+    // language, with the system's reason.
+    void openPort();
+
     QString statusText() const;
     void setStatus(const QString &text); // empty: cleared
     QStatusBar *statusBar() const { return m_status; }

@@ -201,7 +201,7 @@ void TestTexts::extrasCompleteAndConsistent_data()
     const QStringList required{
         "Extra.CopyOverwriteQuestion", "Extra.CopyYesToAll", "Extra.CopyProgressTitle", "Extra.CopyProgressText",
         "Extra.CopyFailed", "Extra.ConversionError", "Extra.BlockCounterOverflow", "Extra.PortNotAvailable",
-        "Extra.LinesUnavailable", "Extra.FolderNotCreated", "Extra.DatabaseNotSet", "Extra.FtpTimeout",
+        "Extra.LineNotReported", "Extra.FolderNotCreated", "Extra.DatabaseNotSet",
         "Extra.SerialSendFailed", "Extra.Yes", "Extra.No", "Extra.OK", "Extra.Cancel"};
     const QStringList ids = Texts::allExtraIds();
     for (const QString &id : required)

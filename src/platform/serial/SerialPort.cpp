@@ -100,7 +100,7 @@ void SerialPort::open()
         return;
     m_device = SerialPortNames::deviceFor(m_settings.portName);
     if (m_device.isEmpty())
-        throw Error(QStringLiteral("Unable to open the serial port: no port name is set"));
+        throw SerialPortOpenError(m_settings.portName, QString(), QStringLiteral("no port name is set"));
     m_port.setPortName(m_device);
     m_opening = true;
     const bool opened = m_port.open(QIODevice::ReadWrite);
@@ -108,7 +108,7 @@ void SerialPort::open()
     if (!opened) {
         const QString reason = m_port.errorString();
         m_port.clearError();
-        throw Error(QStringLiteral("Unable to open the serial port %1: %2").arg(describePort(), reason));
+        throw SerialPortOpenError(m_settings.portName, deviceName(), reason);
     }
     ++m_openings;
     m_failure.clear();
@@ -422,10 +422,4 @@ void SerialPort::throwIfFailed() const
         throw Error(m_failure);
 }
 
-QString SerialPort::describePort() const
-{
-    const QString device = deviceName();
-    if (device.isEmpty() || device == m_settings.portName)
-        return QStringLiteral("\"%1\"").arg(m_settings.portName);
-    return QStringLiteral("\"%1\" (%2)").arg(m_settings.portName, device);
-}
+QString SerialPort::describePort() const { return describeSerialPort(m_settings.portName, deviceName()); }

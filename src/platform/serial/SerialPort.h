@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include "SerialLines.h"
 #include "SerialSettings.h"
 
@@ -10,6 +12,35 @@
 // A serial port with the full settings model of SerialSettings, living on the user-interface
 // thread: its signals arrive there while events are processed. The settings stay in the
 // object between openings, so a setting that a machine does not change keeps its last value.
+// A port in messages: "COM7" in quotes, and the device it stands for where that differs.
+inline QString describeSerialPort(const QString &port, const QString &device)
+{
+    if (device.isEmpty() || device == port)
+        return QStringLiteral("\"%1\"").arg(port);
+    return QStringLiteral("\"%1\" (%2)").arg(port, device);
+}
+
+// The port could not be opened: the port as the operator knows it (its COM name, and
+// the device it stands for where that differs), and the reason the system gave, so
+// that a window can say it in the operator's language.
+class SerialPortOpenError : public Error
+{
+public:
+    SerialPortOpenError(const QString &port, const QString &device, const QString &reason)
+        : Error(QStringLiteral("Unable to open the serial port %1: %2").arg(describeSerialPort(port, device), reason)),
+          m_port(device.isEmpty() || device == port ? port : QStringLiteral("%1 (%2)").arg(port, device)),
+          m_reason(reason)
+    {
+    }
+    // "COM7" or "COM7 (/dev/ttyUSB0)".
+    const QString &port() const { return m_port; }
+    const QString &reason() const { return m_reason; }
+
+private:
+    QString m_port;
+    QString m_reason;
+};
+
 class SerialPort : public QObject
 {
     Q_OBJECT
