@@ -177,9 +177,9 @@ void tst_HelpPages::everyPageExistsInEveryLanguage()
             if (!QFileInfo(root + language + QLatin1Char('/') + page).isFile())
                 missing << language + QLatin1Char('/') + page;
         }
-        if (!QFileInfo(root + language + QStringLiteral("/help.css")).isFile())
-            missing << language + QStringLiteral("/help.css");
     }
+    if (!QFileInfo(root + QStringLiteral("help.css")).isFile())
+        missing << QStringLiteral("help.css");
     QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
 }
 

@@ -85,7 +85,7 @@ def render(p, lang):
     t = title(p, lang)
     h = ['<!DOCTYPE html>', '<html lang="%s">' % HTMLLANG[lang], '<head>', '<meta charset="utf-8">',
          '<meta name="viewport" content="width=device-width, initial-scale=1">',
-         '<title>%s</title>' % E(t), '<link rel="stylesheet" href="help.css">', '</head>', '<body>', nav(lang, p['name']),
+         '<title>%s</title>' % E(t), '<link rel="stylesheet" href="../help.css">', '</head>', '<body>', nav(lang, p['name']),
          '<main>', '<h1>%s</h1>' % E(t),
          '<h2>%s</h2>' % UI['purpose'][lang], '<p>%s</p>' % fill(E(p['intro'][lang]), lang)]
     for img in images(p):
@@ -110,14 +110,12 @@ def render(p, lang):
     h += ['</main>', '<footer>Zavrin</footer>', '</body>', '</html>', '']
     return '\n'.join(h)
 
-CSS = open(os.path.join(os.path.dirname(__file__), 'help.css'), encoding='utf-8').read()
+# One stylesheet for all languages: resources/help/help.css, linked as ../help.css.
 for lang in LANGS:
     d = os.path.join(OUT, lang)
     os.makedirs(d, exist_ok=True)
     for p in PAGES:
         with open(os.path.join(d, p['name']), 'w', encoding='utf-8', newline='\n') as f:
             f.write(render(p, lang))
-    with open(os.path.join(d, 'help.css'), 'w', encoding='utf-8', newline='\n') as f:
-        f.write(CSS)
 print(len(PAGES), 'pages per language:', ' '.join(p['name'] for p in PAGES))
 print('images:', ' '.join(sorted(set(i for p in PAGES for i in images(p)))))
