@@ -479,12 +479,15 @@ void TForm_Maquinas::FUNC_Cad_Dados_Path(const QString &id)
     TDataModule1::instance().insertPathParameters(id, {control<QLineEdit>("Edit3")->text()});
 }
 
+FtpParameters TForm_Maquinas::ftpParameters() const
+{
+    return {control<QLineEdit>("Edit8")->text(), control<QLineEdit>("Edit4")->text(), control<QLineEdit>("Edit6")->text(),
+            control<QLineEdit>("Edit7")->text(), control<QLineEdit>("Edit5")->text()};
+}
+
 void TForm_Maquinas::FUNC_Cad_Dados_FTP(const QString &id)
 {
-    TDataModule1::instance().insertFtpParameters(
-        id, {control<QLineEdit>("Edit8")->text(), control<QLineEdit>("Edit4")->text(),
-             control<QLineEdit>("Edit6")->text(), control<QLineEdit>("Edit7")->text(),
-             control<QLineEdit>("Edit5")->text()});
+    TDataModule1::instance().insertFtpParameters(id, ftpParameters());
 }
 
 namespace {
@@ -515,10 +518,7 @@ void TForm_Maquinas::FUNC_Edit_Dados_Path(const QString &id)
 
 void TForm_Maquinas::FUNC_Edit_Dados_FTP(const QString &id)
 {
-    TDataModule1::instance().updateFtpParameters(
-        id, {control<QLineEdit>("Edit8")->text(), control<QLineEdit>("Edit4")->text(),
-             control<QLineEdit>("Edit6")->text(), control<QLineEdit>("Edit7")->text(),
-             control<QLineEdit>("Edit5")->text()});
+    TDataModule1::instance().updateFtpParameters(id, ftpParameters());
 }
 
 void TForm_Maquinas::FUNC_Edit_Dados_SERIAL232(const QString &id)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MachineRecord.h"
+
 #include <QDialog>
 #include <functional>
 #include <optional>
@@ -78,6 +80,8 @@ public:
 
 private:
     template <typename T> T *control(const char *name) const { return findChild<T *>(QLatin1String(name)); }
+    // The FTP page's fields in the order the parameter row takes them.
+    FtpParameters ftpParameters() const;
     void openForMachine(Mode mode, const char *noRowKey, const char *captionKey);
     void resetReadings();
     void pickFolder(QLineEdit *field);

@@ -187,15 +187,7 @@ bool SerialPort::write(const QByteArray &bytes, const bool *cancel)
             m_wakeTimer.start();
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    m_wakeTimer.stop();
-    throwIfFailed();
-    if (!m_port.isOpen()) {
-        // Closed while held, normally by the Cancel that also set the flag.
-        if (cancel && *cancel)
-            return false;
-        throw Error(QStringLiteral("The serial port %1 was closed before all bytes were sent").arg(describePort()));
-    }
-    return true;
+    return endOfWait(cancel);
 }
 
 bool SerialPort::waitUntilSent(const bool *cancel)
@@ -219,9 +211,15 @@ bool SerialPort::waitUntilSent(const bool *cancel)
             m_wakeTimer.start();
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+    return endOfWait(cancel);
+}
+
+bool SerialPort::endOfWait(const bool *cancel)
+{
     m_wakeTimer.stop();
     throwIfFailed();
     if (!m_port.isOpen()) {
+        // Closed while held, normally by the Cancel that also set the flag.
         if (cancel && *cancel)
             return false;
         throw Error(QStringLiteral("The serial port %1 was closed before all bytes were sent").arg(describePort()));

@@ -107,6 +107,9 @@ private:
     void throwIfFailed() const;
     qint64 driverOutputQueue() const;
     QString describePort() const;
+    // After a wait for the output: a failure or a port closed under it (false when
+    // that was the cancel), true when everything went out.
+    bool endOfWait(const bool *cancel);
 
     SerialSettings m_settings;
     QSerialPort m_port;
