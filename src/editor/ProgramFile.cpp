@@ -1,11 +1,12 @@
 #include "ProgramFile.h"
 
+#include "platform/SafeFile.h"
+
 #include "platform/Error.h"
 #include "platform/Utf8Text.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -519,16 +520,9 @@ QByteArray readFileBytes(const QString &path)
 
 void writeFileBytes(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    QString reason;
+    if (!SafeFile::write(path, bytes, &reason))
         throw Error(QStringLiteral("cannot write %1: %2").arg(path, reason));
-    }
-    if (!file.commit())
-        throw Error(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
 }
 
 ProgramText readProgramFile(const QString &path) { return decodeProgramFile(readFileBytes(path)); }

@@ -1,11 +1,12 @@
 #include "FileCopier.h"
 
+#include "platform/SafeFile.h"
+
 #include "platform/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 struct FileCopier::Entry
 {
@@ -205,10 +206,10 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
         return Outcome::Failed;
     }
     // The copy becomes visible under its name only when it is complete.
-    QSaveFile out(target);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
-        fail(target, out.errorString());
+    SafeFile::Writer out(target);
+    QString reason;
+    if (!out.open(&reason)) {
+        fail(target, reason);
         return Outcome::Failed;
     }
     QByteArray buffer(int(qMin<qint64>(ChunkSize, qMax<qint64>(in.size(), 1))), Qt::Uninitialized);
@@ -216,28 +217,28 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
         const qint64 n = in.read(buffer.data(), buffer.size());
         if (n < 0) {
             fail(source, in.errorString());
-            out.cancelWriting();
+            out.cancel();
             return Outcome::Failed;
         }
         if (n == 0)
             break;
         if (out.write(buffer.constData(), n) != n) {
-            fail(target, out.errorString());
-            out.cancelWriting();
+            fail(target, out.reason());
+            out.cancel();
             return Outcome::Failed;
         }
         m_done += n;
         if (m_progress && !m_progress(m_done, m_total, Paths::toNative(source))) {
-            out.cancelWriting();
+            out.cancel();
             return Outcome::Cancelled;
         }
     }
     if (in.size() == 0 && m_progress && !m_progress(m_done, m_total, Paths::toNative(source))) {
-        out.cancelWriting();
+        out.cancel();
         return Outcome::Cancelled;
     }
-    if (!out.commit()) {
-        fail(target, out.errorString());
+    if (!out.commit(&reason)) {
+        fail(target, reason);
         return Outcome::Failed;
     }
     // Like a file manager's copy: same modification time and permissions (in

@@ -253,7 +253,11 @@ bool ProfileFile::writeString(const QString &section, const QString &key, const 
     for (int i = 0; i < file.lines.size(); ++i)
         out += file.lines.at(i) + file.breaks.at(i);
     QString reason;
-    if (!SafeFile::write(m_path, out, &reason)) {
+    // The settings files of an installation are writable by every user while
+    // the folder they are in is not: then the file is written in place.
+    SafeFile::Options options;
+    options.directFallback = true;
+    if (!SafeFile::write(m_path, out, &reason, options)) {
         if (error)
             *error = QStringLiteral("Unable to write to %1").arg(m_path);
         return false;

@@ -1,4 +1,5 @@
 #include "FtpClient.h"
+#include "platform/SafeFile.h"
 #include "platform/Utf8Text.h"
 
 #include <QCoreApplication>
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -517,9 +517,10 @@ void FtpClient::get(const QString &remotePath, const QString &localPath)
     requireIdleAndConnected();
     if (remotePath.isEmpty() || remotePath.endsWith(QLatin1Char('/')) || hasControlCharacter(remotePath))
         throw Error(QStringLiteral("Invalid remote file name \"%1\"").arg(remotePath));
-    QSaveFile file(localPath);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(nativePath(localPath), file.errorString()));
+    SafeFile::Writer file(localPath);
+    QString reason;
+    if (!file.open(&reason))
+        throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(nativePath(localPath), reason));
     FtpDetail::Request request;
     request.url = urlFor(resolve(remotePath), false);
     request.text = d->type == TransferType::Ascii;
@@ -527,8 +528,8 @@ void FtpClient::get(const QString &remotePath, const QString &localPath)
     request.dataTransfer = true;
     request.mode = FtpClient::WorkMode::Read;
     run(request); // on failure the temporary file goes with `file`
-    if (!file.commit())
-        throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(nativePath(localPath), file.errorString()));
+    if (!file.commit(&reason))
+        throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(nativePath(localPath), reason));
 }
 
 void FtpClient::run(FtpDetail::Request &request)
