@@ -18,7 +18,9 @@ namespace FaultInjection {
 inline void limitFileSize(rlim_t bytes)
 {
     ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = {bytes, bytes};
+    struct rlimit current = {};
+    ::getrlimit(RLIMIT_FSIZE, &current);
+    struct rlimit limit = {bytes, current.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
@@ -60,6 +62,31 @@ inline QByteArray runWithFileSizeLimit(rlim_t bytes, const std::function<QByteAr
         return "crashed";
     return report;
 }
+
+// In this process, for the life of the object: only the soft limit is lowered,
+// so it can be raised again afterwards without any right.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {bytes, m_saved.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        ::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    struct rlimit m_saved = {};
+    sighandler_t m_oldHandler = SIG_DFL;
+};
 
 // For a program started by QProcess: the limit applies to the child only.
 inline void limitFileSize(QProcess &process, rlim_t bytes)
