@@ -207,6 +207,14 @@ QString extra(const QString &id)
     return row.present[language] ? row.texts[language] : row.texts[EN];
 }
 
+QString extraOrEnglish(const QString &id)
+{
+    if (currentLanguage() >= 0)
+        return extra(id);
+    const int i = catalog().extraIndex.value(id, -1);
+    return i >= 0 ? catalog().extras.at(i).texts[EN] : QString();
+}
+
 QStringList allExtraIds()
 {
     QStringList ids;

@@ -46,6 +46,9 @@ QString catalogText(const QString &key, Language language);
 QString extra(const QString &id);
 inline QString extra(const char *id) { return extra(QLatin1String(id)); }
 QStringList allExtraIds();
+// The extra text in the current language or, before any language ran, in English:
+// for messages that can come before the language is applied (opening the database).
+QString extraOrEnglish(const QString &id);
 
 // Forget every assigned text (tests start from a fresh process state).
 void clearAll();

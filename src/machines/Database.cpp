@@ -2,6 +2,7 @@
 
 #include "lang/Texts.h"
 #include "platform/Error.h"
+#include "SqliteConnection.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,29 +36,89 @@ bool isAccessFile(const QString &path)
     return suffix == QLatin1String("mdb") || suffix == QLatin1String("accdb");
 }
 
+QString databaseText(const char *id) { return Texts::extraOrEnglish(QLatin1String(id)); }
+
+// The engine's own words; Qt's words around them ("Unable to fetch row") say nothing more.
 QString engineText(const QSqlError &error)
 {
     QString text = error.databaseText();
     if (text.isEmpty())
+        text = error.driverText();
+    if (text.isEmpty())
         text = error.text();
-    if (!error.driverText().isEmpty() && !text.contains(error.driverText()))
-        text = error.driverText() + QStringLiteral(": ") + text;
     return text.trimmed();
 }
 
-QSqlQuery run(const QSqlDatabase &db, const QString &sql, const QList<QVariant> &values)
+Error notConnected(const QString &file)
+{
+    if (file.trimmed().isEmpty())
+        return Error(databaseText("Extra.DatabaseNotSet"));
+    return Error(databaseText("Extra.DatabaseNotConnected").arg(file));
+}
+
+// A file deleted or replaced under an open connection still answers from the old
+// file (reads) or refuses as "read-only" (writes): say what really happened instead.
+void checkFileInPlace(const QSqlDatabase &db, const QString &file)
+{
+    if (file.isEmpty())
+        return;
+    if (!QFileInfo::exists(file))
+        throw Error(databaseText("Extra.DatabaseGone").arg(file));
+    if (SqliteConnection::fileHasMoved(db))
+        throw Error(databaseText("Extra.DatabaseReplaced").arg(file));
+}
+
+// Every failed statement names the file and, where the engine's code tells it,
+// the reason in the user's language with the engine's words after it.
+[[noreturn]] void fail(const QSqlDatabase &db, const QString &file, const QSqlError &error)
+{
+    checkFileInPlace(db, file);
+    const QString engine = engineText(error);
+    using SqliteConnection::Failure;
+    Failure failure = SqliteConnection::classify(SqliteConnection::lastErrorCode(db));
+    // An empty file or a database of another program: it has none of our tables.
+    if (failure == Failure::Other && SqliteConnection::isSqlite(db)
+        && engine.startsWith(QLatin1String("no such table")))
+        failure = Failure::Damaged;
+    switch (failure) {
+    case Failure::Moved:
+        throw Error(databaseText("Extra.DatabaseReplaced").arg(file));
+    case Failure::ReadOnly:
+        throw Error(databaseText("Extra.DatabaseReadOnly").arg(file, engine));
+    case Failure::Locked:
+        throw Error(databaseText("Extra.DatabaseLocked").arg(file, engine));
+    case Failure::Damaged:
+        throw Error(databaseText("Extra.DatabaseDamaged").arg(file, engine));
+    case Failure::Other:
+        break;
+    }
+    throw Error(databaseText("Extra.DatabaseError").arg(file, engine));
+}
+
+QSqlQuery run(const QSqlDatabase &db, const QString &file, const QString &sql, const QList<QVariant> &values)
 {
     if (!db.isOpen())
-        throw Error(QStringLiteral("The machine database is not connected."));
+        throw notConnected(file);
+    checkFileInPlace(db, file);
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw Error(engineText(query.lastError()));
+        fail(db, file, query.lastError());
     for (const QVariant &v : values)
         query.addBindValue(v);
     if (!query.exec())
-        throw Error(engineText(query.lastError()));
+        fail(db, file, query.lastError());
     return query;
+}
+
+// The order of the machine lists: letter case ignored for every letter where the
+// engine needs telling (the Jet engine orders text that way by itself).
+QString orderByNumber(const QSqlDatabase &db)
+{
+    QString order = QStringLiteral("ORDER BY NUM_MAQUINA");
+    if (SqliteConnection::isSqlite(db))
+        order += QStringLiteral(" COLLATE ") + QLatin1String(SqliteConnection::NoCaseCollation);
+    return order;
 }
 
 QString idValue(const QString &id) { return id.trimmed(); }
@@ -91,12 +152,10 @@ QSqlDatabase TDataModule1::openConnection(const QString &connectionName, const Q
         QSqlDatabase::database(connectionName, false).close();
         QSqlDatabase::removeDatabase(connectionName);
     }
-    if (databaseFile.trimmed().isEmpty()) {
-        const QString text = Texts::extra(QStringLiteral("Extra.DatabaseNotSet"));
-        throw Error(text.isEmpty() ? QStringLiteral("ERROR: No machine database is set.") : text);
-    }
+    if (databaseFile.trimmed().isEmpty())
+        throw notConnected(databaseFile);
     if (!QFileInfo(databaseFile).isFile())
-        throw Error(QStringLiteral("Could not find file '%1'.").arg(databaseFile));
+        throw Error(databaseText("Extra.DatabaseNotFound").arg(databaseFile));
     QSqlDatabase db;
     if (isAccessFile(databaseFile)) {
 #ifdef Q_OS_WIN
@@ -119,8 +178,9 @@ QSqlDatabase TDataModule1::openConnection(const QString &connectionName, const Q
         const QString text = engineText(db.lastError());
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName);
-        throw Error(QStringLiteral("'%1': %2").arg(databaseFile, text));
+        throw Error(databaseText("Extra.DatabaseError").arg(databaseFile, text));
     }
+    SqliteConnection::registerUnicodeCase(db);
     return db;
 }
 
@@ -154,14 +214,14 @@ void TDataModule1::trialConnection(const QString &databaseFile)
     {
         QSqlDatabase db = openConnection(name, databaseFile);
         // Query30: any read of the machine table proves the file is a machine database.
-        QSqlQuery q = run(db, QStringLiteral("SELECT * FROM ZVRD_MAQUINAS WHERE 1=0"), {});
+        QSqlQuery q = run(db, databaseFile, QStringLiteral("SELECT * FROM ZVRD_MAQUINAS WHERE 1=0"), {});
         q.finish();
     }
 }
 
 QList<MachineRecord> TDataModule1::readMachines(const QString &sql, const QList<QVariant> &values)
 {
-    QSqlQuery q = run(db(), sql, values);
+    QSqlQuery q = run(db(), m_file, sql, values);
     QList<MachineRecord> rows;
     const QSqlRecord rec = q.record();
     const int created = rec.indexOf(QStringLiteral("DATA_CRIACAO"));
@@ -185,7 +245,7 @@ QList<MachineRecord> TDataModule1::readMachines(const QString &sql, const QList<
 
 QList<MachineRecord> TDataModule1::allMachines()
 {
-    return readMachines(QStringLiteral("SELECT * \nFROM ZVRD_MAQUINAS\nORDER BY NUM_MAQUINA"), {});
+    return readMachines(QStringLiteral("SELECT * \nFROM ZVRD_MAQUINAS\n") + orderByNumber(db()), {});
 }
 
 QList<MachineRecord> TDataModule1::filteredMachines(const QString &nameFilter, const QString &numberFilter)
@@ -204,13 +264,13 @@ QList<MachineRecord> TDataModule1::filteredMachines(const QString &nameFilter, c
         sql += QStringLiteral("\nAND NUM_MAQUINA LIKE ?");
         values << QVariant(QLatin1Char('%') + number + QLatin1Char('%'));
     }
-    sql += QStringLiteral("\nORDER BY NUM_MAQUINA");
+    sql += QLatin1Char('\n') + orderByNumber(db());
     return readMachines(sql, values);
 }
 
 void TDataModule1::deleteMachine(const QString &id)
 {
-    run(db(), QStringLiteral("DELETE FROM ZVRD_MAQUINAS\nWHERE ID_MAQUINA=?"), {idParam(id)});
+    run(db(), m_file, QStringLiteral("DELETE FROM ZVRD_MAQUINAS\nWHERE ID_MAQUINA=?"), {idParam(id)});
 }
 
 std::optional<MachineRecord> TDataModule1::loadMachine(const QString &id)
@@ -226,13 +286,13 @@ bool TDataModule1::hasParameterRow(const QString &table, const QString &id)
 {
     if (table.isEmpty())
         return false;
-    QSqlQuery q = run(db(), QStringLiteral("SELECT * FROM %1\nWHERE ID_MAQUINA=?").arg(table), {idParam(id)});
+    QSqlQuery q = run(db(), m_file, QStringLiteral("SELECT * FROM %1\nWHERE ID_MAQUINA=?").arg(table), {idParam(id)});
     return q.next();
 }
 
 PathParameters TDataModule1::loadPathParameters(const QString &id)
 {
-    QSqlQuery q = run(db(), QStringLiteral("SELECT * FROM ZVRD_PATH\nWHERE ID_MAQUINA=?"), {idParam(id)});
+    QSqlQuery q = run(db(), m_file, QStringLiteral("SELECT * FROM ZVRD_PATH\nWHERE ID_MAQUINA=?"), {idParam(id)});
     PathParameters p;
     if (q.next())
         p.directory = textAt(q, 2);
@@ -241,7 +301,7 @@ PathParameters TDataModule1::loadPathParameters(const QString &id)
 
 FtpParameters TDataModule1::loadFtpParameters(const QString &id)
 {
-    QSqlQuery q = run(db(), QStringLiteral("SELECT * FROM ZVRD_FTP\nWHERE ID_MAQUINA=?"), {idParam(id)});
+    QSqlQuery q = run(db(), m_file, QStringLiteral("SELECT * FROM ZVRD_FTP\nWHERE ID_MAQUINA=?"), {idParam(id)});
     FtpParameters p;
     if (q.next()) {
         p.directory = textAt(q, 2);
@@ -255,7 +315,7 @@ FtpParameters TDataModule1::loadFtpParameters(const QString &id)
 
 SerialParameters TDataModule1::loadSerialParameters(const QString &id)
 {
-    QSqlQuery q = run(db(), QStringLiteral("SELECT * FROM ZVRD_SERIAL\nWHERE ID_MAQUINA=?"), {idParam(id)});
+    QSqlQuery q = run(db(), m_file, QStringLiteral("SELECT * FROM ZVRD_SERIAL\nWHERE ID_MAQUINA=?"), {idParam(id)});
     SerialParameters p;
     if (q.next()) {
         p.speed = q.value(2).toInt();
@@ -272,36 +332,37 @@ SerialParameters TDataModule1::loadSerialParameters(const QString &id)
 QString TDataModule1::insertMachine(const MachineRecord &m)
 {
     const QDateTime now = QDateTime::currentDateTime();
-    QSqlQuery q = run(db(),
+    QSqlQuery q = run(db(), m_file,
                       QStringLiteral("INSERT INTO ZVRD_MAQUINAS (NUM_MAQUINA,DSC_MAQUINA,TIPO_TRANSFER,ID_IMAGEM,"
                                      "DIR_PROGRAMAS,DATA_CRIACAO,DATA_ALTERACAO) VALUES (?,?,?,?,?,?,?)"),
                       {m.number, m.description, m.transferType, m.pictureId.toInt(), m.programDirectory, now, now});
     QVariant id = q.lastInsertId();
     if (!id.isValid()) {
-        QSqlQuery identity = run(db(), QStringLiteral("SELECT @@IDENTITY"), {});
+        QSqlQuery identity = run(db(), m_file, QStringLiteral("SELECT @@IDENTITY"), {});
         if (identity.next())
             id = identity.value(0);
     }
     return id.toString();
 }
 
-void TDataModule1::updateMachine(const MachineRecord &m)
+bool TDataModule1::updateMachine(const MachineRecord &m)
 {
-    run(db(),
+    const QSqlQuery q = run(db(), m_file,
         QStringLiteral("UPDATE ZVRD_MAQUINAS\nSET NUM_MAQUINA=?,\nDSC_MAQUINA=?,\nTIPO_TRANSFER=?,\nID_IMAGEM=?,\n"
                        "DATA_ALTERACAO=?,\nDIR_PROGRAMAS=?\nWHERE ID_MAQUINA=?"),
         {m.number, m.description, m.transferType, m.pictureId.toInt(), QDateTime::currentDateTime(),
          m.programDirectory, idParam(m.id)});
+    return q.numRowsAffected() > 0;
 }
 
 void TDataModule1::insertPathParameters(const QString &id, const PathParameters &p)
 {
-    run(db(), QStringLiteral("INSERT INTO ZVRD_PATH\n(ID_MAQUINA,PATH_DIR)\nVALUES(?,\n?)"), {idParam(id), p.directory});
+    run(db(), m_file, QStringLiteral("INSERT INTO ZVRD_PATH\n(ID_MAQUINA,PATH_DIR)\nVALUES(?,\n?)"), {idParam(id), p.directory});
 }
 
 void TDataModule1::insertFtpParameters(const QString &id, const FtpParameters &p)
 {
-    run(db(),
+    run(db(), m_file,
         QStringLiteral("INSERT INTO ZVRD_FTP\n(ID_MAQUINA,FTP_DIR,FTP_HOST,FTP_USER,FTP_PASSWORD,FTP_PORT)\n"
                        "VALUES(?,\n?,\n?,\n?,\n?,\n?)"),
         {idParam(id), p.directory, p.host, p.user, p.password, p.port});
@@ -309,7 +370,7 @@ void TDataModule1::insertFtpParameters(const QString &id, const FtpParameters &p
 
 void TDataModule1::insertSerialParameters(const QString &id, const SerialParameters &p)
 {
-    run(db(),
+    run(db(), m_file,
         QStringLiteral("INSERT INTO ZVRD_SERIAL\n(ID_MAQUINA,SERIAL_VELOCIDADE,SERIAL_BIT_DADOS,SERIAL_PARIDADE,"
                        "SERIAL_BIT_PARADA,SERIAL_CR_LF,SERIAL_FLUXO,SERIAL_PORTA)\nVALUES(?,?,?,?,?,?,?,?)"),
         {idParam(id), p.speed, p.dataBits, p.parity, p.stopBits, p.crLf, p.flow, p.port});
@@ -317,12 +378,12 @@ void TDataModule1::insertSerialParameters(const QString &id, const SerialParamet
 
 void TDataModule1::updatePathParameters(const QString &id, const PathParameters &p)
 {
-    run(db(), QStringLiteral("UPDATE ZVRD_PATH\nSET PATH_DIR=?\nWHERE ID_MAQUINA=?"), {p.directory, idParam(id)});
+    run(db(), m_file, QStringLiteral("UPDATE ZVRD_PATH\nSET PATH_DIR=?\nWHERE ID_MAQUINA=?"), {p.directory, idParam(id)});
 }
 
 void TDataModule1::updateFtpParameters(const QString &id, const FtpParameters &p)
 {
-    run(db(),
+    run(db(), m_file,
         QStringLiteral("UPDATE ZVRD_FTP\nSET FTP_DIR=?,\nFTP_HOST=?,\nFTP_USER=?,\nFTP_PASSWORD=?,\nFTP_PORT=?\n"
                        "WHERE ID_MAQUINA=?"),
         {p.directory, p.host, p.user, p.password, p.port, idParam(id)});
@@ -330,7 +391,7 @@ void TDataModule1::updateFtpParameters(const QString &id, const FtpParameters &p
 
 void TDataModule1::updateSerialParameters(const QString &id, const SerialParameters &p)
 {
-    run(db(),
+    run(db(), m_file,
         QStringLiteral("UPDATE ZVRD_SERIAL\nSET SERIAL_VELOCIDADE=?,\nSERIAL_BIT_DADOS=?,\nSERIAL_PARIDADE=?,\n"
                        "SERIAL_BIT_PARADA=?,\nSERIAL_CR_LF=?,\nSERIAL_FLUXO=?,\nSERIAL_PORTA=?\nWHERE ID_MAQUINA=?"),
         {p.speed, p.dataBits, p.parity, p.stopBits, p.crLf, p.flow, p.port, idParam(id)});

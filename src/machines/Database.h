@@ -8,8 +8,8 @@
 #include <optional>
 
 // The machine database: the connection ADOConnection1 and the statements the
-// application issues, each with bound values. Every failure throws Error with the
-// engine's own text. The application never creates or alters tables.
+// application issues, each with bound values. Every failure throws Error naming the
+// file, with the reason in the user's language and the engine's own text. The application never creates or alters tables.
 class TDataModule1
 {
 public:
@@ -44,8 +44,9 @@ public:
     SerialParameters loadSerialParameters(const QString &id);
     // 6: inserts a machine with both dates set to now; returns the new ID_MAQUINA as text.
     QString insertMachine(const MachineRecord &machine);
-    // 7: updates a machine; DATA_ALTERACAO becomes now.
-    void updateMachine(const MachineRecord &machine);
+    // 7: updates a machine; DATA_ALTERACAO becomes now. False when no row has
+    // that id (the machine was deleted meanwhile): nothing was written.
+    [[nodiscard]] bool updateMachine(const MachineRecord &machine);
     // 9 to 14.
     void insertPathParameters(const QString &id, const PathParameters &p);
     void insertFtpParameters(const QString &id, const FtpParameters &p);

@@ -359,7 +359,10 @@ void TForm_Maquinas::openForMachine(Mode mode, const char *noRowKey, const char 
         }
         prepare(mode);
         app().EditMachineId = *id;
-        FUNC_Listar_BD_Maquinas(app().EditMachineId);
+        if (!FUNC_Listar_BD_Maquinas(app().EditMachineId)) {
+            reportMachineGone();
+            return;
+        }
         WindowRules::showModal(this, T(captionKey));
     });
 }
@@ -368,12 +371,19 @@ void TForm_Maquinas::SpeedButton6Click() { openForMachine(Mode::Edit, "Form_Main
 
 void TForm_Maquinas::SpeedButton7Click() { openForMachine(Mode::View, "Form_Main.MSG36", "Form_Main.MSG07"); }
 
-void TForm_Maquinas::FUNC_Listar_BD_Maquinas(const QString &id)
+void TForm_Maquinas::reportMachineGone()
+{
+    Msg::error(Texts::extra("Extra.MachineGone"));
+    if (refreshMachineList)
+        refreshMachineList();
+}
+
+bool TForm_Maquinas::FUNC_Listar_BD_Maquinas(const QString &id)
 {
     TDataModule1 &db = TDataModule1::instance();
     const std::optional<MachineRecord> m = db.loadMachine(id);
     if (!m)
-        return;
+        return false;
     control<QLineEdit>("Edit1")->setText(m->number);
     control<QLineEdit>("Edit2")->setText(m->description);
     const int position = MachineFieldChecks::transferTypePosition(m->transferType);
@@ -407,6 +417,7 @@ void TForm_Maquinas::FUNC_Listar_BD_Maquinas(const QString &id)
     control<QLineEdit>("Edit9")->setText(m->programDirectory);
     ComboBox1Change();
     ComboBox2Change();
+    return true;
 }
 
 QString TForm_Maquinas::machineDirectoryCaption() const { return QString(); }
@@ -576,7 +587,10 @@ void TForm_Maquinas::BitBtn2Click()
         m.transferType = ChosenTransferType;
         m.pictureId = QString::number(control<QComboBox>("ComboBox2")->currentIndex());
         m.programDirectory = control<QLineEdit>("Edit9")->text();
-        db.updateMachine(m);
+        if (!db.updateMachine(m)) {
+            reportMachineGone();
+            return;
+        }
         const QString table = TransferType::parameterTable(ChosenTransferType);
         const bool exists = db.hasParameterRow(table, id);
         if (table == QLatin1String("ZVRD_PATH"))

@@ -41,8 +41,9 @@ public:
     void FUNC_Limpar_Form_Maquinas();
     void FUNC_Bloquear_Campos_Maquinas();
     void FUNC_Liberar_Campos_Maquinas();
-    // Loads a machine and its parameter row into the fields; throws on a database failure.
-    void FUNC_Listar_BD_Maquinas(const QString &id);
+    // Loads a machine and its parameter row into the fields; throws on a database
+    // failure. False, leaving the fields as they were, when no machine has that id.
+    bool FUNC_Listar_BD_Maquinas(const QString &id);
     // Runs the checks; sets FieldCheckMessage and focuses the failing control.
     void FUNC_Verifica_Campos();
 
@@ -87,6 +88,9 @@ private:
     void pickFolder(QLineEdit *field);
     QString machineDirectoryCaption() const;
     void runTest(QPushButton *button, const std::function<void()> &test);
+    // The machine was deleted meanwhile (on another workstation): say so and show
+    // the list without it.
+    void reportMachineGone();
 
     Ribbon *m_ribbon;
     QTabWidget *m_pages;

@@ -22,6 +22,8 @@ private slots:
     void deleteLeavesParameterRows();
     void filter_data();
     void filter();
+    void caseOfEveryLetter_data();
+    void caseOfEveryLetter();
     void parameterRowsByPosition();
     void missingParameterRowReadsEmpty();
     void trialConnectionRejectsNonDatabases();
@@ -126,7 +128,7 @@ void tst_Database::updateStoresQuotesAndChangesDate()
     QTest::qWait(20);
     m.description = QStringLiteral("O'Brien's mill");
     m.transferType = QStringLiteral("SERIAL232");
-    db().updateMachine(m);
+    QVERIFY(db().updateMachine(m));
     const auto loaded = db().loadMachine(m.id);
     QCOMPARE(loaded->description, QStringLiteral("O'Brien's mill"));
     QCOMPARE(loaded->transferType, QStringLiteral("SERIAL232"));
@@ -175,6 +177,46 @@ void tst_Database::filter()
     for (const MachineRecord &m : db().filteredMachines(name, number))
         numbers << m.number;
     QCOMPARE(numbers, expected);
+}
+
+// The shop's languages have letters beyond A to Z: the filter and the order of the
+// lists ignore their case too.
+void tst_Database::caseOfEveryLetter_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QStringList>("expected"); // numbers, in order
+
+    QTest::newRow("order ignores case") << "" << "" << QStringList{"A20", "a5", "B1", "b10", "Ü7"};
+    QTest::newRow("ö finds Ö") << "öltek" << "" << QStringList{"A20"};
+    QTest::newRow("é finds É and é") << "élan" << "" << QStringList{"B1", "b10"};
+    QTest::newRow("É finds é") << "ÉLAN" << "" << QStringList{"B1", "b10"};
+    QTest::newRow("underscore is one letter") << "fr_smaschine" << "" << QStringList{"A20"};
+    QTest::newRow("percent inside a word") << "dreh%STRAßE" << "" << QStringList{"a5"};
+    QTest::newRow("number ü finds Ü") << "" << "ü" << QStringList{"Ü7"};
+    QTest::newRow("accent still matters") << "elan" << "" << QStringList{};
+}
+
+void tst_Database::caseOfEveryLetter()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, number);
+    QFETCH(QStringList, expected);
+    db().insertMachine(machine(QStringLiteral("b10"), QStringLiteral("Tour élan 2")));
+    db().insertMachine(machine(QStringLiteral("A20"), QStringLiteral("Fräsmaschine ÖLTEK")));
+    db().insertMachine(machine(QStringLiteral("Ü7"), QStringLiteral("Übungsmaschine")));
+    db().insertMachine(machine(QStringLiteral("B1"), QStringLiteral("Torno Élan")));
+    db().insertMachine(machine(QStringLiteral("a5"), QStringLiteral("Drehbank Straße")));
+    QStringList numbers;
+    for (const MachineRecord &m : db().filteredMachines(name, number))
+        numbers << m.number;
+    QCOMPARE(numbers, expected);
+    if (name.isEmpty() && number.isEmpty()) {
+        numbers.clear();
+        for (const MachineRecord &m : db().allMachines())
+            numbers << m.number;
+        QCOMPARE(numbers, expected);
+    }
 }
 
 void tst_Database::parameterRowsByPosition()

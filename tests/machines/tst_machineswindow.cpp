@@ -22,6 +22,7 @@
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 class tst_MachinesWindow : public QObject
@@ -38,6 +39,7 @@ private slots:
     void ftpToSerialAndBackKeepsOneRowPerTable();
     void ftpMachineWithoutRowGetsOneOnChange();
     void noRowUnderCursor();
+    void machineDeletedElsewhere();
     void viewIsReadOnlyButTestsRun();
     void passwordIsMasked();
     void folderButtonAddsSeparator();
@@ -254,6 +256,53 @@ void tst_MachinesWindow::noRowUnderCursor()
              (QStringList{QStringLiteral("INFORMATION: Please select machine to edit the data."),
                           QStringLiteral("INFORMATION: Please select Machine to Data View.")}));
     QVERIFY(!w()->isVisible());
+}
+
+// Another workstation deletes the machine: "Edit" must not open an empty form,
+// and "Change" of a form already open must neither report success nor write a
+// parameter row for a machine that is not there.
+void tst_MachinesWindow::machineDeletedElsewhere()
+{
+    MachineRecord m;
+    m.number = QStringLiteral("5");
+    m.description = QStringLiteral("Gone lathe");
+    m.transferType = QStringLiteral("DIRLOCAL");
+    m.pictureId = QStringLiteral("4");
+    m.programDirectory = QStringLiteral("/p/");
+    TDataModule1 &db = TDataModule1::instance();
+    const QString id = db.insertMachine(m);
+    db.insertPathParameters(id, {QStringLiteral("/share/5/")});
+    openEdit(id);
+    db.deleteMachine(id);
+    QSqlQuery(QSqlDatabase::database(QLatin1String(TDataModule1::MainConnection)))
+        .exec(QStringLiteral("DELETE FROM ZVRD_PATH"));
+    int refreshed = 0;
+    TForm_Maquinas::refreshMachineList = [&refreshed] { ++refreshed; };
+
+    w()->BitBtn2Click();
+    const QString gone = QStringLiteral("ERROR: This machine no longer exists in the machine database: it was deleted, "
+                                        "perhaps on another workstation. Nothing was changed.");
+    QCOMPARE(m_dialogs->messages(), QStringList{gone});
+    QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Error);
+    QCOMPARE(rows("ZVRD_PATH", id), 0);
+    QCOMPARE(rows("ZVRD_MAQUINAS", id), 0);
+    QCOMPARE(refreshed, 1);
+
+    m_dialogs->clear();
+    TForm_Maquinas::listCursorMachineId = [id]() -> std::optional<QString> { return id; };
+    bool shown = false;
+    QTimer::singleShot(0, w(), [this, &shown] {
+        if (w()->isVisible()) {
+            shown = true;
+            w()->reject();
+        }
+    });
+    w()->SpeedButton6Click();
+    QCoreApplication::processEvents();
+    TForm_Maquinas::refreshMachineList = nullptr;
+    QVERIFY(!shown);
+    QCOMPARE(m_dialogs->messages(), QStringList{gone});
+    QCOMPARE(refreshed, 2);
 }
 
 void tst_MachinesWindow::viewIsReadOnlyButTestsRun()
