@@ -3,7 +3,7 @@
 // own. Baselines are measured in the same run on the same file.
 //
 //   bench_editor            all measurements
-//   bench_editor MODE FILE  one measurement (open, find, replace, lines, typing)
+//   bench_editor MODE FILE  one measurement (open, find, replace, undo, lines, typing)
 
 #include "editor/CncEditor.h"
 #include "editor/ProgramFile.h"
@@ -164,6 +164,39 @@ int runReplace(const QString &path)
     return 0;
 }
 
+// Undo and redo of that replace all, each with the paint that follows: the
+// operator's Ctrl+Z after replacing every occurrence.
+int runUndoReplace(const QString &path)
+{
+    CncEditor editor;
+    load(editor, path);
+    EditorSearchOptions o;
+    o.replace = o.replaceAll = true;
+    o.entireScope = true;
+    o.matchCase = true;
+    QElapsedTimer t;
+    t.start();
+    const int replaced = editor.searchReplace(QStringLiteral("M08"), QStringLiteral("M09"), o);
+    editor.repaint();
+    const double replaceMs = t.nsecsElapsed() / 1e6;
+    const auto step = [&](const char *name, const auto &action) {
+        const double cpu0 = cpuMs();
+        t.restart();
+        action();
+        editor.repaint();
+        QApplication::processEvents();
+        const double ms = t.nsecsElapsed() / 1e6;
+        std::printf("%-16s %8.1f ms  (cpu %.1f ms; %d occurrences; the replace took %.1f ms)  ratio to it %5.2f\n",
+                    name, ms, cpuMs() - cpu0, replaced, replaceMs, ms / replaceMs);
+    };
+    step("undo replace all", [&] { editor.undo(); });
+    const bool restored = editor.text().count(QStringLiteral("M09")) == 0;
+    step("redo replace all", [&] { editor.redo(); });
+    if (!restored)
+        std::printf("  (the undo did not bring the text back)\n");
+    return 0;
+}
+
 // What a tool does: read every line, replace it, as one bulk change.
 int runLines(const QString &path)
 {
@@ -233,6 +266,8 @@ int main(int argc, char **argv)
             return runFind(args[2]);
         if (mode == QLatin1String("replace"))
             return runReplace(args[2]);
+        if (mode == QLatin1String("undo"))
+            return runUndoReplace(args[2]);
         if (mode == QLatin1String("lines"))
             return runLines(args[2]);
         if (mode == QLatin1String("typing"))
@@ -244,7 +279,7 @@ int main(int argc, char **argv)
     generate(path);
     std::printf("program: %s, %d lines, %.1f MB\n", qPrintable(path), Lines, QFile(path).size() / 1048576.0);
     std::fflush(stdout);
-    for (const char *mode : {"open", "find", "replace", "lines", "typing"}) {
+    for (const char *mode : {"open", "find", "replace", "undo", "lines", "typing"}) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(args[0], {QLatin1String(mode), path});
