@@ -133,6 +133,10 @@ DocumentSearch::DocumentSearch(const QString &pattern, bool matchCase, bool whol
         // The pattern inside a group that must not touch a word character; \E ends
         // a quotation the pattern may leave open.
         QRegularExpression bounded(QStringLiteral("(?<!%1)(?:%2\\E)(?!%1)").arg(WordClass, pattern), options);
+        // A pattern that ends in an extended-syntax comment would take the group's
+        // end into it; a line break ends the comment (and is no text in that syntax).
+        if (!bounded.isValid())
+            bounded.setPattern(QStringLiteral("(?<!%1)(?:%2\n\\E)(?!%1)").arg(WordClass, pattern));
         if (!bounded.isValid()) {
             m_error = bounded.errorString();
             m_errorOffset = std::clamp<qsizetype>(bounded.patternErrorOffset() - WordClass.size() - 8, 0, pattern.size());
