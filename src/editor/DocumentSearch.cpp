@@ -1,6 +1,7 @@
 #include "DocumentSearch.h"
 
 #include "lang/Texts.h"
+#include "platform/Error.h"
 
 #include <algorithm>
 #include <vector>
@@ -108,6 +109,17 @@ private:
     std::vector<qsizetype> m_byteOfUnit; // empty for an ASCII line; one past the end last
 };
 
+// 1-based number of the line starting at `lineStart`.
+qsizetype lineNumberAt(QByteArrayView text, qsizetype lineStart)
+{
+    qsizetype line = 1;
+    for (qsizetype i = 0; i < lineStart; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            ++line;
+    }
+    return line;
+}
+
 // Word characters as the plain search sees them: ASCII letters and digits, "_",
 // and every non-ASCII character.
 const QString WordClass = QStringLiteral("[0-9A-Za-z_\\x{80}-\\x{10FFFF}]");
@@ -163,6 +175,12 @@ bool DocumentSearch::forEachInLine(QByteArrayView text, qsizetype lineStart, qsi
     for (;;) {
         const QRegularExpressionMatch m = m_regex->match(subject, pos, QRegularExpression::NormalMatch,
                                                          QRegularExpression::DontCheckSubjectStringMatchOption);
+        if (!m.isValid()) {
+            // The engine gave up (its backtracking outgrew the room it is given):
+            // that is no answer, and certainly not "not found".
+            throw Error(Texts::extra("Extra.PatternTooComplex")
+                            .arg(m_pattern, QString::number(lineNumberAt(text, lineStart))));
+        }
         if (!m.hasMatch())
             return true;
         const qsizetype s = m.capturedStart(), e = m.capturedEnd();

@@ -21,6 +21,9 @@
 // a match must not touch a word character (ASCII letters, digits, "_" and any
 // non-ASCII character) on either side, and letters compare by their Unicode case.
 //
+// Some patterns backtrack once per character (`(A|B)*`); on a very long line the
+// engine runs out of room for that and the search throws Error naming the line.
+//
 // An empty match (`^`, `$`, `x*`) is never taken right where the previous one
 // ended: positions handed in as `from` after a find say whether an empty match
 // there counts (`emptyAtFrom`).

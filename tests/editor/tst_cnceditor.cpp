@@ -3,6 +3,7 @@
 #include "editor/CncEditor.h"
 #include "editor/GCodeScanner.h"
 #include "editor/HighlighterZVRD.h"
+#include "lang/Texts.h"
 #include "platform/Error.h"
 
 #include <QTemporaryDir>
@@ -50,6 +51,8 @@ private slots:
     void emptyRegexMatchesEndTheRun();
     void regexOnAVeryLongLine_data();
     void regexOnAVeryLongLine();
+    void engineGivingUpIsAnError_data();
+    void engineGivingUpIsAnError();
     void emptyMatchesStepOn_data();
     void emptyMatchesStepOn();
     void undoOfReplaceAllIsOneChange_data();
@@ -448,6 +451,38 @@ void tst_CncEditor::regexOnAVeryLongLine()
     else
         QCOMPARE(editor.allText(), after);
     editor.undo();
+    QCOMPARE(editor.allText().toLatin1(), text);
+}
+
+void tst_CncEditor::engineGivingUpIsAnError_data()
+{
+    QTest::addColumn<QString>("flags"); // r: replace all, b: back
+    QTest::newRow("find") << "";
+    QTest::newRow("find back") << "b";
+    QTest::newRow("replace all") << "r";
+}
+
+// A pattern that backtracks once per character outgrows the engine's room on a
+// very long line: the search must say so, not report the text as not found.
+void tst_CncEditor::engineGivingUpIsAnError()
+{
+    QFETCH(QString, flags);
+    Texts::FUNC_Textos_EN();
+    const QByteArray text = "N1 B\n(" + QByteArray(1000000, 'A') + ")\n";
+    CncEditor editor;
+    loadBytes(editor, text);
+    EditorSearchOptions o;
+    o.regularExpression = o.entireScope = o.matchCase = true;
+    o.replace = o.replaceAll = flags.contains(QLatin1Char('r'));
+    o.backwards = flags.contains(QLatin1Char('b'));
+    QString message;
+    try {
+        editor.searchReplace(QStringLiteral("\\((A|B)*\\)"), QStringLiteral("X"), o);
+    } catch (const Error &e) {
+        message = e.message();
+    }
+    QCOMPARE(message, QStringLiteral("ERROR: The regular expression \"\\((A|B)*\\)\" cannot be matched on line 2: the "
+                                     "line is too long for it. Try a simpler expression."));
     QCOMPARE(editor.allText().toLatin1(), text);
 }
 
