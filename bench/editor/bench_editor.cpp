@@ -3,7 +3,7 @@
 // own. Baselines are measured in the same run on the same file.
 //
 //   bench_editor            all measurements
-//   bench_editor MODE FILE  one measurement (open, find, replace, lines, typing)
+//   bench_editor MODE FILE  one measurement (open, find, replace, undo, lines, typing)
 
 #include "editor/CncEditor.h"
 #include "editor/ProgramFile.h"
@@ -124,21 +124,28 @@ int runFind(const QString &path)
     load(editor, path);
     EditorSearchOptions o;
     o.entireScope = true;
-    for (bool matchCase : {true, false}) {
+    // Plain in both letter cases, then a regular expression (matched line by line).
+    for (int run = 0; run < 3; ++run) {
+        const bool matchCase = run != 1;
         o.matchCase = matchCase;
+        o.regularExpression = run == 2;
         editor.setCursorPosition(0, 0);
         QElapsedTimer t;
         const double cpu0 = cpuMs();
         t.start();
-        const int found = editor.searchReplace(QStringLiteral("N999999 "), QString(), o);
+        const int found = editor.searchReplace(o.regularExpression ? QStringLiteral("N9{6} G") : QStringLiteral("N999999 "),
+                                               QString(), o);
         const double ms = t.nsecsElapsed() / 1e6;
         const double cpu = cpuMs() - cpu0;
         int line, index;
         editor.getCursorPosition(&line, &index);
-        const double base = baseline(QStringLiteral("grep -c %1'N999999 ' '%2'")
-                                         .arg(matchCase ? QString() : QStringLiteral("-i "), path));
+        const double base = o.regularExpression
+                                ? baseline(QStringLiteral("grep -c -E 'N9{6} G' '%1'").arg(path))
+                                : baseline(QStringLiteral("grep -c %1'N999999 ' '%2'")
+                                               .arg(matchCase ? QString() : QStringLiteral("-i "), path));
         std::printf("find next    %8.1f ms  (cpu %.1f ms; %s, found %d at line %d)  grep -c %6.1f ms  ratio %5.1f\n",
-                    ms, cpu, matchCase ? "match case" : "any case", found, line + 1, base, ms / base);
+                    ms, cpu, o.regularExpression ? "regex" : matchCase ? "match case" : "any case", found, line + 1,
+                    base, ms / base);
     }
     return 0;
 }
@@ -161,6 +168,39 @@ int runReplace(const QString &path)
     const double base = baseline(QStringLiteral("gawk '{gsub(/M08/,\"M09\")}1' '%1'").arg(path));
     std::printf("replace all  %8.1f ms  (cpu %.1f ms; %d occurrences)  gawk gsub %6.1f ms  ratio %5.1f\n", ms, cpu,
                 replaced, base, ms / base);
+    return 0;
+}
+
+// Undo and redo of that replace all, each with the paint that follows: the
+// operator's Ctrl+Z after replacing every occurrence.
+int runUndoReplace(const QString &path)
+{
+    CncEditor editor;
+    load(editor, path);
+    EditorSearchOptions o;
+    o.replace = o.replaceAll = true;
+    o.entireScope = true;
+    o.matchCase = true;
+    QElapsedTimer t;
+    t.start();
+    const int replaced = editor.searchReplace(QStringLiteral("M08"), QStringLiteral("M09"), o);
+    editor.repaint();
+    const double replaceMs = t.nsecsElapsed() / 1e6;
+    const auto step = [&](const char *name, const auto &action) {
+        const double cpu0 = cpuMs();
+        t.restart();
+        action();
+        editor.repaint();
+        QApplication::processEvents();
+        const double ms = t.nsecsElapsed() / 1e6;
+        std::printf("%-16s %8.1f ms  (cpu %.1f ms; %d occurrences; the replace took %.1f ms)  ratio to it %5.2f\n",
+                    name, ms, cpuMs() - cpu0, replaced, replaceMs, ms / replaceMs);
+    };
+    step("undo replace all", [&] { editor.undo(); });
+    const bool restored = editor.text().count(QStringLiteral("M09")) == 0;
+    step("redo replace all", [&] { editor.redo(); });
+    if (!restored)
+        std::printf("  (the undo did not bring the text back)\n");
     return 0;
 }
 
@@ -233,6 +273,8 @@ int main(int argc, char **argv)
             return runFind(args[2]);
         if (mode == QLatin1String("replace"))
             return runReplace(args[2]);
+        if (mode == QLatin1String("undo"))
+            return runUndoReplace(args[2]);
         if (mode == QLatin1String("lines"))
             return runLines(args[2]);
         if (mode == QLatin1String("typing"))
@@ -244,7 +286,7 @@ int main(int argc, char **argv)
     generate(path);
     std::printf("program: %s, %d lines, %.1f MB\n", qPrintable(path), Lines, QFile(path).size() / 1048576.0);
     std::fflush(stdout);
-    for (const char *mode : {"open", "find", "replace", "lines", "typing"}) {
+    for (const char *mode : {"open", "find", "replace", "undo", "lines", "typing"}) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(args[0], {QLatin1String(mode), path});

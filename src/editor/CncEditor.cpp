@@ -2,7 +2,8 @@
 #include "platform/Utf8Text.h"
 
 #include "HighlighterZVRD.h"
-#include "PlainSearch.h"
+#include "DocumentSearch.h"
+#include "platform/Error.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -326,30 +327,32 @@ QRect CncEditor::occurrenceRect(int line, int column) const
 
 int CncEditor::lineHeight() const { return int(SendScintilla(SB::SCI_TEXTHEIGHT, 0UL)); }
 
+QByteArrayView CncEditor::documentBytes() const
+{
+    const auto *text = reinterpret_cast<const char *>(SendScintilla(SB::SCI_GETCHARACTERPOINTER));
+    return QByteArrayView(text, SendScintilla(SB::SCI_GETLENGTH));
+}
+
+void CncEditor::replaceBytes(long start, long end, const QByteArray &bytes)
+{
+    SendScintilla(SB::SCI_SETTARGETSTART, (unsigned long)start);
+    SendScintilla(SB::SCI_SETTARGETEND, (unsigned long)end);
+    SendScintilla(SB::SCI_REPLACETARGET, (uintptr_t)bytes.size(), bytes.constData());
+}
+
 int CncEditor::searchReplace(const QString &search, const QString &replace, const EditorSearchOptions &o)
 {
-    if (search.isEmpty())
+    const DocumentSearch finder(search, o.matchCase, o.wholeWord, o.regularExpression);
+    if (!finder.isValid()) {
+        const QString problem = invalidPatternText(search, finder);
+        if (!problem.isEmpty())
+            throw Error(problem);
         return 0;
-    const QByteArray what = search.toUtf8();
-    const QByteArray with = replace.toUtf8();
-    const PlainSearch plain(what, o.matchCase, o.wholeWord);
-    // Plain texts are found in the buffer directly, regular expressions by the
-    // control's own search.
-    const bool own = !o.regularExpression;
-    int flags = 0;
-    if (o.matchCase)
-        flags |= SB::SCFIND_MATCHCASE;
-    if (o.wholeWord)
-        flags |= SB::SCFIND_WHOLEWORD;
-    if (o.regularExpression)
-        flags |= SB::SCFIND_REGEXP | SB::SCFIND_CXX11REGEX;
-    SendScintilla(SB::SCI_SETSEARCHFLAGS, (unsigned long)flags);
-
+    }
     const long selStart = SendScintilla(SB::SCI_GETSELECTIONSTART);
     const long selEnd = SendScintilla(SB::SCI_GETSELECTIONEND);
-    long length = SendScintilla(SB::SCI_GETLENGTH);
     long scopeStart = 0;
-    long scopeEnd = length;
+    long scopeEnd = SendScintilla(SB::SCI_GETLENGTH);
     if (o.selectedOnly) {
         if (selStart == selEnd)
             return 0;
@@ -357,6 +360,8 @@ int CncEditor::searchReplace(const QString &search, const QString &replace, cons
         scopeEnd = selEnd;
     }
     long pos;
+    // An empty match where the last find left the caret is the one found before.
+    bool emptyAtPos = o.entireScope;
     if (o.entireScope)
         pos = o.backwards ? scopeEnd : scopeStart;
     else if (o.selectedOnly)
@@ -364,97 +369,89 @@ int CncEditor::searchReplace(const QString &search, const QString &replace, cons
     else
         pos = o.backwards ? selStart : selEnd; // past the occurrence found last
 
-    auto byteAt = [this, &length](long at) -> int {
-        return at < 0 || at >= length ? -1 : int(SendScintilla(SB::SCI_GETCHARAT, (unsigned long)at) & 0xFF);
+    auto findNext = [&]() {
+        return o.backwards ? finder.findBackward(documentBytes(), scopeStart, pos, emptyAtPos)
+                           : finder.findForward(documentBytes(), pos, scopeEnd, emptyAtPos);
     };
-    // The next occurrence from `from` in the search direction: start and end, or
-    // start -1. The view never reaches over the buffer's gap where the last change
-    // left it, so that finding after a replacement costs no copying.
-    auto findFrom = [&](long from, long &end) -> long {
-        if (own) {
-            const long a = o.backwards ? scopeStart : from;
-            const long b = o.backwards ? from : scopeEnd;
-            const auto *text = reinterpret_cast<const char *>(
-                SendScintilla(SB::SCI_GETRANGEPOINTER, (unsigned long)a, b - a));
-            const QByteArrayView view(text, b - a);
-            qsizetype matched = 0;
-            const qsizetype i = o.backwards ? plain.findLast(view, byteAt(a - 1), byteAt(b), &matched)
-                                            : plain.findFirst(view, byteAt(a - 1), byteAt(b), &matched);
-            if (i < 0)
-                return -1;
-            end = a + long(i) + long(matched);
-            return a + long(i);
-        }
-        SendScintilla(SB::SCI_SETTARGETSTART, (unsigned long)from);
-        SendScintilla(SB::SCI_SETTARGETEND, (unsigned long)(o.backwards ? scopeStart : scopeEnd));
-        const long start = SendScintilla(SB::SCI_SEARCHINTARGET, (uintptr_t)what.size(), what.constData());
-        end = start >= 0 ? SendScintilla(SB::SCI_GETTARGETEND) : -1;
-        return start;
+    auto select = [this, &o](long start, long end) {
+        SendScintilla(SB::SCI_SETSEL, o.backwards ? end : start, o.backwards ? start : end);
+        SendScintilla(SB::SCI_SCROLLCARET);
     };
 
-    if (o.replace)
-        beginBulkChange();
+    if (!o.replace) {
+        const DocumentSearch::Match m = findNext();
+        if (!m.found())
+            return 0;
+        select(long(m.start), long(m.end));
+        return 1;
+    }
+
+    // One undo step for the whole run. Occurrences answered one by one are
+    // replaced as they are answered; all the others at once, as one change of the
+    // text, so that undoing them costs one change too.
+    EditorBulkChange bulk(*this);
     int found = 0;
-    bool askEach = o.prompt && bool(onReplaceText);
     long selectFrom = -1, selectTo = -1;
-    for (;;) {
-        long end = -1;
-        const long start = findFrom(pos, end);
-        if (start < 0)
+    bool ask = o.prompt && bool(onReplaceText);
+    bool rest = true; // the occurrences from `pos` on are still to be replaced
+    while (ask || !o.replaceAll) {
+        const DocumentSearch::Match m = findNext();
+        if (!m.found()) {
+            rest = false;
             break;
-        ++found;
-        selectFrom = o.backwards ? end : start;
-        selectTo = o.backwards ? start : end;
-        if (!o.replace)
-            break;
-
+        }
         ReplaceAction action = ReplaceAction::Replace;
-        if (askEach) {
+        if (ask) {
             // The user sees the occurrence while answering.
-            SendScintilla(SB::SCI_SETSEL, selectFrom, selectTo);
-            SendScintilla(SB::SCI_SCROLLCARET);
-            const long lineIndex = SendScintilla(SB::SCI_LINEFROMPOSITION, (unsigned long)start);
+            select(long(m.start), long(m.end));
+            const long lineIndex = SendScintilla(SB::SCI_LINEFROMPOSITION, (unsigned long)m.start);
             const long lineStart = SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)lineIndex);
-            const long column = SendScintilla(SB::SCI_COUNTCHARACTERS, (unsigned long)lineStart, start);
+            const long column = SendScintilla(SB::SCI_COUNTCHARACTERS, (unsigned long)lineStart, long(m.start));
             action = onReplaceText(search, replace, int(lineIndex + 1), int(column + 1));
-            if (action == ReplaceAction::Cancel)
-                break;
         }
-        long next;
-        if (action == ReplaceAction::Skip) {
-            --found;
-            next = o.backwards ? start : end;
-        } else {
-            if (action == ReplaceAction::ReplaceAll)
-                askEach = false;
-            SendScintilla(SB::SCI_SETTARGETSTART, (unsigned long)start);
-            SendScintilla(SB::SCI_SETTARGETEND, (unsigned long)end);
-            const long written = SendScintilla(o.regularExpression ? SB::SCI_REPLACETARGETRE : SB::SCI_REPLACETARGET,
-                                               (uintptr_t)with.size(), with.constData());
-            length += written - (end - start);
-            scopeEnd += written - (end - start);
-            next = o.backwards ? start : start + written;
-            selectFrom = start;
-            selectTo = start + written;
-        }
-        if (!o.replaceAll)
+        if (action == ReplaceAction::Cancel) {
+            ++found; // the occurrence was found, only not acted on
+            rest = false;
             break;
-        // An empty match must not be found again at the same place.
-        if (end == start) {
-            if (o.backwards) {
-                if (next <= scopeStart)
-                    break;
-                next = SendScintilla(SB::SCI_POSITIONBEFORE, (unsigned long)next);
-            } else {
-                if (next >= scopeEnd)
-                    break;
-                next = SendScintilla(SB::SCI_POSITIONAFTER, (unsigned long)next);
+        }
+        if (action == ReplaceAction::ReplaceAll) {
+            // This occurrence and every further one in the block below.
+            ask = false;
+            pos = o.backwards ? long(m.end) : long(m.start);
+            emptyAtPos = true;
+            break;
+        }
+        if (action == ReplaceAction::Skip) {
+            pos = o.backwards ? long(m.start) : long(m.end);
+        } else {
+            const QByteArray bytes = finder.replacementFor(m, replace);
+            replaceBytes(long(m.start), long(m.end), bytes);
+            ++found;
+            const long written = long(bytes.size());
+            scopeEnd += written - long(m.end - m.start);
+            pos = o.backwards ? long(m.start) : long(m.start) + written;
+            selectFrom = long(m.start);
+            selectTo = long(m.start) + written;
+            if (!o.replaceAll) {
+                rest = false;
+                break;
             }
         }
-        pos = next;
+        emptyAtPos = false;
     }
-    if (o.replace)
-        endBulkChange();
+    if (rest && o.replaceAll) {
+        const long from = o.backwards ? scopeStart : pos;
+        const long to = o.backwards ? pos : scopeEnd;
+        const DocumentSearch::Block block = finder.replaceAll(documentBytes(), from, to, o.backwards || emptyAtPos,
+                                                              !o.backwards || emptyAtPos, replace);
+        if (block.count > 0) {
+            replaceBytes(long(block.start), long(block.end), block.text);
+            found += block.count;
+            // The occurrence replaced last in the direction of the run.
+            selectFrom = long(block.start) + (o.backwards ? 0 : long(block.lastOffset));
+            selectTo = selectFrom + long(o.backwards ? block.firstLength : block.lastLength);
+        }
+    }
     if (selectFrom >= 0) {
         SendScintilla(SB::SCI_SETSEL, selectFrom, selectTo);
         SendScintilla(SB::SCI_SCROLLCARET);

@@ -76,7 +76,8 @@ public:
     QString allText() const;
 
     // The search and replace operation: returns the number of occurrences found
-    // (for a replace run, those acted on). A found occurrence is selected.
+    // (for a replace run, those acted on). A found occurrence is selected. An
+    // invalid regular expression throws Error with the reason.
     int searchReplace(const QString &search, const QString &replace, const EditorSearchOptions &options);
     // Asked for every occurrence while a replace run prompts (line and column
     // 1-based); without it every occurrence is replaced.
@@ -97,6 +98,9 @@ private:
     void updateGutter();
     void linesChanged();
     long positionOfLineColumn(int line, int column) const;
+    // The whole text as one run of UTF-8 bytes, valid until the next change.
+    QByteArrayView documentBytes() const;
+    void replaceBytes(long start, long end, const QByteArray &bytes);
 
     ProgramForm m_form;
     HighlighterZVRD *m_highlighter = nullptr;

@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "lang/Texts.h"
 #include "platform/Dialogs.h"
+#include "platform/Error.h"
 #include "platform/Paths.h"
 #include "platform/WindowRules.h"
 
@@ -481,7 +482,15 @@ void EditorArea::RunFindReplace(bool replace, bool back)
         }
     } drop{m_confirm};
 
-    if (editor->searchReplace(m_search.searchText, m_search.replaceText, options) == 0) {
+    int found = 0;
+    try {
+        found = editor->searchReplace(m_search.searchText, m_search.replaceText, options);
+    } catch (const Error &e) {
+        // A pattern that cannot search is not a text that was not found.
+        Msg::error(e.message());
+        return;
+    }
+    if (found == 0) {
         QApplication::beep();
         setStatusText(T("Form_Main.MSG41"));
         int lineFrom, indexFrom, lineTo, indexTo;

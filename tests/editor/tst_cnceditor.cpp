@@ -3,6 +3,7 @@
 #include "editor/CncEditor.h"
 #include "editor/GCodeScanner.h"
 #include "editor/HighlighterZVRD.h"
+#include "lang/Texts.h"
 #include "platform/Error.h"
 
 #include <QTemporaryDir>
@@ -48,6 +49,14 @@ private slots:
     void replaceAnswers_data();
     void replaceAnswers();
     void emptyRegexMatchesEndTheRun();
+    void regexOnAVeryLongLine_data();
+    void regexOnAVeryLongLine();
+    void engineGivingUpIsAnError_data();
+    void engineGivingUpIsAnError();
+    void emptyMatchesStepOn_data();
+    void emptyMatchesStepOn();
+    void undoOfReplaceAllIsOneChange_data();
+    void undoOfReplaceAllIsOneChange();
 };
 
 void tst_CncEditor::corpusThroughTheEditor_data()
@@ -289,6 +298,21 @@ void tst_CncEditor::search_data()
                                              << QStringLiteral("G 2 X1\nG 2 x10\ng 2 X1\n") << 15;
     QTest::newRow("replace whole words") << t << 0 << "x1" << "Z" << "rew" << 2
                                          << QStringLiteral("G1 Z\nG1 x10\ng1 Z\n") << 15;
+    // Regular expressions take whole words and letter case as plain texts do.
+    QTest::newRow("regex, whole word") << t << 7 << "x1" << "" << "wx" << 1 << t << 16;
+    QTest::newRow("regex, whole word, back") << t << 13 << "x1" << "" << "bwx" << 1 << t << 3;
+    QTest::newRow("regex, replace whole words") << t << 0 << "x1" << "Z" << "rewx" << 2
+                                                << QStringLiteral("G1 Z\nG1 x10\ng1 Z\n") << 15;
+    QTest::newRow("regex, non-ASCII any case") << QStringLiteral("(\u00c9T\u00c9) (\u00e9t\u00e9)") << 0
+                                               << QStringLiteral("\u00e9t\u00e9") << "" << "x" << 1
+                                               << QStringLiteral("(\u00c9T\u00c9) (\u00e9t\u00e9)") << 1;
+    QTest::newRow("regex, non-ASCII match case") << QStringLiteral("(\u00c9T\u00c9) (\u00e9t\u00e9)") << 0
+                                                 << QStringLiteral("\u00e9.") << "" << "cx" << 1
+                                                 << QStringLiteral("(\u00c9T\u00c9) (\u00e9t\u00e9)") << 9;
+    QTest::newRow("regex, a word of non-ASCII letters") << QStringLiteral("\u00e9X1 X1") << 0 << "X1" << "" << "ewx" << 1
+                                                        << QStringLiteral("\u00e9X1 X1") << 5;
+    QTest::newRow("regex, replace all back from the caret") << t << 8 << "[xX]1" << "<\\0>" << "rbx" << 1
+                                                            << QStringLiteral("G1 <X1>\nG1 x10\ng1 X1\n") << 3;
 }
 
 void tst_CncEditor::search()
@@ -375,6 +399,197 @@ void tst_CncEditor::emptyRegexMatchesEndTheRun()
     o.replace = o.replaceAll = o.regularExpression = o.entireScope = true;
     QCOMPARE(editor.searchReplace(QStringLiteral("^"), QStringLiteral("N "), o), 3);
     QCOMPARE(editor.allText(), QStringLiteral("N G0\nN G1\nN "));
+}
+
+void tst_CncEditor::regexOnAVeryLongLine_data()
+{
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<QString>("replace");
+    QTest::addColumn<QString>("flags"); // r: replace all, b: back, c: match case
+    QTest::addColumn<int>("found");
+    QTest::addColumn<long>("selStart"); // find only
+    QTest::addColumn<long>("selEnd");
+    QTest::addColumn<QString>("after"); // replace only
+
+    constexpr long A = 1000000;
+    QTest::newRow(".* forward") << ".*" << "" << "" << 1 << 0L << A + 5 << "";
+    QTest::newRow("a+ any case") << "a+" << "" << "" << 1 << 4L << A + 4 << "";
+    QTest::newRow("(A+) back") << "(A+)" << "" << "bc" << 1 << 4L << A + 4 << "";
+    QTest::newRow("(A+) replace by its group") << "(A+)" << "<\\1>" << "rc" << 1 << 0L << 0L << "";
+    QTest::newRow(".* replace all") << ".*" << "X" << "r" << 3 << 0L << 0L << "X\nX\nX";
+    QTest::newRow("a+ replace all back") << "a+" << "b" << "rb" << 2 << 0L << 0L << "N1 (b)\nN2 b\n";
+}
+
+// The engine must not recurse per matched character: a line of a million
+// characters would overflow the stack.
+void tst_CncEditor::regexOnAVeryLongLine()
+{
+    QFETCH(QString, find);
+    QFETCH(QString, replace);
+    QFETCH(QString, flags);
+    QFETCH(int, found);
+    QFETCH(long, selStart);
+    QFETCH(long, selEnd);
+    QFETCH(QString, after);
+    const QByteArray as(1000000, 'A');
+    const QByteArray text = "N1 (" + as + ")\nN2 a\n";
+    CncEditor editor;
+    loadBytes(editor, text);
+    EditorSearchOptions o;
+    o.regularExpression = o.entireScope = true;
+    o.replace = o.replaceAll = flags.contains(QLatin1Char('r'));
+    o.backwards = flags.contains(QLatin1Char('b'));
+    o.matchCase = flags.contains(QLatin1Char('c'));
+    QCOMPARE(editor.searchReplace(find, replace, o), found);
+    if (!o.replace) {
+        QCOMPARE(editor.SendScintilla(SB::SCI_GETSELECTIONSTART), selStart);
+        QCOMPARE(editor.SendScintilla(SB::SCI_GETSELECTIONEND), selEnd);
+        return;
+    }
+    if (after.isEmpty())
+        QCOMPARE(editor.allText().toLatin1(), "N1 (<" + as + ">)\nN2 a\n");
+    else
+        QCOMPARE(editor.allText(), after);
+    editor.undo();
+    QCOMPARE(editor.allText().toLatin1(), text);
+}
+
+void tst_CncEditor::engineGivingUpIsAnError_data()
+{
+    QTest::addColumn<QString>("flags"); // r: replace all, b: back
+    QTest::newRow("find") << "";
+    QTest::newRow("find back") << "b";
+    QTest::newRow("replace all") << "r";
+}
+
+// A pattern that backtracks once per character outgrows the engine's room on a
+// very long line: the search must say so, not report the text as not found.
+void tst_CncEditor::engineGivingUpIsAnError()
+{
+    QFETCH(QString, flags);
+    Texts::FUNC_Textos_EN();
+    const QByteArray text = "N1 B\n(" + QByteArray(1000000, 'A') + ")\n";
+    CncEditor editor;
+    loadBytes(editor, text);
+    EditorSearchOptions o;
+    o.regularExpression = o.entireScope = o.matchCase = true;
+    o.replace = o.replaceAll = flags.contains(QLatin1Char('r'));
+    o.backwards = flags.contains(QLatin1Char('b'));
+    QString message;
+    try {
+        editor.searchReplace(QStringLiteral("\\((A|B)*\\)"), QStringLiteral("X"), o);
+    } catch (const Error &e) {
+        message = e.message();
+    }
+    QCOMPARE(message, QStringLiteral("ERROR: The regular expression \"\\((A|B)*\\)\" cannot be matched on line 2: the "
+                                     "line is too long for it. Try a simpler expression."));
+    QCOMPARE(editor.allText().toLatin1(), text);
+}
+
+void tst_CncEditor::emptyMatchesStepOn_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<bool>("back");
+    QTest::addColumn<QString>("steps"); // selection start of each run from the caret, "-" not found
+
+    const QString lines = QStringLiteral("G0\nG1\nG2");
+    QTest::newRow("^ forward") << lines << 0 << "^" << false << "3 6 -";
+    QTest::newRow("^ back") << lines << 8 << "^" << true << "6 3 0 -";
+    QTest::newRow("$ forward") << lines << 0 << "$" << false << "2 5 8 -";
+    QTest::newRow("$ back") << lines << 8 << "$" << true << "5 2 -";
+    QTest::newRow("x* forward") << "ab" << 0 << "x*" << false << "1 2 -";
+    QTest::newRow("x* back") << "ab" << 2 << "x*" << true << "1 0 -";
+    QTest::newRow("G1* forward, empty and not") << "G11 G" << 0 << "G1*" << false << "0 4 -";
+    QTest::newRow("an empty line") << QStringLiteral("G0\n\nG1") << 0 << "^$" << false << "3 -";
+}
+
+void tst_CncEditor::emptyMatchesStepOn()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(QString, find);
+    QFETCH(bool, back);
+    QFETCH(QString, steps);
+    CncEditor editor;
+    loadBytes(editor, text.toUtf8());
+    editor.SendScintilla(SB::SCI_GOTOPOS, (unsigned long)caret);
+    EditorSearchOptions o;
+    o.regularExpression = true;
+    o.backwards = back;
+    QStringList seen;
+    for (int i = 0; i < steps.count(QLatin1Char(' ')) + 1; ++i) {
+        if (editor.searchReplace(find, QString(), o) == 0)
+            seen << QStringLiteral("-");
+        else
+            seen << QString::number(editor.SendScintilla(SB::SCI_GETSELECTIONSTART));
+    }
+    QCOMPARE(seen.join(QLatin1Char(' ')), steps);
+}
+
+void tst_CncEditor::undoOfReplaceAllIsOneChange_data()
+{
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<QString>("replace");
+    QTest::addColumn<bool>("regex");
+    QTest::addColumn<QString>("answers"); // of the confirmation; empty: none asked
+    QTest::addColumn<int>("changes");     // most insertions and deletions an undo may replay
+
+    QTest::newRow("plain") << "M08" << "M09" << false << "" << 2;
+    QTest::newRow("regex with a group") << "M0(8)" << "M1\\1" << true << "" << 2;
+    QTest::newRow("yes to all at the first") << "M08" << "M09" << false << "A" << 2;
+    QTest::newRow("yes, no, then yes to all") << "M08" << "M09" << false << "RSA" << 4;
+}
+
+// An undo that replays every occurrence one by one costs in proportion to the
+// document each time; a replace all must come back as one change.
+void tst_CncEditor::undoOfReplaceAllIsOneChange()
+{
+    QFETCH(QString, find);
+    QFETCH(QString, replace);
+    QFETCH(bool, regex);
+    QFETCH(QString, answers);
+    QFETCH(int, changes);
+    QByteArray text;
+    for (int i = 1; i <= 2000; ++i)
+        text += "N" + QByteArray::number(i) + (i % 2 ? " G1 M08\r\n" : " G0\r\n");
+    CncEditor editor;
+    loadBytes(editor, text);
+    int asked = 0;
+    if (!answers.isEmpty()) {
+        editor.onReplaceText = [&](const QString &, const QString &, int, int) {
+            switch (answers.at(asked++).unicode()) {
+            case 'R': return ReplaceAction::Replace;
+            case 'S': return ReplaceAction::Skip;
+            default: return ReplaceAction::ReplaceAll;
+            }
+        };
+    }
+    EditorSearchOptions o;
+    o.replace = o.replaceAll = o.entireScope = true;
+    o.prompt = !answers.isEmpty();
+    o.matchCase = true;
+    o.regularExpression = regex;
+    QCOMPARE(editor.searchReplace(find, replace, o), 1000 - int(answers.count(QLatin1Char('S'))));
+    QCOMPARE(asked, int(answers.size()));
+    const QString replaced = editor.allText();
+    QCOMPARE(replaced.count(QStringLiteral("M08")), int(answers.count(QLatin1Char('S'))));
+
+    int replayed = 0;
+    connect(&editor, &SB::SCN_MODIFIED, &editor,
+            [&](int, int type, const char *, int, int, int, int, int, int, int) {
+                if ((type & (SB::SC_PERFORMED_UNDO | SB::SC_PERFORMED_REDO))
+                    && (type & (SB::SC_MOD_INSERTTEXT | SB::SC_MOD_DELETETEXT)))
+                    ++replayed;
+            });
+    editor.undo();
+    QCOMPARE(editor.allText().toUtf8(), text);
+    QVERIFY2(replayed <= changes, qPrintable(QString::number(replayed)));
+    replayed = 0;
+    editor.redo();
+    QCOMPARE(editor.allText(), replaced);
+    QVERIFY2(replayed <= changes, qPrintable(QString::number(replayed)));
 }
 
 QTEST_MAIN(tst_CncEditor)

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -58,6 +59,8 @@ private slots:
     void findDialogAndHistory();
     void findNextKeepsRegularExpression();
     void replaceDialogConfirmsAndLogs();
+    void invalidRegularExpressionIsNamed_data();
+    void invalidRegularExpressionIsNamed();
     void confirmationTextInEveryLanguage_data();
     void confirmationTextInEveryLanguage();
     void everyTextReachesItsControl();
@@ -478,6 +481,39 @@ void tst_EditorArea::replaceDialogConfirmsAndLogs()
     m_area->RunFindReplace(true, false);
     QCOMPARE(m_area->CurrentEditor()->line(0), QStringLiteral("X2 X2 X2"));
     QCOMPARE(m_main->statusBar()->currentMessage(), QStringLiteral("Text not found"));
+}
+
+void tst_EditorArea::invalidRegularExpressionIsNamed_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("replace");
+    for (const char *pattern : {"([", "x{2,1}", "*"}) {
+        QTest::addRow("find %s", pattern) << QString::fromLatin1(pattern) << false;
+        QTest::addRow("replace %s", pattern) << QString::fromLatin1(pattern) << true;
+    }
+}
+
+// A pattern the engine refuses is not a text that was not found: the operator
+// reads what is wrong with it, and the text stays as it was.
+void tst_EditorArea::invalidRegularExpressionIsNamed()
+{
+    QFETCH(QString, pattern);
+    QFETCH(bool, replace);
+    m_area->FUNC_Abrir_Arquivo(file(QStringLiteral("A.NC"), "x{2,1} ([ *\n"));
+    SearchState &state = m_area->searchState();
+    state.regularExpression = true;
+    state.searchText = pattern;
+    state.replaceText = QStringLiteral("Y");
+    m_dialogs->clear();
+    m_area->RunFindReplace(replace, false);
+    const QRegularExpression engine(pattern);
+    QCOMPARE(m_dialogs->messages(),
+             QStringList{QStringLiteral("ERROR: The regular expression \"%1\" is not valid: %2 (at character %3).")
+                             .arg(pattern, engine.errorString())
+                             .arg(engine.patternErrorOffset() + 1)});
+    QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Error);
+    QVERIFY(m_main->statusBar()->currentMessage().isEmpty());
+    QCOMPARE(m_area->CurrentEditor()->line(0), QStringLiteral("x{2,1} ([ *"));
 }
 
 void tst_EditorArea::everyTextReachesItsControl()

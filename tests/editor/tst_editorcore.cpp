@@ -1,4 +1,5 @@
 #include "editor/ColourText.h"
+#include "editor/DocumentSearch.h"
 #include "editor/NewFileList.h"
 #include "editor/PlainSearch.h"
 #include "editor/SearchState.h"
@@ -17,6 +18,10 @@ private slots:
     void newFileMarkers();
     void plainSearch_data();
     void plainSearch();
+    void documentSearch_data();
+    void documentSearch();
+    void regexReplacement_data();
+    void regexReplacement();
 };
 
 void tst_EditorCore::history()
@@ -110,6 +115,73 @@ void tst_EditorCore::plainSearch()
     QCOMPARE(int(i), at);
     if (at >= 0)
         QCOMPARE(int(found), length);
+}
+
+void tst_EditorCore::documentSearch_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("flags"); // x regex, c match case, w whole word, b backwards
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QString>("found"); // "start-end" in bytes, "-" none
+
+    QTest::newRow("astral character before the match") << QByteArray("\xF0\x9F\x94\xA7 X1") << "X1" << "x" << 0 << "5-7";
+    QTest::newRow("astral character matched") << QByteArray("N1 \xF0\x9F\x94\xA7") << "." << "x" << 3 << "3-7";
+    QTest::newRow("malformed byte") << QByteArray("\xFF X1") << "X1" << "x" << 0 << "2-4";
+    QTest::newRow("malformed byte matched") << QByteArray("\xFF X1") << "^." << "x" << 0 << "0-1";
+    QTest::newRow("CR LF lines") << QByteArray("G0\r\nG1\r\n") << "^G1$" << "x" << 0 << "4-6";
+    QTest::newRow("CR LF lines back") << QByteArray("G0\r\nG1\r\n") << "^G.$" << "xb" << 8 << "4-6";
+    QTest::newRow("lone CR lines") << QByteArray("G0\rG1") << "0$" << "x" << 0 << "1-2";
+    QTest::newRow("look-behind before the start") << QByteArray("AX1 X1") << "(?<=A)X1" << "x" << 1 << "1-3";
+    QTest::newRow("$ is the line end, not the caret") << QByteArray("X1 X2") << "X.$" << "xb" << 3 << "-";
+    QTest::newRow("whole word, open quotation") << QByteArray("X10 X1") << "\\QX1" << "xw" << 0 << "4-6";
+    QTest::newRow("whole word, extended comment") << QByteArray("X10 X1") << "(?x) X 1 # the word" << "xw" << 0
+                                                  << "4-6";
+    QTest::newRow("whole word, a longer alternative") << QByteArray("X10 Y") << "X1|X10" << "xw" << 0 << "0-3";
+    QTest::newRow("any case, Greek") << QByteArray("(\xCE\xA9)") << QString::fromUtf8("\xCF\x89") << "x" << 0 << "1-3";
+    QTest::newRow("match case, Greek") << QByteArray("(\xCE\xA9)") << QString::fromUtf8("\xCF\x89") << "xc" << 0 << "-";
+    QTest::newRow("plain, back in scope") << QByteArray("X1 X1 X1") << "X1" << "b" << 5 << "3-5";
+}
+
+void tst_EditorCore::documentSearch()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, pattern);
+    QFETCH(QString, flags);
+    QFETCH(int, from);
+    QFETCH(QString, found);
+    const DocumentSearch search(pattern, flags.contains(QLatin1Char('c')), flags.contains(QLatin1Char('w')),
+                                flags.contains(QLatin1Char('x')));
+    QVERIFY2(search.isValid(), qPrintable(search.patternError()));
+    const DocumentSearch::Match m = flags.contains(QLatin1Char('b')) ? search.findBackward(text, 0, from, false)
+                                                                   : search.findForward(text, from, text.size(), true);
+    QCOMPARE(m.found() ? QStringLiteral("%1-%2").arg(m.start).arg(m.end) : QStringLiteral("-"), found);
+}
+
+void tst_EditorCore::regexReplacement_data()
+{
+    QTest::addColumn<QString>("replace");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("groups") << "\\2\\1\\0" << QByteArray("1XX1");
+    QTest::newRow("missing group") << "<\\7>" << QByteArray("<>");
+    QTest::newRow("escapes") << "\\\\\\t\\n" << QByteArray("\\\t\n");
+    QTest::newRow("other backslashes stay") << "\\q\\" << QByteArray("\\q\\");
+    QTest::newRow("non-ASCII") << QStringLiteral("\\1\u00e9") << QByteArray("X\xC3\xA9");
+}
+
+void tst_EditorCore::regexReplacement()
+{
+    QFETCH(QString, replace);
+    QFETCH(QByteArray, bytes);
+    const DocumentSearch search(QStringLiteral("(X)(1)"), true, false, true);
+    const QByteArray text("G X1");
+    const DocumentSearch::Match m = search.findForward(text, 0, text.size(), true);
+    QCOMPARE(search.replacementFor(m, replace), bytes);
+    // A replace all expands the same way.
+    const DocumentSearch::Block block = search.replaceAll(text, 0, text.size(), true, true, replace);
+    QCOMPARE(block.text, bytes);
+    QCOMPARE(block.start, 2);
+    QCOMPARE(block.end, 4);
 }
 
 QTEST_GUILESS_MAIN(tst_EditorCore)
