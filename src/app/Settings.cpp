@@ -46,9 +46,13 @@ void FUNC_LeIni_CNC(AppState &state)
 
 bool writeLanguage(AppState &state, const QString &code, QString *error)
 {
-    state.LanguageCode = code;
+    // Taken only once it is in the file: a refused write leaves the language that
+    // is shown, so that the next Apply tries again.
     ProfileFile ini(state.mainSettingsPath());
-    return ini.writeString(QStringLiteral("LANGUAGE"), Value, code, error);
+    if (!ini.writeString(QStringLiteral("LANGUAGE"), Value, code, error))
+        return false;
+    state.LanguageCode = code;
+    return true;
 }
 
 bool writeDatabaseFile(AppState &state, const QString &path, QString *error)

@@ -5,8 +5,8 @@
 struct AppState;
 
 // Reading and writing of the two settings files. The writers set the value in
-// AppState first and then write it, key by key; on a refused write they stop and
-// return false with "Unable to write to <file>" in *error.
+// AppState first and then write it (the language only after its write); on a
+// refused write they return false with "Unable to write to <file>" in *error.
 namespace Settings {
 
 // The editor font the program ships with, used when an editor settings file holds

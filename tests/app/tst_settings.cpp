@@ -136,9 +136,14 @@ void tst_Settings::refusedWriteKeepsNewValueInMemory()
 {
     app().AppDirectory = dir() + QStringLiteral("missing-folder") + Paths::separator();
     QString error;
+    QVERIFY(!Settings::writeDatabaseFile(app(), QStringLiteral("/db/new.db"), &error));
+    QCOMPARE(error, QStringLiteral("Unable to write to ") + app().mainSettingsPath());
+    QCOMPARE(app().DatabaseFile, QStringLiteral("/db/new.db"));
+    // The language stays the one shown, so that the next Apply writes it again.
+    app().LanguageCode = QStringLiteral("EN");
     QVERIFY(!Settings::writeLanguage(app(), QStringLiteral("DE"), &error));
     QCOMPARE(error, QStringLiteral("Unable to write to ") + app().mainSettingsPath());
-    QCOMPARE(app().LanguageCode, QStringLiteral("DE"));
+    QCOMPARE(app().LanguageCode, QStringLiteral("EN"));
 }
 
 void tst_Settings::editorFileWithoutUsableFont_data()
