@@ -572,7 +572,7 @@ void TForm_Main::clearSelectedMachine()
     showSelectedMachine(empty, empty, empty, empty, QPixmap());
 }
 
-void TForm_Main::runCloseSequence()
+bool TForm_Main::runCloseSequence()
 {
     QStringList changed;
     if (changedTabCaptions)
@@ -581,17 +581,28 @@ void TForm_Main::runCloseSequence()
     for (const QString &caption : changed)
         list += caption + QLatin1Char('\r');
     if (list.trimmed().isEmpty())
-        return;
+        return true;
     if (Msg::question(T("Form_Main.MSG26") + QLatin1Char('\r') + list) && saveAllTabs)
-        saveAllTabs();
+        return saveAllTabs();
+    return true;
 }
 
 void TForm_Main::closeEvent(QCloseEvent *event)
 {
-    if (!m_closing) {
-        m_closing = true;
-        guarded([this] { runCloseSequence(); });
+    if (m_closing) {
+        event->accept();
+        return;
     }
+    // After "Yes" the edits must be saved before the window goes: a tab that was
+    // not (its save dialog or replace question declined, its write failed) keeps
+    // the application open on that tab.
+    bool mayClose = false;
+    guarded([this, &mayClose] { mayClose = runCloseSequence(); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
     event->accept();
 }
 

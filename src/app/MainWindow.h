@@ -64,13 +64,15 @@ public:
     QWidget *browserListSlot() const { return m_listSlot; }
 
     // The editor's part of the close sequence: the captions of tabs with unsaved
-    // changes (visiting each tab in order), and saving all of them.
+    // changes (visiting each tab in order), and saving all of them (false when a
+    // tab is still unsaved: a cancelled dialog or a failed write).
     std::function<QStringList()> changedTabCaptions;
-    std::function<void()> saveAllTabs;
+    std::function<bool()> saveAllTabs;
     // The file of the active editor tab (for history entries).
     std::function<QString()> currentFileName;
-    // Asked by the close sequence; true lets the window close (always, by design).
-    void runCloseSequence();
+    // The close sequence; false keeps the window open, because the operator
+    // asked to save and a tab could not be saved.
+    bool runCloseSequence();
 
     static constexpr const char *EmptyValue = "--------------------";
 

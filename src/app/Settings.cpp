@@ -36,13 +36,23 @@ void FUNC_LeIni_CNC(AppState &state)
             ini.readInteger(QLatin1String(ColourSections[i]), Valor, state.Colours.values[i]);
     state.EditorFontName = ini.readString(Fonte, QStringLiteral("TIPO"), state.EditorFontName);
     state.EditorFontSize = ini.readInteger(Fonte, QStringLiteral("TAMANHO"), state.EditorFontSize);
+    // A file cut short (or edited by hand) without a usable font gives the one the
+    // program ships with, not an empty name or a size no window allows.
+    if (state.EditorFontName.trimmed().isEmpty())
+        state.EditorFontName = QLatin1String(BuiltInFontName);
+    if (state.EditorFontSize < MinimumFontSize || state.EditorFontSize > MaximumFontSize)
+        state.EditorFontSize = BuiltInFontSize;
 }
 
 bool writeLanguage(AppState &state, const QString &code, QString *error)
 {
-    state.LanguageCode = code;
+    // Taken only once it is in the file: a refused write leaves the language that
+    // is shown, so that the next Apply tries again.
     ProfileFile ini(state.mainSettingsPath());
-    return ini.writeString(QStringLiteral("LANGUAGE"), Value, code, error);
+    if (!ini.writeString(QStringLiteral("LANGUAGE"), Value, code, error))
+        return false;
+    state.LanguageCode = code;
+    return true;
 }
 
 bool writeDatabaseFile(AppState &state, const QString &path, QString *error)
@@ -54,23 +64,23 @@ bool writeDatabaseFile(AppState &state, const QString &path, QString *error)
 
 bool writeColours(AppState &state, const int (&colours)[22], QString *error)
 {
-    ProfileFile ini(state.editorSettingsPath());
+    // All new values first, as a refused write leaves them for this run; then
+    // one rewrite of the file for the 22 keys.
+    QList<ProfileFile::Entry> entries;
     for (int i = 0; i < GCodeColours::Count; ++i) {
         state.Colours.values[i] = colours[i];
-        if (!ini.writeInteger(QLatin1String(ColourSections[i]), Valor, colours[i], error))
-            return false;
+        entries.append({QLatin1String(ColourSections[i]), Valor, QString::number(colours[i])});
     }
-    return true;
+    return ProfileFile(state.editorSettingsPath()).writeStrings(entries, error);
 }
 
 bool writeFont(AppState &state, const QString &name, int size, QString *error)
 {
-    ProfileFile ini(state.editorSettingsPath());
     state.EditorFontName = name;
-    if (!ini.writeString(Fonte, QStringLiteral("TIPO"), name, error))
-        return false;
     state.EditorFontSize = size;
-    return ini.writeInteger(Fonte, QStringLiteral("TAMANHO"), size, error);
+    return ProfileFile(state.editorSettingsPath())
+        .writeStrings({{Fonte, QStringLiteral("TIPO"), name}, {Fonte, QStringLiteral("TAMANHO"), QString::number(size)}},
+                      error);
 }
 
 } // namespace Settings

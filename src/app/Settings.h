@@ -5,9 +5,16 @@
 struct AppState;
 
 // Reading and writing of the two settings files. The writers set the value in
-// AppState first and then write it, key by key; on a refused write they stop and
-// return false with "Unable to write to <file>" in *error.
+// AppState first and then write it (the language only after its write); on a
+// refused write they return false with "Unable to write to <file>" in *error.
 namespace Settings {
+
+// The editor font the program ships with, used when an editor settings file holds
+// no usable font; and the sizes the font window allows.
+constexpr const char *BuiltInFontName = "DejaVu Sans Mono";
+constexpr int BuiltInFontSize = 11;
+constexpr int MinimumFontSize = 8;
+constexpr int MaximumFontSize = 1000;
 
 // Section names of the 22 colours in their file order.
 const char *colourSection(int index);

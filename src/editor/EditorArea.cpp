@@ -112,7 +112,7 @@ EditorArea::EditorArea(TForm_Main *main)
     }
 
     m_main->changedTabCaptions = [this] { return changedTabCaptions(); };
-    m_main->saveAllTabs = [this] { FUNC_Salvar_Arquivo_ALL(); };
+    m_main->saveAllTabs = [this] { return saveAllBeforeClose(); };
     m_main->currentFileName = [this] { return CurrentFileName(); };
 }
 
@@ -349,6 +349,19 @@ void EditorArea::SpeedButton14Click()
     } else {
         FUNC_Selecionar_TAB_SynMemo(-1);
     }
+}
+
+bool EditorArea::saveAllBeforeClose()
+{
+    const bool written = guarded([this] { FUNC_Salvar_Arquivo_ALL(); });
+    for (int i = 0; i < m_pages->count(); ++i) {
+        if (CncEditor *editor = editorAt(i); editor && editor->isModified()) {
+            m_pages->setCurrentIndex(i);
+            FUNC_Selecionar_TAB_SynMemo(i);
+            return false;
+        }
+    }
+    return written;
 }
 
 QStringList EditorArea::changedTabCaptions()

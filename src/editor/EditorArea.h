@@ -61,6 +61,9 @@ public:
     // The close sequence's part: captions of the changed tabs, visiting every tab
     // in order (the last one stays active).
     QStringList changedTabCaptions();
+    // Save All for the close sequence: a failed write is shown in the error box;
+    // false, with the first tab that is still modified made active, when any is.
+    bool saveAllBeforeClose();
 
     // Ribbon commands.
     void SpeedButton15Click(); // open file

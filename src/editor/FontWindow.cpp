@@ -42,7 +42,7 @@ TForm_Font::TForm_Font(QWidget *parent) : QDialog(parent)
     sizeLabel->setGeometry(10, 64, 165, 20);
     m_size = new FontSizeBox(group);
     m_size->setObjectName(QStringLiteral("SpinEdit1"));
-    m_size->setRange(8, 1000);
+    m_size->setRange(Settings::MinimumFontSize, Settings::MaximumFontSize);
     m_size->setValue(8);
     m_size->setGeometry(180, 62, 80, 24);
     m_preview = new QLabel(group);

@@ -218,6 +218,11 @@ int ProfileFile::readInteger(const QString &section, const QString &key, int def
 
 bool ProfileFile::writeString(const QString &section, const QString &key, const QString &value, QString *error)
 {
+    return writeStrings({{section, key, value}}, error);
+}
+
+bool ProfileFile::writeStrings(const QList<Entry> &entries, QString *error)
+{
     QByteArray original;
     {
         QFile f(m_path);
@@ -231,25 +236,28 @@ bool ProfileFile::writeString(const QString &section, const QString &key, const 
         }
     }
     Lines file = splitLines(original);
-    const QByteArray newLine = encode(key + QLatin1Char('=') + value, file.utf8);
-    int sectionLine, keyLine, sectionEnd;
-    locate(file, section, key, &sectionLine, &keyLine, &sectionEnd);
-    if (keyLine >= 0) {
-        file.lines[keyLine] = newLine;
-    } else if (sectionLine >= 0) {
-        // After the last non-blank line of the section.
-        int at = sectionEnd;
-        while (at - 1 > sectionLine && file.lines.at(at - 1).trimmed().isEmpty())
-            --at;
-        file.insert(at, newLine);
-    } else {
-        if (!file.lines.isEmpty() && !file.lines.last().trimmed().isEmpty())
-            file.insert(file.lines.size(), QByteArray());
-        file.insert(file.lines.size(), encode(QLatin1Char('[') + section + QLatin1Char(']'), file.utf8));
-        file.insert(file.lines.size(), newLine);
-        file.breaks.last() = file.lineBreak;
+    for (const Entry &entry : entries) {
+        const QByteArray newLine = encode(entry.key + QLatin1Char('=') + entry.value, file.utf8);
+        int sectionLine, keyLine, sectionEnd;
+        locate(file, entry.section, entry.key, &sectionLine, &keyLine, &sectionEnd);
+        if (keyLine >= 0) {
+            file.lines[keyLine] = newLine;
+        } else if (sectionLine >= 0) {
+            // After the last non-blank line of the section.
+            int at = sectionEnd;
+            while (at - 1 > sectionLine && file.lines.at(at - 1).trimmed().isEmpty())
+                --at;
+            file.insert(at, newLine);
+        } else {
+            if (!file.lines.isEmpty() && !file.lines.last().trimmed().isEmpty())
+                file.insert(file.lines.size(), QByteArray());
+            file.insert(file.lines.size(), encode(QLatin1Char('[') + entry.section + QLatin1Char(']'), file.utf8));
+            file.insert(file.lines.size(), newLine);
+            file.breaks.last() = file.lineBreak;
+        }
     }
     QByteArray out;
+    out.reserve(original.size() + 64 * entries.size());
     for (int i = 0; i < file.lines.size(); ++i)
         out += file.lines.at(i) + file.breaks.at(i);
     QString reason;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Reads and writes single keys of an initialization file the way the Windows
@@ -25,6 +26,16 @@ public:
     // the system refuses. The file is replaced through a temporary file.
     bool writeString(const QString &section, const QString &key, const QString &value, QString *error);
     bool writeInteger(const QString &section, const QString &key, int value, QString *error);
+
+    struct Entry
+    {
+        QString section;
+        QString key;
+        QString value;
+    };
+    // Writes several keys with one rewrite of the file, each exactly as writeString
+    // would, in the given order; on a refusal none of them is written.
+    bool writeStrings(const QList<Entry> &entries, QString *error);
 
     // The integer rule on its own, for callers that read text already.
     static bool parseInteger(const QString &text, int *value);

@@ -68,7 +68,21 @@ void SpeedButton31Click()
     // What goes to the machine is the file as saved; a tab never saved has none.
     if (!QFileInfo(file).isFile())
         return;
-    dispatch(file, TransferRules::Send);
+    // The screen shows the edited program: the operator says whether the machine
+    // gets it, the saved one, or nothing.
+    if (CncEditor *current = editor->CurrentEditor(); current && current->isModified()) {
+        switch (dialogs().message(Dialogs::Icon::Question, Texts::extra("Extra.TransferUnsavedQuestion").arg(file),
+                                  Dialogs::Yes | Dialogs::No | Dialogs::Cancel, Dialogs::Cancel)) {
+        case Dialogs::Yes:
+            editor->FUNC_Salvar_Arquivo(); // a failed save throws: nothing is sent
+            if (current->isModified())
+                return;
+            break;
+        case Dialogs::No: break;
+        default: return;
+        }
+    }
+    dispatch(editor->CurrentFileName(), TransferRules::Send);
 }
 
 void SpeedButton19Click() { dispatch(QString(), TransferRules::Receive); }

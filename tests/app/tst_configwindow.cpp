@@ -528,11 +528,20 @@ void tst_ConfigWindow::refusedWriteKeepsWindowOpen()
     QCOMPARE(m_dialogs->messages(), QStringList{QStringLiteral("Unable to write to ") + iniPath()});
     QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Error);
     QVERIFY(c->isVisible());
-    // The value set before the write stays for this run; nothing after it ran.
+    // The language shown stays, and a second Apply tries again; a database file
+    // set before the write stays for this run; nothing after the write ran.
     if (changeLanguage) {
-        QCOMPARE(app().LanguageCode, QStringLiteral("DE"));
+        QCOMPARE(app().LanguageCode, QStringLiteral("EN"));
         QCOMPARE(m_main->ribbonPages()->tabText(1), QStringLiteral("Machines"));
         QCOMPARE(c->ComboBox1()->itemText(0), QStringLiteral("English"));
+        QVERIFY(QDir().rmdir(iniPath()));
+        m_dialogs->clear();
+        c->BitBtn1()->click();
+        QVERIFY(m_dialogs->messages().isEmpty());
+        QVERIFY(!c->isVisible());
+        QCOMPARE(app().LanguageCode, QStringLiteral("DE"));
+        QCOMPARE(TestSupport::readBytes(iniPath()), QByteArray("[LANGUAGE]\r\nVALUE=DE\r\n"));
+        QCOMPARE(m_main->ribbonPages()->tabText(1), QStringLiteral("Maschinen"));
     } else {
         QCOMPARE(app().DatabaseFile, other);
         QCOMPARE(TDataModule1::instance().databaseFile(), m_db);

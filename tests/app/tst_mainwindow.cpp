@@ -172,7 +172,7 @@ void tst_MainWindow::closeAsksForChangedTabsInOrder()
     start(iniFor(QString()));
     bool saved = false;
     m_main->changedTabCaptions = [] { return QStringList{QStringLiteral("/p/A.NC"), QStringLiteral("/p/B.NC")}; };
-    m_main->saveAllTabs = [&saved] { saved = true; };
+    m_main->saveAllTabs = [&saved] { return saved = true; };
     m_dialogs->clear();
     m_dialogs->answer(Dialogs::No);
     m_main->close();

@@ -1,3 +1,4 @@
+#include "FaultInjection.h"
 #include "TestSupport.h"
 #include "app/AppState.h"
 #include "app/History.h"
@@ -7,6 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/SystemFormats.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,6 +28,10 @@ private slots:
     void firstColourApplyCreatesOnlyColourSections();
     void fontWriteLeavesColours();
     void refusedWriteKeepsNewValueInMemory();
+    void editorFileWithoutUsableFont_data();
+    void editorFileWithoutUsableFont();
+    void refusedEditorWriteKeepsEveryNewValue();
+    void coloursAreWrittenInOneRewrite();
     void historyEntryText_data();
     void historyEntryText();
     void historyChildren();
@@ -130,9 +136,84 @@ void tst_Settings::refusedWriteKeepsNewValueInMemory()
 {
     app().AppDirectory = dir() + QStringLiteral("missing-folder") + Paths::separator();
     QString error;
+    QVERIFY(!Settings::writeDatabaseFile(app(), QStringLiteral("/db/new.db"), &error));
+    QCOMPARE(error, QStringLiteral("Unable to write to ") + app().mainSettingsPath());
+    QCOMPARE(app().DatabaseFile, QStringLiteral("/db/new.db"));
+    // The language stays the one shown, so that the next Apply writes it again.
+    app().LanguageCode = QStringLiteral("EN");
     QVERIFY(!Settings::writeLanguage(app(), QStringLiteral("DE"), &error));
     QCOMPARE(error, QStringLiteral("Unable to write to ") + app().mainSettingsPath());
-    QCOMPARE(app().LanguageCode, QStringLiteral("DE"));
+    QCOMPARE(app().LanguageCode, QStringLiteral("EN"));
+}
+
+void tst_Settings::editorFileWithoutUsableFont_data()
+{
+    QTest::addColumn<QByteArray>("tail"); // after the colour sections
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("size");
+    const QString builtIn = QLatin1String(Settings::BuiltInFontName);
+    QTest::newRow("cut before the font") << QByteArray("[FON") << builtIn << Settings::BuiltInFontSize;
+    QTest::newRow("cut inside the name") << QByteArray("[FONTE]\r\nTIPO=Cour") << "Cour" << Settings::BuiltInFontSize;
+    QTest::newRow("cut inside the size key") << QByteArray("[FONTE]\r\nTIPO=Courier New\r\nTAMA") << "Courier New"
+                                             << Settings::BuiltInFontSize;
+    QTest::newRow("empty name, size 0") << QByteArray("[FONTE]\r\nTIPO=\r\nTAMANHO=0\r\n") << builtIn
+                                        << Settings::BuiltInFontSize;
+    QTest::newRow("size beyond the window's range") << QByteArray("[FONTE]\r\nTIPO=Mono\r\nTAMANHO=5000\r\n")
+                                                    << "Mono" << Settings::BuiltInFontSize;
+    QTest::newRow("a whole font") << QByteArray("[FONTE]\r\nTIPO=Mono\r\nTAMANHO=9\r\n") << "Mono" << 9;
+}
+
+void tst_Settings::editorFileWithoutUsableFont()
+{
+    QFETCH(QByteArray, tail);
+    QFETCH(QString, name);
+    QFETCH(int, size);
+    writeBytes(dir() + QStringLiteral("ZavrinEditCNC.ini"), "[CODA]\r\nValor=255\r\n" + tail);
+    Startup::initialiseState(app(), m_dir.path());
+    QCOMPARE(app().Colours.values[0], 255);
+    QCOMPARE(app().EditorFontName, name);
+    QCOMPARE(app().EditorFontSize, size);
+}
+
+void tst_Settings::refusedEditorWriteKeepsEveryNewValue()
+{
+    app().AppDirectory = dir();
+    QVERIFY(QDir().mkpath(app().editorSettingsPath())); // a folder where the file should be
+    int colours[22];
+    for (int i = 0; i < 22; ++i)
+        colours[i] = 1000 + i;
+    QString error;
+    QVERIFY(!Settings::writeColours(app(), colours, &error));
+    QCOMPARE(error, QStringLiteral("Unable to write to ") + app().editorSettingsPath());
+    for (int i = 0; i < 22; ++i)
+        QCOMPARE(app().Colours.values[i], 1000 + i);
+    QVERIFY(!Settings::writeFont(app(), QStringLiteral("Mono"), 17, &error));
+    QCOMPARE(app().EditorFontName, QStringLiteral("Mono"));
+    QCOMPARE(app().EditorFontSize, 17);
+    QVERIFY(QDir(app().editorSettingsPath()).removeRecursively());
+}
+
+// A full disk part-way: written key by key, the first colours would reach the
+// file and the rest not; one rewrite leaves the file as it was.
+void tst_Settings::coloursAreWrittenInOneRewrite()
+{
+    app().AppDirectory = dir();
+    const QByteArray before = "; shop colours\r\n[coda]\r\nvalor=1\r\n[OTHER]\r\nKeep= as it is \r\n";
+    writeBytes(app().editorSettingsPath(), before);
+    int colours[22];
+    for (int i = 0; i < 22; ++i)
+        colours[i] = i;
+    QString error;
+    {
+        FaultInjection::FileSizeLimit full(before.size() + 60);
+        QVERIFY(!Settings::writeColours(app(), colours, &error));
+    }
+    QCOMPARE(readBytes(app().editorSettingsPath()), before);
+    QVERIFY(Settings::writeColours(app(), colours, &error));
+    QByteArray expected = "; shop colours\r\n[coda]\r\nValor=0\r\n[OTHER]\r\nKeep= as it is \r\n";
+    for (int i = 1; i < 22; ++i)
+        expected += "\r\n[" + QByteArray(Settings::colourSection(i)) + "]\r\nValor=" + QByteArray::number(i) + "\r\n";
+    QCOMPARE(readBytes(app().editorSettingsPath()), expected);
 }
 
 void tst_Settings::historyEntryText_data()

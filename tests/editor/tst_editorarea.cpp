@@ -20,6 +20,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,6 +55,8 @@ private slots:
     void saveAllSkipsCancelledNewFiles();
     void noTabLeftMeansNothingToSave();
     void closeSequenceListsChangedTabs();
+    void closeAfterYesKeepsWhatWasNotSaved_data();
+    void closeAfterYesKeepsWhatWasNotSaved();
     void failedOpenLeavesTheTab();
     void noOpenFileWarnings();
     void findDialogAndHistory();
@@ -344,6 +347,68 @@ void tst_EditorArea::closeSequenceListsChangedTabs()
     m_area->PageControl1()->setCurrentIndex(0);
     QCOMPARE(m_main->changedTabCaptions(), (QStringList{a, QStringLiteral("New(2)")}));
     QCOMPARE(m_area->CurrentFileName(), QStringLiteral("New(2)"));
+}
+
+void tst_EditorArea::closeAfterYesKeepsWhatWasNotSaved_data()
+{
+    QTest::addColumn<QString>("middle"); // what the middle of three changed tabs is
+    QTest::addColumn<bool>("lastSaved"); // the tab after it
+    QTest::newRow("new file, save dialog cancelled") << "cancelled" << true;
+    QTest::newRow("new file, replace answered No") << "declined" << true;
+    QTest::newRow("write fails: folder gone") << "vanished" << false;
+}
+
+void tst_EditorArea::closeAfterYesKeepsWhatWasNotSaved()
+{
+    QFETCH(QString, middle);
+    QFETCH(bool, lastSaved);
+    const QString a = file(QStringLiteral("A.NC"), "A\n");
+    const QString c = file(QStringLiteral("C.NC"), "C\n");
+    const QString existing = file(QStringLiteral("X.NC"), "X\n");
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
+    const QString vanished = file(QStringLiteral("sub/M.NC"), "M\n");
+    m_area->FUNC_Abrir_Arquivo(a);
+    m_area->CurrentEditor()->replaceLine(0, QStringLiteral("A2"));
+    if (middle == QLatin1String("vanished"))
+        m_area->FUNC_Abrir_Arquivo(vanished);
+    else
+        m_area->SpeedButton24Click();
+    m_area->CurrentEditor()->replaceLine(0, QStringLiteral("M2"));
+    const QString middleCaption = m_area->CurrentFileName();
+    m_area->FUNC_Abrir_Arquivo(c);
+    m_area->CurrentEditor()->replaceLine(0, QStringLiteral("C2"));
+
+    m_dialogs->answer(Dialogs::Yes);
+    if (middle == QLatin1String("cancelled")) {
+        m_dialogs->answerPath(QString());
+    } else if (middle == QLatin1String("declined")) {
+        m_dialogs->answerPath(existing);
+        m_dialogs->answer(Dialogs::No);
+    } else {
+        QVERIFY(QDir(m_dir.filePath(QStringLiteral("sub"))).removeRecursively());
+    }
+    QVERIFY(!m_main->close());
+    QVERIFY(m_main->isVisible());
+    if (middle == QLatin1String("vanished")) {
+        QCOMPARE(m_dialogs->last().kind, QStringLiteral("error"));
+        QVERIFY2(m_dialogs->last().text.contains(vanished), qPrintable(m_dialogs->last().text));
+    }
+    // On the tab that was not saved, with its edits; the one before it saved.
+    QCOMPARE(m_area->CurrentFileName(), middleCaption);
+    QCOMPARE(m_area->PageControl1()->currentIndex(), 1);
+    QVERIFY(m_area->CurrentEditor()->isModified());
+    QCOMPARE(m_area->CurrentEditor()->line(0), QStringLiteral("M2"));
+    QCOMPARE(TestSupport::readBytes(a), QByteArray("A2\n"));
+    QCOMPARE(TestSupport::readBytes(existing), QByteArray("X\n"));
+    QCOMPARE(TestSupport::readBytes(c), lastSaved ? QByteArray("C2\n") : QByteArray("C\n"));
+    QCOMPARE(m_area->editorAt(2)->isModified(), !lastSaved);
+
+    // Asked again, "No" lets the application end.
+    m_dialogs->clear();
+    m_dialogs->answer(Dialogs::No);
+    QVERIFY(m_main->close());
+    QCOMPARE(m_dialogs->messages().size(), 1);
+    QVERIFY(!m_main->isVisible());
 }
 
 void tst_EditorArea::failedOpenLeavesTheTab()

@@ -93,4 +93,29 @@ file(SHA256 "${packaged}/demo/machines.db" databaseAfter)
 if(NOT databaseAfter STREQUAL databaseBefore)
   fail("postinst replaced the database")
 endif()
+# An operator who is not root changes the settings of the packaged installation:
+# the folder is root's and refuses new files (made read-only when the test does
+# not run as root), the settings files are writable by all, so they are written
+# in place.
+execute_process(COMMAND "${packaged}/zavrin-newdb" "${packaged}/demo/other.db"
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+  fail("zavrin-newdb: ${output}")
+endif()
+set(everyone OWNER_READ OWNER_WRITE GROUP_READ GROUP_WRITE WORLD_READ WORLD_WRITE)
+set(readOnlyFolder OWNER_READ OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+file(CHMOD "${packaged}/demo/other.db" PERMISSIONS ${everyone})
+file(WRITE "${packaged}/Zavrin.ini" "[DIRBD]\r\nVALUE=${packaged}/demo/machines.db\r\n[LANGUAGE]\r\nVALUE=EN\r\n[SHOP]\r\nKeep=this\r\n")
+file(CHMOD "${packaged}/Zavrin.ini" "${packaged}/ZavrinEditCNC.ini" PERMISSIONS ${everyone})
+file(CHMOD "${packaged}" PERMISSIONS ${readOnlyFolder})
+execute_process(COMMAND "${SETTINGS_AS_USER}" "${packaged}" "${packaged}/demo/other.db"
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+file(CHMOD "${packaged}" PERMISSIONS OWNER_WRITE ${readOnlyFolder})
+if(NOT result EQUAL 0)
+  fail("configuration change as an unprivileged user: ${output}")
+endif()
+contains("${packaged}/Zavrin.ini" "VALUE=DE")
+contains("${packaged}/Zavrin.ini" "VALUE=${packaged}/demo/other.db")
+contains("${packaged}/Zavrin.ini" "Keep=this")
+contains("${packaged}/ZavrinEditCNC.ini" "[COD6]")
 message(STATUS "installation checks passed")

@@ -1,7 +1,9 @@
+#include "FaultInjection.h"
 #include "TestSupport.h"
 #include "TransferFixture.h"
 #include "app/AppState.h"
 #include "app/Application.h"
+#include "app/MainWindow.h"
 #include "editor/CncEditor.h"
 #include "editor/EditorArea.h"
 #include "files/BrowserArea.h"
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QtTest>
 
 // The directory transfer: dispatch by transfer type, the window in both modes,
@@ -43,6 +46,8 @@ private slots:
     void selectFileOnlyWhenReceiving();
     void declinedReplaceKeepsTargetAndSaysNothing();
     void editorSendsSavedContent();
+    void editorAsksAboutUnsavedChanges_data();
+    void editorAsksAboutUnsavedChanges();
     void editorWithoutTabAsksToOpenFile();
     void browserSelectionChecks();
     void serialTypeOpensTheSerialWindows_data();
@@ -283,10 +288,80 @@ void tst_TransferDir::editorSendsSavedContent()
     QVERIFY(editor);
     editor->FUNC_Abrir_Arquivo(file);
     editor->CurrentEditor()->setText(QStringLiteral("changed, not saved\n"));
+    editor->CurrentEditor()->setModified(true);
+    m_fx->dialogs().answer(Dialogs::No); // send the saved file
     WhenShown shown(window(), [&] { window()->BitBtn1Click(); });
     TransferCommands::SpeedButton31Click();
     QVERIFY(shown.shown());
     QCOMPARE(TestSupport::readBytes(m_transfer + QStringLiteral("/O3.nc")), QByteArray("O3\nG1 X5\n"));
+}
+
+void tst_TransferDir::editorAsksAboutUnsavedChanges_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("saveFails");
+    QTest::addColumn<QByteArray>("sent"); // empty: nothing sent
+    QTest::addColumn<QByteArray>("onDisk");
+    QTest::newRow("yes saves and sends the changes") << int(Dialogs::Yes) << false << QByteArray("O4\nG1 X9\n")
+                                                     << QByteArray("O4\nG1 X9\n");
+    QTest::newRow("no sends the saved file") << int(Dialogs::No) << false << QByteArray("O4\nG1 X5\n")
+                                             << QByteArray("O4\nG1 X5\n");
+    QTest::newRow("cancel sends nothing") << int(Dialogs::Cancel) << false << QByteArray()
+                                          << QByteArray("O4\nG1 X5\n");
+    QTest::newRow("yes with a failing save sends nothing") << int(Dialogs::Yes) << true << QByteArray()
+                                                           << QByteArray("O4\nG1 X5\n");
+}
+
+void tst_TransferDir::editorAsksAboutUnsavedChanges()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, saveFails);
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArray, onDisk);
+    directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O4.nc");
+    TestSupport::writeBytes(file, "O4\nG1 X5\n");
+    EditorArea *editor = EditorArea::instance();
+    editor->FUNC_Abrir_Arquivo(file);
+    // Not modified: no question.
+    {
+        WhenShown shown(window(), [] {});
+        TransferCommands::SpeedButton31Click();
+        QVERIFY(shown.shown());
+        QVERIFY(m_fx->dialogs().messages().isEmpty());
+    }
+    editor->CurrentEditor()->replaceLine(1, QStringLiteral("G1 X9"));
+
+    m_fx->dialogs().answer(Dialogs::Button(answer));
+    WhenShown shown(window(), [&] { window()->BitBtn1Click(); });
+    {
+        // The write of the save crosses the limit; the copy never starts.
+        std::unique_ptr<FaultInjection::FileSizeLimit> full(saveFails ? new FaultInjection::FileSizeLimit(8) : nullptr);
+        QToolButton *button = m_fx->main()->findChild<QToolButton *>(QStringLiteral("SpeedButton31"));
+        QVERIFY(button);
+        button->click();
+    }
+    const QList<ScriptedDialogs::Call> calls = m_fx->dialogs().calls();
+    QVERIFY(!calls.isEmpty());
+    QCOMPARE(calls.first().icon, Dialogs::Icon::Question);
+    QCOMPARE(calls.first().buttons, int(Dialogs::Yes | Dialogs::No | Dialogs::Cancel));
+    QCOMPARE(calls.first().text, QStringLiteral("QUESTION: The File \"") + file
+                                     + QStringLiteral("\" has changes that are not saved. Yes: save the changes and "
+                                                      "send the File. No: send the File as it was last saved, "
+                                                      "without the changes. Cancel: send nothing."));
+    QCOMPARE(shown.shown(), !sent.isEmpty());
+    const QString target = m_transfer + QStringLiteral("/O4.nc");
+    if (sent.isEmpty())
+        QVERIFY(!QFile::exists(target));
+    else
+        QCOMPARE(TestSupport::readBytes(target), sent);
+    QCOMPARE(TestSupport::readBytes(file), onDisk);
+    QCOMPARE(editor->CurrentEditor()->isModified(), answer != Dialogs::Yes || saveFails);
+    if (saveFails) {
+        QCOMPARE(m_fx->dialogs().last().kind, QStringLiteral("error"));
+        QVERIFY2(m_fx->dialogs().last().text.contains(QLatin1String("File too large")),
+                 qPrintable(m_fx->dialogs().last().text));
+    }
 }
 
 void tst_TransferDir::editorWithoutTabAsksToOpenFile()
