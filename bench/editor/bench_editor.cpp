@@ -4,6 +4,7 @@
 //
 //   bench_editor            all measurements
 //   bench_editor MODE FILE  one measurement (open, find, replace, lines, typing)
+//   bench_editor generate FILE  writes the program only
 
 #include "editor/CncEditor.h"
 #include "editor/ProgramFile.h"
@@ -237,6 +238,10 @@ int main(int argc, char **argv)
             return runLines(args[2]);
         if (mode == QLatin1String("typing"))
             return runTyping(args[2]);
+        if (mode == QLatin1String("generate")) {
+            generate(args[2]);
+            return 0;
+        }
         return 2;
     }
     QTemporaryDir dir;
