@@ -365,6 +365,14 @@ void CncEditor::endBulkChange()
     announceChange();
 }
 
+// Lines passed over on the way to the view are coloured once they are shown.
+void CncEditor::paintEvent(QPaintEvent *event)
+{
+    if (m_highlighter)
+        m_highlighter->stylePassedLinesInView();
+    QsciScintilla::paintEvent(event);
+}
+
 // ---- gutter ----
 
 QString CncEditor::gutterText(int line) const

@@ -92,6 +92,9 @@ public:
 
     static constexpr int GutterColour = 16103584;
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     class AccessibilitySwitch;
 

@@ -18,10 +18,9 @@ constexpr int MaxBlockLines = 100000;
 constexpr qsizetype MaxBlockBytes = 8 * 1024 * 1024;
 constexpr qint64 MaxBlockMilliseconds = 250;
 
-bool holdsBreak(const QByteArray &utf8)
+bool holdsBreak(QByteArrayView utf8)
 {
-    return std::memchr(utf8.constData(), '\n', size_t(utf8.size()))
-           || std::memchr(utf8.constData(), '\r', size_t(utf8.size()));
+    return std::memchr(utf8.data(), '\n', size_t(utf8.size())) || std::memchr(utf8.data(), '\r', size_t(utf8.size()));
 }
 } // namespace
 
@@ -80,13 +79,19 @@ void EditorToolLines::setExtraLines(int index, int extra)
 
 // ---- lines ----
 
+QByteArrayView EditorToolLines::newText(int index) const
+{
+    const size_t k = size_t(index - m_blockFirst);
+    return QByteArrayView(m_newText.constData() + m_newStart[k], m_newEnd[k] - m_newStart[k]);
+}
+
 QString EditorToolLines::line(int index) const
 {
     if (index < 0 || index >= count())
         return QString();
-    if (m_blockFirst >= 0 && index >= m_blockFirst && index < m_blockFirst + int(m_texts.size())
-        && m_changed[size_t(index - m_blockFirst)])
-        return utf8Text(m_texts[size_t(index - m_blockFirst)]);
+    if (m_blockFirst >= 0 && index >= m_blockFirst && index < m_blockFirst + blockSize()
+        && m_newStart[size_t(index - m_blockFirst)] >= 0)
+        return utf8Text(newText(index));
     const int first = documentLine(index);
     const int extra = extraLines(index);
     if (extra == 0)
@@ -112,39 +117,40 @@ void EditorToolLines::replaceLine(int index, const QString &text)
         return;
     }
     if (m_blockFirst >= 0) {
-        const int next = m_blockFirst + int(m_texts.size());
+        const int next = m_blockFirst + blockSize();
         const bool joins = index >= next && index - next <= MaxGap;
         const bool inside = index >= m_blockFirst && index < next;
         if (inside) {
-            QByteArray utf8 = text.toUtf8();
-            m_blockBytes += utf8.size();
-            m_blockHasBreaks = m_blockHasBreaks || holdsBreak(utf8);
-            m_texts[size_t(index - m_blockFirst)] = std::move(utf8);
-            m_changed[size_t(index - m_blockFirst)] = true;
+            // Written again: the new text goes after the others.
+            const size_t k = size_t(index - m_blockFirst);
+            m_newStart[k] = m_newText.size();
+            appendUtf8Text(m_newText, text);
+            m_newEnd[k] = m_newText.size();
+            m_blockHasBreaks = m_blockHasBreaks || holdsBreak(newText(index));
             return;
         }
-        if (!joins || int(m_texts.size()) >= MaxBlockLines || m_blockBytes >= MaxBlockBytes
-            || m_sinceFlush.elapsed() >= MaxBlockMilliseconds)
+        // The clock is looked at every so many lines only.
+        if (!joins || blockSize() >= MaxBlockLines || m_newText.size() >= MaxBlockBytes
+            || (blockSize() % 1024 == 0 && m_sinceFlush.elapsed() >= MaxBlockMilliseconds))
             flush();
     }
     if (m_blockFirst < 0)
         m_blockFirst = index;
-    while (m_blockFirst + int(m_texts.size()) < index) { // the gap: lines kept as they are
-        m_texts.emplace_back();
-        m_changed.push_back(false);
+    while (m_blockFirst + blockSize() < index) { // the gap: lines kept as they are
+        m_newStart.push_back(-1);
+        m_newEnd.push_back(-1);
     }
-    QByteArray utf8 = text.toUtf8();
-    m_blockBytes += utf8.size();
-    m_blockHasBreaks = m_blockHasBreaks || holdsBreak(utf8);
-    m_texts.push_back(std::move(utf8));
-    m_changed.push_back(true);
+    m_newStart.push_back(m_newText.size());
+    appendUtf8Text(m_newText, text);
+    m_newEnd.push_back(m_newText.size());
+    m_blockHasBreaks = m_blockHasBreaks || holdsBreak(newText(index));
 }
 
 void EditorToolLines::flush()
 {
     if (m_blockFirst < 0)
         return;
-    const int n = int(m_texts.size());
+    const int n = blockSize();
     const int last = m_blockFirst + n - 1;
     const int firstDocument = documentLine(m_blockFirst);
     const long start = m_control.SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)firstDocument);
@@ -154,28 +160,44 @@ void EditorToolLines::flush()
         m_control.SendScintilla(SB::SCI_GETRANGEPOINTER, (unsigned long)start, end - start));
     // Where the line structure may change, each line's place in the new block
     // is kept to find its document lines again afterwards.
-    const bool remap = m_blockHasBreaks || !m_extraTree.empty();
+    const bool mapped = !m_extraTree.empty();
+    const bool remap = m_blockHasBreaks || mapped;
     std::vector<qsizetype> offsets;
     if (remap)
         offsets.reserve(size_t(n));
     // The block's new text: each line new or as it is, each followed by the
-    // break it has in the document (all but the last).
+    // break it has in the document (all but the last). While every line of the
+    // run is one line of the document, the breaks are found in the text itself
+    // (CR, LF or CR LF, as the control splits lines) rather than asked for.
     QByteArray block;
-    block.reserve(m_blockBytes + (end - start) + 16);
+    block.reserve(m_newText.size() + (end - start) + 16);
     long lineStart = start;
     int document = firstDocument;
     for (int i = m_blockFirst; i <= last; ++i) {
         const int lastDocument = document + extraLines(i);
-        const long lineEnd = i == last ? end
-                                       : m_control.SendScintilla(SB::SCI_GETLINEENDPOSITION, (unsigned long)lastDocument);
+        long lineEnd = end;
+        long nextStart = end;
+        if (i < last) {
+            if (mapped) {
+                lineEnd = m_control.SendScintilla(SB::SCI_GETLINEENDPOSITION, (unsigned long)lastDocument);
+                nextStart = m_control.SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)(lastDocument + 1));
+            } else {
+                const char *p = current + (lineStart - start);
+                const char *limit = current + (end - start);
+                while (p < limit && *p != '\r' && *p != '\n')
+                    ++p;
+                lineEnd = start + long(p - current);
+                nextStart = lineEnd + (p + 1 < limit && p[0] == '\r' && p[1] == '\n' ? 2 : 1);
+            }
+        }
         if (remap)
             offsets.push_back(block.size());
-        if (m_changed[size_t(i - m_blockFirst)])
-            block += m_texts[size_t(i - m_blockFirst)];
+        const size_t k = size_t(i - m_blockFirst);
+        if (m_newStart[k] >= 0)
+            block.append(m_newText.constData() + m_newStart[k], m_newEnd[k] - m_newStart[k]);
         else
             block.append(current + (lineStart - start), lineEnd - lineStart);
         if (i < last) {
-            const long nextStart = m_control.SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)(lastDocument + 1));
             block.append(current + (lineEnd - start), nextStart - lineEnd);
             lineStart = nextStart;
             document = lastDocument + 1;
@@ -206,9 +228,9 @@ void EditorToolLines::flush()
         }
     }
     m_blockFirst = -1;
-    m_texts.clear();
-    m_changed.clear();
-    m_blockBytes = 0;
+    m_newText.resize(0); // keeps its room for the next block
+    m_newStart.clear();
+    m_newEnd.clear();
     m_blockHasBreaks = false;
     m_sinceFlush.restart();
 }

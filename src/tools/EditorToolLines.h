@@ -43,6 +43,8 @@ private:
     // The document line on which a line of the run begins, and how many
     // further document lines it spans.
     int documentLine(int index) const;
+    int blockSize() const { return int(m_newStart.size()); }
+    QByteArrayView newText(int index) const;
     int extraLines(int index) const;
     void setExtraLines(int index, int extra);
     void afterChange(int index, long documentLinesBefore);
@@ -50,9 +52,11 @@ private:
     EditorLines &m_editor;
     QsciScintillaBase &m_control;
     int m_blockFirst = -1;             // first line of the block, -1 for none
-    std::vector<QByteArray> m_texts;   // new UTF-8 text per line of the block
-    std::vector<bool> m_changed;       // false: the line stays as the document has it
-    qsizetype m_blockBytes = 0;
+    // The new UTF-8 texts of the block one after the other, and where each
+    // line's text starts and ends in it (start -1: the line stays as it is).
+    QByteArray m_newText;
+    std::vector<qsizetype> m_newStart;
+    std::vector<qsizetype> m_newEnd;
     bool m_blockHasBreaks = false;
     QElapsedTimer m_sinceFlush;
 

@@ -82,6 +82,7 @@ private slots:
     void editingKeepsItsListeners_data();
     void editingKeepsItsListeners();
     void assistiveTechnologyGetsTheControlsInterface();
+    void linesPassedOnTheWayAreColouredWhenShown();
 };
 
 void tst_CncEditor::corpusThroughTheEditor_data()
@@ -518,6 +519,56 @@ void tst_CncEditor::assistiveTechnologyGetsTheControlsInterface()
     QSignalSpy texts(&editor, &QsciScintilla::textChanged);
     editor.SendScintilla(SB::SCI_ADDTEXT, 1UL, "%");
     QTRY_COMPARE(texts.count(), 1);
+}
+
+// A jump through a long program leaves the lines on the way uncoloured; they
+// must have their colours whenever they are shown, also after edits before
+// and among them.
+void tst_CncEditor::linesPassedOnTheWayAreColouredWhenShown()
+{
+    CncEditor editor;
+    editor.resize(500, 300);
+    editor.show();
+    QByteArray program;
+    for (int i = 0; i < 40000; ++i)
+        program += "N" + QByteArray::number(i) + " G01 X" + QByteArray::number(i % 97) + " (A)\r\n";
+    loadBytes(editor, program);
+    QApplication::processEvents();
+
+    const auto viewIsColoured = [&]() -> QString {
+        editor.repaint();
+        QApplication::processEvents();
+        const long first = editor.SendScintilla(SB::SCI_GETFIRSTVISIBLELINE);
+        const long end = std::min<long>(editor.count(), first + editor.SendScintilla(SB::SCI_LINESONSCREEN));
+        for (long l = first; l < end; ++l) {
+            const long lineStart = editor.SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)l);
+            for (const GCodeToken &t : scanGCodeLine(editor.line(int(l)))) {
+                if (styleAt(editor, lineStart + t.start) != int(t.kind))
+                    return QStringLiteral("line %1 column %2").arg(l + 1).arg(t.start + 1);
+            }
+        }
+        return QString();
+    };
+    editor.SendScintilla(SB::SCI_DOCUMENTEND);
+    QCOMPARE(viewIsColoured(), QString());
+    editor.setCaretLine(20000);
+    QCOMPARE(viewIsColoured(), QString());
+    editor.setCaretLine(25000);
+    QCOMPARE(viewIsColoured(), QString());
+
+    // Lines added before the lines passed over move them.
+    editor.setCaretLine(3000);
+    editor.SendScintilla(SB::SCI_ADDTEXT, 15UL, "G02 X1\r\nG03 Y2\r\n");
+    QCOMPARE(viewIsColoured(), QString());
+    editor.SendScintilla(SB::SCI_DOCUMENTEND);
+    QCOMPARE(viewIsColoured(), QString());
+    editor.setCaretLine(12000);
+    QCOMPARE(viewIsColoured(), QString());
+    editor.undo();
+    editor.setCaretLine(30000);
+    QCOMPARE(viewIsColoured(), QString());
+    editor.setCaretLine(12001);
+    QCOMPARE(viewIsColoured(), QString());
 }
 
 #include "tst_cnceditor.moc"
