@@ -5,6 +5,8 @@
 #include "DocumentSearch.h"
 #include "platform/Error.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QScrollBar>
@@ -24,7 +26,59 @@ int eolModeFor(const QByteArray &lineEnd)
     return SB::SC_EOL_CRLF;
 }
 
+// While no assistive technology runs, the control announces only that a change
+// is coming: its notifications of the change itself make it count the
+// characters from the document start to the change, which at 1,000,000 lines
+// costs a tenth of a second per keystroke.
+constexpr long QuietMask = SB::SC_MOD_BEFOREINSERT | SB::SC_MOD_BEFOREDELETE;
+
+// As the activation observer last heard it (QAccessible::isActive() asks the
+// platform, whose own state an activation need not change).
+bool assistiveTechnologyRunning = false;
+
+QList<CncEditor *> &liveEditors()
+{
+    static QList<CncEditor *> editors;
+    return editors;
+}
+
+// Asked before the control's own factory (the last installed is asked first):
+// the control's interface reports the caret as a character offset from the
+// document start on every update, so it is made only for a running assistive
+// technology.
+QAccessibleInterface *quietEditorInterface(const QString &, QObject *object)
+{
+    if (assistiveTechnologyRunning)
+        return nullptr;
+    if (auto *editor = qobject_cast<CncEditor *>(object))
+        return new QAccessibleWidget(editor, QAccessible::EditableText);
+    return nullptr;
+}
+
 } // namespace
+
+class CncEditor::AccessibilitySwitch : public QAccessible::ActivationObserver
+{
+public:
+    void accessibilityActiveChanged(bool active) override
+    {
+        assistiveTechnologyRunning = active;
+        for (CncEditor *editor : liveEditors())
+            editor->followAccessibility(active);
+    }
+
+    // After the control made its first editor, which installs its factory.
+    static void install()
+    {
+        static bool installed = false;
+        if (installed)
+            return;
+        installed = true;
+        assistiveTechnologyRunning = QAccessible::isActive();
+        QAccessible::installFactory(quietEditorInterface);
+        QAccessible::installActivationObserver(new AccessibilitySwitch); // lives as long as the process
+    }
+};
 
 CncEditor::CncEditor(QWidget *parent) : QsciScintilla(parent), m_form(newProgramForm())
 {
@@ -43,15 +97,68 @@ CncEditor::CncEditor(QWidget *parent) : QsciScintilla(parent), m_form(newProgram
 
     connect(this, &SB::SCN_UPDATEUI, this, [this](int) { updateGutter(); });
     connect(this, &SB::SCN_MODIFIED, this,
-            [this](int, int, const char *, int, int linesAdded, int, int, int, int, int) {
-                if (linesAdded != 0)
-                    linesChanged();
+            [this](int, int type, const char *, int, int linesAdded, int, int, int, int, int) {
+                if (type & (SB::SC_MOD_INSERTTEXT | SB::SC_MOD_DELETETEXT)) {
+                    // Announced by the control itself (textChanged, linesChanged).
+                    if (linesAdded != 0)
+                        lineCountChanged();
+                    m_announcedLines = count();
+                } else if ((type & QuietMask) && !(m_liveMask & SB::SC_MOD_INSERTTEXT)) {
+                    announceChangeLater();
+                }
             });
     SendScintilla(SB::SCI_SETEOLMODE, eolModeFor(m_form.editorLineEnd()));
     updateGutter();
+
+    AccessibilitySwitch::install();
+    m_notifyingMask = SendScintilla(SB::SCI_GETMODEVENTMASK);
+    m_liveMask = assistiveTechnologyRunning ? m_notifyingMask : QuietMask;
+    SendScintilla(SB::SCI_SETMODEVENTMASK, (unsigned long)m_liveMask);
+    liveEditors().append(this);
 }
 
-CncEditor::~CncEditor() = default;
+CncEditor::~CncEditor() { liveEditors().removeOne(this); }
+
+void CncEditor::followAccessibility(bool active)
+{
+    m_liveMask = active ? m_notifyingMask : QuietMask;
+    if (m_bulkDepth > 0)
+        m_savedEventMask = m_liveMask;
+    else
+        SendScintilla(SB::SCI_SETMODEVENTMASK, (unsigned long)m_liveMask);
+    // The interface made before is dropped; the next one asked for comes from
+    // the factory that fits.
+    if (QAccessibleInterface *made = QAccessible::queryAccessibleInterface(this))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+// The change itself is known once the control has made it: textChanged and
+// linesChanged then follow from the event loop, once for all the changes of
+// one event (a keystroke, an undo).
+void CncEditor::announceChangeLater()
+{
+    if (m_changeAnnounced)
+        return;
+    m_changeAnnounced = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_changeAnnounced = false;
+            announceChange();
+        },
+        Qt::QueuedConnection);
+}
+
+void CncEditor::announceChange()
+{
+    const int lines = count();
+    if (lines != m_announcedLines) {
+        m_announcedLines = lines;
+        lineCountChanged();
+        emit QsciScintilla::linesChanged();
+    }
+    emit textChanged();
+}
 
 void CncEditor::setEditorFont(const QString &name, int size)
 {
@@ -132,8 +239,8 @@ void CncEditor::loadDocument(ProgramDocument document)
     SendScintilla(SB::SCI_SETSAVEPOINT);
     m_forcedModified = false;
     SendScintilla(SB::SCI_GOTOPOS, 0UL);
-    linesChanged();
-    emit textChanged();
+    lineCountChanged();
+    announceChange();
 }
 
 QByteArray CncEditor::fileBytes() const
@@ -210,9 +317,7 @@ void CncEditor::replaceLine(int index, const QString &text)
     }
     if (single) {
         SendScintilla(SB::SCI_SETMODEVENTMASK, (unsigned long)mask);
-        if (index >= lines)
-            linesChanged();
-        emit textChanged();
+        announceChange();
     }
 }
 
@@ -257,8 +362,16 @@ void CncEditor::endBulkChange()
         return;
     SendScintilla(SB::SCI_ENDUNDOACTION);
     SendScintilla(SB::SCI_SETMODEVENTMASK, (unsigned long)m_savedEventMask);
-    linesChanged();
-    emit textChanged();
+    lineCountChanged();
+    announceChange();
+}
+
+// Lines passed over on the way to the view are coloured once they are shown.
+void CncEditor::paintEvent(QPaintEvent *event)
+{
+    if (m_highlighter)
+        m_highlighter->stylePassedLinesInView();
+    QsciScintilla::paintEvent(event);
 }
 
 // ---- gutter ----
@@ -268,7 +381,7 @@ QString CncEditor::gutterText(int line) const
     return QString::number(line + 1).rightJustified(std::max(m_digits, 4), QLatin1Char('0'));
 }
 
-void CncEditor::linesChanged()
+void CncEditor::lineCountChanged()
 {
     m_gutterStale = true;
     updateGutter();
@@ -277,6 +390,12 @@ void CncEditor::linesChanged()
 void CncEditor::updateGutter()
 {
     const long lines = count();
+    // A line added or removed renumbers the lines in view (their margin texts
+    // moved with them).
+    if (lines != m_gutterLines) {
+        m_gutterLines = lines;
+        m_gutterStale = true;
+    }
     const int digits = std::max(4, int(QString::number(lines).size()));
     if (digits != m_digits) {
         m_digits = digits;

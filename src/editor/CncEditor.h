@@ -93,10 +93,22 @@ public:
 
     static constexpr int GutterColour = 16103584;
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
+    class AccessibilitySwitch;
+
     void applyGutterStyle();
     void updateGutter();
-    void linesChanged();
+    void lineCountChanged();
+    // Follows an assistive technology starting or ending: the control's change
+    // notifications and its own accessible interface while one runs, neither
+    // (they cost a walk from the document start per change) while none does.
+    void followAccessibility(bool active);
+    void announceChangeLater();
+    // textChanged, and linesChanged when the number of lines changed.
+    void announceChange();
     long positionOfLineColumn(int line, int column) const;
     // The whole text as one run of UTF-8 bytes, valid until the next change.
     QByteArrayView documentBytes() const;
@@ -109,8 +121,13 @@ private:
     bool m_forcedModified = false;
     int m_bulkDepth = 0;
     long m_savedEventMask = 0;
+    long m_notifyingMask = 0;   // every change notification: what an assistive technology needs
+    long m_liveMask = 0;        // the mask outside bulk changes
+    bool m_changeAnnounced = false;
+    int m_announcedLines = 1;
     int m_digits = 0;
     long m_gutterFirst = 0;
     long m_gutterEnd = 0;
+    long m_gutterLines = 0;
     bool m_gutterStale = true;
 };

@@ -15,6 +15,11 @@ using K = GCodeTokenKind;
 // Styles are written for this many lines at a time, so that styling a whole
 // large program at once needs no buffer of its size.
 constexpr long ChunkLines = 16384;
+// Lines this far before the first line in view are passed over when there are at
+// least MinPassedLines of them; nearer ones are coloured, so that scrolling back
+// a little finds them ready.
+constexpr long ColouredBeforeView = 2000;
+constexpr long MinPassedLines = 4096;
 
 const char *const DisplayNames[GCodeTokenKindCount] = {
     "Identifier", "Reserved Word", "End of Line", "Space", "String0", "String1", "String10",
@@ -119,16 +124,77 @@ void HighlighterZVRD::setEditorFont(const QFont &font)
     }
 }
 
+void HighlighterZVRD::forgetPassedFrom(long line)
+{
+    while (!m_passed.empty() && m_passed.back().first >= line)
+        m_passed.pop_back();
+    if (!m_passed.empty() && m_passed.back().second > line)
+        m_passed.back().second = line;
+}
+
 void HighlighterZVRD::styleText(int start, int end)
 {
     QsciScintilla *ed = editor();
     if (!ed || end <= start)
         return;
-    const long lineCount = ed->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
-    const long length = ed->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
     long line = ed->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, long(start));
     const long lastLine = ed->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, long(end - 1));
+    forgetPassedFrom(line);
+    const long firstInView = ed->SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE,
+                                               ed->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE));
+    const long passedEnd = std::min(lastLine + 1, firstInView - ColouredBeforeView);
+    if (passedEnd - line >= MinPassedLines) {
+        // Their styles stay as they are until they are shown.
+        if (!m_passed.empty() && m_passed.back().second == line)
+            m_passed.back().second = passedEnd;
+        else
+            m_passed.emplace_back(line, passedEnd);
+        line = passedEnd;
+        startStyling(int(ed->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line)));
+    }
+    if (line <= lastLine)
+        styleLines(line, lastLine);
+}
 
+void HighlighterZVRD::stylePassedLinesInView()
+{
+    QsciScintilla *ed = editor();
+    if (!ed)
+        return;
+    const long endStyled = ed->SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED);
+    forgetPassedFrom(ed->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, endStyled));
+    if (m_passed.empty())
+        return;
+    const long first = ed->SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE,
+                                         ed->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE));
+    const long end = first + ed->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN) + 2;
+    std::vector<std::pair<long, long>> kept;
+    bool styled = false;
+    for (const auto &[from, to] : m_passed) {
+        const long a = std::max(from, first), b = std::min(to, end);
+        if (a >= b) {
+            kept.emplace_back(from, to);
+            continue;
+        }
+        styleLines(a, b - 1);
+        styled = true;
+        if (from < a)
+            kept.emplace_back(from, a);
+        if (b < to)
+            kept.emplace_back(b, to);
+    }
+    m_passed = std::move(kept);
+    // The lines after them were styled (or passed over) before: the control
+    // need not ask for them again.
+    if (styled)
+        startStyling(int(endStyled));
+}
+
+void HighlighterZVRD::styleLines(long line, long lastLine)
+{
+    QsciScintilla *ed = editor();
+    const long lineCount = ed->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
+    const long length = ed->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
     QString text;
     QList<int> offsets;
     while (line <= lastLine) {

@@ -14,3 +14,22 @@ inline QString utf8Text(QByteArrayView bytes)
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
     return decoder(bytes);
 }
+
+// Appends text as UTF-8; plain ASCII is copied unit by unit without a
+// conversion buffer.
+inline void appendUtf8Text(QByteArray &out, const QString &text)
+{
+    const qsizetype size = text.size();
+    const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
+    for (qsizetype i = 0; i < size; ++i) {
+        if (units[i] >= 0x80) {
+            out += text.toUtf8();
+            return;
+        }
+    }
+    const qsizetype at = out.size();
+    out.resize(at + size);
+    char *target = out.data() + at;
+    for (qsizetype i = 0; i < size; ++i)
+        target[i] = char(units[i]);
+}

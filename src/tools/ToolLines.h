@@ -13,7 +13,9 @@ public:
     virtual int count() const = 0;
     // Line `index` (0-based) as stored; an index at or past the end reads as empty.
     virtual QString line(int index) const = 0;
-    // Replaces line `index`; an index equal to count() appends a line.
+    // Replaces line `index`; an index equal to count() appends a line. A text
+    // holding line breaks stays one line for the run, which goes on with the
+    // lines under the numbers they had (in the program it becomes several).
     virtual void replaceLine(int index, const QString &text) = 0;
     // Puts the caret on a line (1-based, clamped to the existing lines) and
     // gives the editor the focus.

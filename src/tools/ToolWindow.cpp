@@ -175,7 +175,7 @@ void ToolWindow::run(LineTool &tool)
     const QString title = tool.historyTitle();
     const QStringList details = tool.historyDetails();
 
-    EditorToolLines lines(*editor, editor);
+    EditorToolLines lines(*editor, *editor);
     ProgressMonitor monitor(progress);
     ToolRunResult result;
     try {

@@ -6,6 +6,8 @@
 #include "lang/Texts.h"
 #include "platform/Error.h"
 
+#include <QAccessible>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,6 +28,35 @@ QByteArray utf16le(const QString &text)
 }
 
 int styleAt(const CncEditor &editor, long pos) { return int(editor.SendScintilla(SB::SCI_GETSTYLEAT, (unsigned long)pos)); }
+
+// The first line in view whose gutter does not show its number, or -1.
+long wrongGutterLine(const CncEditor &editor)
+{
+    const long first = editor.SendScintilla(SB::SCI_GETFIRSTVISIBLELINE);
+    const long end = std::min<long>(editor.count(), first + editor.SendScintilla(SB::SCI_LINESONSCREEN));
+    for (long l = first; l < end; ++l) {
+        char text[32] = {};
+        if (editor.SendScintilla(SB::SCI_MARGINGETTEXT, (unsigned long)l, (char *)nullptr) >= long(sizeof text))
+            return l;
+        editor.SendScintilla(SB::SCI_MARGINGETTEXT, (unsigned long)l, text);
+        if (QString::fromLatin1(text) != editor.gutterText(int(l)))
+            return l;
+    }
+    return -1;
+}
+
+bool hasTextInterface(CncEditor &editor)
+{
+    QAccessibleInterface *made = QAccessible::queryAccessibleInterface(&editor);
+    return made && made->textInterface();
+}
+
+// Leaves the process without an assistive technology, however the test ends.
+struct AssistiveTechnology
+{
+    AssistiveTechnology() { QAccessible::setActive(true); }
+    ~AssistiveTechnology() { QAccessible::setActive(false); }
+};
 
 } // namespace
 
@@ -57,6 +88,10 @@ private slots:
     void emptyMatchesStepOn();
     void undoOfReplaceAllIsOneChange_data();
     void undoOfReplaceAllIsOneChange();
+    void editingKeepsItsListeners_data();
+    void editingKeepsItsListeners();
+    void assistiveTechnologyGetsTheControlsInterface();
+    void linesPassedOnTheWayAreColouredWhenShown();
 };
 
 void tst_CncEditor::corpusThroughTheEditor_data()
@@ -593,4 +628,162 @@ void tst_CncEditor::undoOfReplaceAllIsOneChange()
 }
 
 QTEST_MAIN(tst_CncEditor)
+void tst_CncEditor::editingKeepsItsListeners_data()
+{
+    QTest::addColumn<bool>("assistiveTechnology");
+    QTest::addColumn<QByteArray>("typed"); // inserted at the caret; empty: a new line
+    QTest::addColumn<int>("linesAdded");
+
+    for (bool at : {false, true}) {
+        const char *who = at ? ", assistive technology" : "";
+        QTest::newRow(qPrintable(QStringLiteral("keystroke%1").arg(QLatin1String(who)))) << at << QByteArray("7") << 0;
+        QTest::newRow(qPrintable(QStringLiteral("new line%1").arg(QLatin1String(who)))) << at << QByteArray() << 1;
+        QTest::newRow(qPrintable(QStringLiteral("pasted lines%1").arg(QLatin1String(who))))
+            << at << QByteArray("G04 P1\r\nM05\r\n") << 2;
+    }
+}
+
+// Whether or not an assistive technology runs, an edit and its undo and redo
+// reach everything that follows the text: the modified flag, textChanged and
+// linesChanged, the gutter's numbers, the colouring of the new text.
+void tst_CncEditor::editingKeepsItsListeners()
+{
+    QFETCH(bool, assistiveTechnology);
+    QFETCH(QByteArray, typed);
+    QFETCH(int, linesAdded);
+    std::optional<AssistiveTechnology> running;
+    if (assistiveTechnology)
+        running.emplace();
+
+    CncEditor editor;
+    editor.resize(500, 400);
+    editor.show();
+    QByteArray program;
+    for (int i = 1; i <= 2000; ++i)
+        program += "N" + QByteArray::number(i) + " G01 X" + QByteArray::number(i) + "\r\n";
+    loadBytes(editor, program);
+    const QString original = editor.allText();
+    editor.setCaretLine(1000);
+    QApplication::processEvents();
+    QSignalSpy texts(&editor, &QsciScintilla::textChanged);
+    QSignalSpy lineCounts(&editor, &QsciScintilla::linesChanged);
+    const long at = editor.SendScintilla(SB::SCI_GETCURRENTPOS);
+
+    const auto settle = [&] {
+        editor.repaint();
+        QApplication::processEvents();
+    };
+    if (typed.isEmpty())
+        editor.SendScintilla(SB::SCI_NEWLINE);
+    else
+        editor.SendScintilla(SB::SCI_ADDTEXT, (unsigned long)typed.size(), typed.constData());
+    settle();
+    QVERIFY(editor.isModified());
+    QCOMPARE(editor.count(), 2001 + linesAdded);
+    QVERIFY(texts.count() >= 1);
+    QCOMPARE(lineCounts.count(), linesAdded ? 1 : 0);
+    QCOMPARE(wrongGutterLine(editor), -1L);
+    if (!typed.isEmpty()) {
+        editor.SendScintilla(SB::SCI_COLOURISE, 0UL, -1L);
+        QCOMPARE(styleAt(editor, at), int(scanGCodeLine(QString::fromLatin1(typed)).first().kind));
+    }
+    const QString changed = editor.allText();
+
+    texts.clear();
+    editor.undo();
+    settle();
+    QCOMPARE(editor.allText(), original);
+    QVERIFY(!editor.isModified());
+    QVERIFY(texts.count() >= 1);
+    QCOMPARE(wrongGutterLine(editor), -1L);
+
+    editor.redo();
+    settle();
+    QCOMPARE(editor.allText(), changed);
+    QVERIFY(editor.isModified());
+    QCOMPARE(wrongGutterLine(editor), -1L);
+    QCOMPARE(lineCounts.count(), linesAdded ? 3 : 0);
+}
+
+// With no assistive technology the editor's accessible interface is a plain
+// one (the control's own costs a walk from the document start per change);
+// one that starts gets the control's, with its text, and keeps getting the
+// change notifications at once; when it ends the plain one is back.
+void tst_CncEditor::assistiveTechnologyGetsTheControlsInterface()
+{
+    CncEditor editor;
+    editor.show();
+    loadBytes(editor, "G01 X1\r\nM30");
+    QVERIFY(!hasTextInterface(editor));
+    {
+        AssistiveTechnology running;
+        QVERIFY(hasTextInterface(editor));
+        QCOMPARE(QAccessible::queryAccessibleInterface(&editor)->textInterface()->characterCount(), 11);
+        QSignalSpy texts(&editor, &QsciScintilla::textChanged);
+        editor.SendScintilla(SB::SCI_ADDTEXT, 1UL, "%");
+        QCOMPARE(texts.count(), 1); // from the control, not later from the event loop
+
+        CncEditor second;
+        loadBytes(second, "G00");
+        QVERIFY(hasTextInterface(second));
+        QSignalSpy secondTexts(&second, &QsciScintilla::textChanged);
+        second.SendScintilla(SB::SCI_ADDTEXT, 1UL, "%");
+        QCOMPARE(secondTexts.count(), 1);
+    }
+    QVERIFY(!hasTextInterface(editor));
+    QSignalSpy texts(&editor, &QsciScintilla::textChanged);
+    editor.SendScintilla(SB::SCI_ADDTEXT, 1UL, "%");
+    QTRY_COMPARE(texts.count(), 1);
+}
+
+// A jump through a long program leaves the lines on the way uncoloured; they
+// must have their colours whenever they are shown, also after edits before
+// and among them.
+void tst_CncEditor::linesPassedOnTheWayAreColouredWhenShown()
+{
+    CncEditor editor;
+    editor.resize(500, 300);
+    editor.show();
+    QByteArray program;
+    for (int i = 0; i < 40000; ++i)
+        program += "N" + QByteArray::number(i) + " G01 X" + QByteArray::number(i % 97) + " (A)\r\n";
+    loadBytes(editor, program);
+    QApplication::processEvents();
+
+    const auto viewIsColoured = [&]() -> QString {
+        editor.repaint();
+        QApplication::processEvents();
+        const long first = editor.SendScintilla(SB::SCI_GETFIRSTVISIBLELINE);
+        const long end = std::min<long>(editor.count(), first + editor.SendScintilla(SB::SCI_LINESONSCREEN));
+        for (long l = first; l < end; ++l) {
+            const long lineStart = editor.SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)l);
+            for (const GCodeToken &t : scanGCodeLine(editor.line(int(l)))) {
+                if (styleAt(editor, lineStart + t.start) != int(t.kind))
+                    return QStringLiteral("line %1 column %2").arg(l + 1).arg(t.start + 1);
+            }
+        }
+        return QString();
+    };
+    editor.SendScintilla(SB::SCI_DOCUMENTEND);
+    QCOMPARE(viewIsColoured(), QString());
+    editor.setCaretLine(20000);
+    QCOMPARE(viewIsColoured(), QString());
+    editor.setCaretLine(25000);
+    QCOMPARE(viewIsColoured(), QString());
+
+    // Lines added before the lines passed over move them.
+    editor.setCaretLine(3000);
+    editor.SendScintilla(SB::SCI_ADDTEXT, 15UL, "G02 X1\r\nG03 Y2\r\n");
+    QCOMPARE(viewIsColoured(), QString());
+    editor.SendScintilla(SB::SCI_DOCUMENTEND);
+    QCOMPARE(viewIsColoured(), QString());
+    editor.setCaretLine(12000);
+    QCOMPARE(viewIsColoured(), QString());
+    editor.undo();
+    editor.setCaretLine(30000);
+    QCOMPARE(viewIsColoured(), QString());
+    editor.setCaretLine(12001);
+    QCOMPARE(viewIsColoured(), QString());
+}
+
 #include "tst_cnceditor.moc"

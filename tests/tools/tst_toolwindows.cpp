@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -60,6 +61,8 @@ private slots:
     void conversionErrorStopsWithoutEntry();
     void cancelKeepsTheLinesDoneWithoutEntry();
     void startEndRefusesWithoutAPlace();
+    void textWithBreaksGivesTheCommandLineResult_data();
+    void textWithBreaksGivesTheCommandLineResult();
     void helpButtonOpensThePage();
 
 private:
@@ -450,6 +453,77 @@ void tst_ToolWindows::startEndRefusesWithoutAPlace()
     QCOMPARE(lines(), QStringList{QStringLiteral("G01 X1")});
     QCOMPARE(w->Edit1()->text(), QStringLiteral(";"));
     QVERIFY(!w->RadioButton1()->isChecked() && !w->RadioButton2()->isChecked());
+}
+
+void tst_ToolWindows::textWithBreaksGivesTheCommandLineResult_data()
+{
+    QTest::addColumn<QByteArray>("lineBreak");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("atStart");
+    QTest::addColumn<int>("firstLine"); // 0: the whole file
+    QTest::addColumn<int>("lastLine");
+
+    // Long enough for the editor to write the run in several blocks.
+    QTest::newRow("percent and CR LF at the start") << QByteArray("\r\n") << QStringLiteral("%\r\n") << true << 0 << 0;
+    QTest::newRow("CR LF at the end of LF lines") << QByteArray("\n") << QStringLiteral(";\r\n") << false << 0 << 0;
+    QTest::newRow("a CR meets the LF after it") << QByteArray("\n") << QStringLiteral(";\r") << false << 0 << 0;
+    QTest::newRow("an LF meets the CR before it") << QByteArray("\r") << QStringLiteral("\n(") << true << 0 << 0;
+    QTest::newRow("two breaks, on a range") << QByteArray("\r\n") << QStringLiteral("(A)\r\n\r\n") << true << 7
+                                            << 230000;
+}
+
+// A text that holds line breaks adds lines: the lines after it must still be
+// the program's own, once each and in their order, exactly as the command line
+// writes them; and one undo brings the program back.
+void tst_ToolWindows::textWithBreaksGivesTheCommandLineResult()
+{
+    QFETCH(QByteArray, lineBreak);
+    QFETCH(QString, text);
+    QFETCH(bool, atStart);
+    QFETCH(int, firstLine);
+    QFETCH(int, lastLine);
+
+    QByteArray program;
+    for (int i = 1; i <= 250000; ++i)
+        program += "G01 X" + QByteArray::number(100000 + i) + (i % 9 == 0 ? "" : " Y1") + lineBreak;
+    program += "M30";
+    const QString path = m_dir.filePath(QStringLiteral("BIG.NC"));
+    TestSupport::writeBytes(path, program);
+
+    QStringList arguments{QStringLiteral("addchar"), QStringLiteral("--text"), text,
+                          atStart ? QStringLiteral("--start") : QStringLiteral("--end")};
+    if (firstLine > 0)
+        arguments << QStringLiteral("--lines") << QStringLiteral("%1:%2").arg(firstLine).arg(lastLine);
+    const QString output = m_dir.filePath(QStringLiteral("OUT.NC"));
+    arguments << path << QStringLiteral("-o") << output;
+    QCOMPARE(QProcess::execute(QStringLiteral(ZAVRIN_CNC_PATH), arguments), 0);
+    const QByteArray expected = TestSupport::readBytes(output);
+    QVERIFY(expected.size() > program.size());
+
+    m_area->FUNC_Abrir_Arquivo(path);
+    CncEditor *editor = m_area->CurrentEditor();
+    auto *w = window<TForm_EDT7>("Form_EDT7");
+    w->Edit1()->setText(text);
+    QCOMPARE(w->Edit1()->text(), text);
+    (atStart ? w->RadioButton1() : w->RadioButton2())->setChecked(true);
+    w->RadioButton4()->setChecked(firstLine > 0);
+    w->RadioButton3()->setChecked(firstLine == 0);
+    w->SpinEdit1()->setValue(std::max(firstLine, 1));
+    w->SpinEdit2()->setValue(std::max(lastLine, 1));
+    w->BitBtn1Click();
+    QCOMPARE(lastEntry().value(0).right(23), QStringLiteral("Add Character Start\\End"));
+    const QByteArray result = editor->fileBytes();
+    if (result != expected) {
+        qsizetype at = 0;
+        while (at < result.size() && at < expected.size() && result[at] == expected[at])
+            ++at;
+        QFAIL(qPrintable(QStringLiteral("the editor's text differs from byte %1: \"%2\" against \"%3\"")
+                             .arg(at)
+                             .arg(QString::fromLatin1(result.mid(at, 40).toPercentEncoding(" ")),
+                                  QString::fromLatin1(expected.mid(at, 40).toPercentEncoding(" ")))));
+    }
+    editor->undo();
+    QCOMPARE(editor->fileBytes(), program);
 }
 
 void tst_ToolWindows::helpButtonOpensThePage()
