@@ -10,6 +10,8 @@ Options for the awkward servers a machine may run:
   --listing FILE     answer LIST with the bytes of FILE instead of the folder
   --write-limit N    send at most N bytes per second on data connections
   --stall-after N    stop sending data after N bytes, keeping the connection open
+  --read-limit N     read at most N bytes per second from data connections (a slow
+                     control taking an upload)
 """
 
 import argparse
@@ -17,7 +19,7 @@ import sys
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -36,6 +38,7 @@ def main():
     parser.add_argument("--listing")
     parser.add_argument("--write-limit", type=int, default=0)
     parser.add_argument("--stall-after", type=int, default=0)
+    parser.add_argument("--read-limit", type=int, default=0)
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -119,6 +122,14 @@ def main():
 
         Handler.dtp_handler = Stalling
         Handler.use_sendfile = False
+
+    if args.read_limit:
+        # pyftpdlib's throttle: reads a second's worth, then stops reading for a
+        # while, so the sender's and our own socket buffers fill up meanwhile.
+        class SlowReader(ThrottledDTPHandler):
+            read_limit = args.read_limit
+
+        Handler.dtp_handler = SlowReader
 
     server = FTPServer(("127.0.0.1", args.port), Handler)
     say("READY %d" % server.address[1])
