@@ -10,6 +10,8 @@ Options for the awkward servers a machine may run:
   --listing FILE     answer LIST with the bytes of FILE instead of the folder
   --write-limit N    send at most N bytes per second on data connections
   --stall-after N    stop sending data after N bytes, keeping the connection open
+  --no-rename        know neither RNFR nor RNTO
+  --no-delete        refuse DELE (no delete permission)
   --read-limit N     read at most N bytes per second from data connections (a slow
                      control taking an upload)
 """
@@ -39,10 +41,15 @@ def main():
     parser.add_argument("--write-limit", type=int, default=0)
     parser.add_argument("--stall-after", type=int, default=0)
     parser.add_argument("--read-limit", type=int, default=0)
+    parser.add_argument("--no-rename", action="store_true")
+    parser.add_argument("--no-delete", action="store_true")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
-    authorizer.add_user(args.user, args.password, args.dir, perm="elradfmwMT")
+    perm = "elradfmwMT"
+    if args.no_delete:
+        perm = perm.replace("d", "")
+    authorizer.add_user(args.user, args.password, args.dir, perm=perm)
 
     canned = None
     if args.listing:
@@ -65,9 +72,14 @@ def main():
 
     Handler.authorizer = authorizer
     Handler.permit_foreign_addresses = False
+    unknown = set()
     if args.no_mlsd:
+        unknown |= {"MLSD", "MLST"}
+    if args.no_rename:
+        unknown |= {"RNFR", "RNTO"}
+    if unknown:
         Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items()
-                              if k not in ("MLSD", "MLST")}
+                              if k not in unknown}
 
     if args.write_limit:
         rate = args.write_limit

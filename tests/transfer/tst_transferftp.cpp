@@ -12,6 +12,7 @@
 #include "transfer/TransferValues.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -51,6 +52,10 @@ private slots:
     void cancelWhenIdleKeepsTheConnection();
     void progressFollowsTheClient_data();
     void progressFollowsTheClient();
+    void sendGoesUpUnderTemporaryName_data();
+    void sendGoesUpUnderTemporaryName();
+    void cancelledSendLeavesNoPartialProgram_data();
+    void cancelledSendLeavesNoPartialProgram();
 
 private:
     void startServer(const QStringList &options = {});
@@ -500,6 +505,106 @@ void tst_TransferFtp::progressFollowsTheClient()
     emit client->workEnd(mode);
     QCOMPARE(w->ProgressBar1()->value(), 0);
     QCOMPARE(w->Label8()->text(), QStringLiteral("0%"));
+}
+
+void tst_TransferFtp::sendGoesUpUnderTemporaryName_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("commands");
+    // First the question whether the server renames at all: RNFR of a name that is not there.
+    const QString probe = QStringLiteral("CMD RNFR .zavrin-rename-probe-0a9f3c");
+    QTest::newRow("server renames") << QStringList()
+                                    << QStringList{probe, "CMD STOR O5.nc.part", "CMD RNFR O5.nc.part", "CMD RNTO O5.nc"};
+    QTest::newRow("server cannot rename") << QStringList{"--no-rename"} << QStringList{probe, "CMD STOR O5.nc"};
+}
+
+void tst_TransferFtp::sendGoesUpUnderTemporaryName()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, commands);
+    startServer(options);
+    ftpMachine(QStringLiteral("nc"));
+    writeBytes(m_root->filePath(QStringLiteral("nc/O5.nc")), "the old O5\n");
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O5.nc");
+    writeBytes(file, "O5\nG0 X1\nM30\n");
+    WhenShown shown(window(), [&] { window()->BitBtn1Click(); });
+    TransferCommands::dispatch(file, 1);
+    QVERIFY(shown.shown());
+    QCOMPARE(readBytes(m_root->filePath(QStringLiteral("nc/O5.nc"))), QByteArray("O5\nG0 X1\nM30\n"));
+    QCOMPARE(QDir(m_root->filePath(QStringLiteral("nc"))).entryList(QDir::Files),
+             QStringList({"O1000.nc", "O5.nc", "small.nc"}));
+    QStringList sent;
+    for (const QString &line : m_server->log())
+        if (line.startsWith(QLatin1String("CMD STOR")) || line.startsWith(QLatin1String("CMD RN")))
+            sent << line;
+    QCOMPARE(sent, commands);
+    QCOMPARE(m_fx->dialogs().messages().size(), 1);
+}
+
+void tst_TransferFtp::cancelledSendLeavesNoPartialProgram_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("left");
+    QTest::addColumn<QStringList>("messages");
+    const QString cancelled = QStringLiteral("INFORMATION: Operation Cancelled.");
+    QTest::newRow("under a temporary name, deleted")
+        << QStringList() << QByteArray("the old O5\n")
+        << QStringList(cancelled + "\nThe incomplete file \"O5.nc.part\" was deleted from the machine."
+                                   " The program \"O5.nc\" on the machine was not changed.");
+    QTest::newRow("under its own name, deleted")
+        << QStringList{"--no-rename"} << QByteArray()
+        << QStringList(cancelled + "\nThe incomplete file \"O5.nc\" was deleted from the machine.");
+    QTest::newRow("under its own name, not deletable")
+        << QStringList{"--no-rename", "--no-delete"} << QByteArray("partial")
+        << QStringList{cancelled, "ATTENTION: The incomplete file \"O5.nc\" is still on the machine"};
+}
+
+void tst_TransferFtp::cancelledSendLeavesNoPartialProgram()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, left);
+    QFETCH(QStringList, messages);
+    // A slow control: 300 KB at 10 KB/s would take half a minute.
+    startServer(options + QStringList{"--read-limit", "10240"});
+    ftpMachine(QStringLiteral("nc"));
+    const QString remoteFile = m_root->filePath(QStringLiteral("nc/O5.nc"));
+    writeBytes(remoteFile, "the old O5\n");
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O5.nc");
+    writeBytes(file, QByteArray(300 * 1024, 'p'));
+
+    int progressBeforeCancel = 0;
+    QElapsedTimer clock;
+    qint64 cancelToClose = -1;
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_FTP *w = window();
+        connect(w->IdFTP1(), &FtpClient::work, w, [&] { ++progressBeforeCancel; });
+        QTimer::singleShot(1500, w, [&] {
+            disconnect(w->IdFTP1(), &FtpClient::work, w, nullptr);
+            clock.start();
+            w->BitBtn3Click();
+        });
+        w->BitBtn1Click();
+        cancelToClose = clock.elapsed();
+    });
+    TransferCommands::dispatch(file, 1);
+    QVERIFY(shown.shown());
+    QVERIFY2(progressBeforeCancel >= 3, qPrintable(QString::number(progressBeforeCancel)));
+    // Cancel ended the send long before the server could have read the file.
+    QVERIFY2(cancelToClose >= 0 && cancelToClose < 15000, qPrintable(QString::number(cancelToClose)));
+    const QStringList shownMessages = m_fx->dialogs().messages();
+    QCOMPARE(shownMessages.size(), messages.size());
+    QCOMPARE(shownMessages.first(), messages.first());
+    if (messages.size() > 1)
+        QVERIFY2(shownMessages.last().startsWith(messages.last()), qPrintable(shownMessages.last()));
+    if (left == "partial") {
+        QVERIFY(QFileInfo(remoteFile).size() < 300 * 1024);
+    } else if (left.isEmpty()) {
+        QVERIFY(!QFile::exists(remoteFile));
+    } else {
+        QCOMPARE(readBytes(remoteFile), left);
+    }
+    QVERIFY(!QFile::exists(remoteFile + QStringLiteral(".part")));
+    QVERIFY(!window()->isVisible());
 }
 
 QTEST_MAIN(tst_TransferFtp)

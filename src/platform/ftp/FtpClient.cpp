@@ -176,6 +176,7 @@ struct FtpClient::Private
     QByteArray baseUrl; // "ftp://host:port"
     QString directory; // current directory: empty for the login directory
     bool offersMlsd = false;
+    int renameSupport = -1; // unknown until supportsRename() asked
     bool utf8Names = true; // names go back to the server in the encoding its listing used
     curl_socket_t controlSocket = CURL_SOCKET_BAD;
 
@@ -227,6 +228,7 @@ struct FtpClient::Private
         controlSocket = CURL_SOCKET_BAD;
         directory.clear();
         offersMlsd = false;
+        renameSupport = -1;
         utf8Names = true;
         closeRequested = false;
     }
@@ -718,6 +720,55 @@ void FtpClient::get(const QString &remotePath, const QString &localPath)
         throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(nativePath(localPath), file.errorString()));
 }
 
+void FtpClient::remove(const QString &remotePath)
+{
+    requireIdleAndConnected();
+    if (remotePath.isEmpty() || hasControlCharacter(remotePath))
+        throw Error(QStringLiteral("Invalid remote file name \"%1\"").arg(remotePath));
+    FtpDetail::Request request;
+    request.url = urlFor(d->directory, true);
+    request.noBody = true;
+    request.preQuote = {"DELE " + d->encodeName(remotePath)};
+    run(request);
+}
+
+void FtpClient::rename(const QString &from, const QString &to)
+{
+    requireIdleAndConnected();
+    for (const QString &name : {from, to})
+        if (name.isEmpty() || hasControlCharacter(name))
+            throw Error(QStringLiteral("Invalid remote file name \"%1\"").arg(name));
+    FtpDetail::Request request;
+    request.url = urlFor(d->directory, true);
+    request.noBody = true;
+    request.preQuote = {"RNFR " + d->encodeName(from), "RNTO " + d->encodeName(to)};
+    run(request);
+}
+
+bool FtpClient::supportsRename()
+{
+    requireIdleAndConnected();
+    if (d->renameSupport >= 0)
+        return d->renameSupport == 1;
+    FtpDetail::Request request;
+    request.url = urlFor(d->directory, true);
+    request.noBody = true;
+    // A name no program has; a server that accepts it anyway (350) forgets the
+    // pending rename at the next command, which is not RNTO.
+    request.preQuote = {QByteArrayLiteral("*RNFR .zavrin-rename-probe-0a9f3c")};
+    run(request);
+    for (qsizetype i = d->replies.size() - 1; i >= 0; --i) {
+        const QByteArray &reply = d->replies[i];
+        if (reply.size() < 3 || reply.at(0) < '3' || reply.at(0) > '5')
+            continue;
+        const QByteArray code = reply.left(3);
+        d->renameSupport = (code == "500" || code == "502" || code == "504") ? 0 : 1;
+        return d->renameSupport == 1;
+    }
+    d->renameSupport = 0; // no answer to tell: do not rely on renaming
+    return false;
+}
+
 void FtpClient::run(FtpDetail::Request &request)
 {
     CURL *e = d->easy;
@@ -904,6 +955,7 @@ void FtpClient::run(FtpDetail::Request &request)
             throw cancelled();
         if (!request.localError.isEmpty())
             throw Error(request.localError);
+        const bool refused = request.upload && result == CURLE_UPLOAD_FAILED;
         QString message = QString::fromUtf8(curl_easy_strerror(result));
         if (request.stalled)
             message = QStringLiteral("The data connection stalled: no data for %1 seconds.").arg(d->stallTimeoutSeconds);
@@ -918,6 +970,8 @@ void FtpClient::run(FtpDetail::Request &request)
             if (!message.contains(reply))
                 message += QStringLiteral(" (%1)").arg(reply);
         }
+        if (refused)
+            throw FtpRefused(message);
         throw Error(message);
     }
 

@@ -22,6 +22,14 @@ public:
     using Error::Error;
 };
 
+// The server refused to store a file under the name given (its STOR answer was
+// a refusal), before any data went: nothing was created.
+class FtpRefused : public Error
+{
+public:
+    using Error::Error;
+};
+
 // The FTP client of the transfer window and of the machine registration test.
 //
 // Settings that never change: IPv4 only, no proxy, active data connections (the
@@ -52,6 +60,8 @@ public:
 //   setTransferType    CURLOPT_TRANSFERTEXT of the following put/get (TYPE A / TYPE I)
 //   list               request of the folder URL: TYPE A, PORT, then LIST, or MLSD through
 //                      CURLOPT_CUSTOMREQUEST when the server's FEAT offers it
+//   remove, rename     CURLOPT_NOBODY request with CURLOPT_PREQUOTE "DELE", "RNFR"+"RNTO"
+//   supportsRename     the same with "*RNFR" (a refusal does not fail the request)
 //   put                CURLOPT_UPLOAD with CURLOPT_READFUNCTION (STOR, replaces); the
 //                      data connection ends only once its send queue is empty (Linux:
 //                      SIOCOUTQ on a copy of the socket from CURLOPT_SOCKOPTFUNCTION),
@@ -136,6 +146,16 @@ public:
     // the target's folder that replaces localPath only once the transfer completed,
     // so a cancelled or broken download leaves an existing local file as it was.
     void get(const QString &remotePath, const QString &localPath);
+    // DELE of a remote file (relative to the current directory or absolute).
+    void remove(const QString &remotePath);
+    // RNFR and RNTO: gives a remote file another name.
+    void rename(const QString &from, const QString &to);
+    // Whether the server knows RNFR. Renaming is in every FTP standard but not in
+    // every machine's server, and FEAT does not list it: the first call asks
+    // "RNFR" of a name that does not exist; a server that knows the command refuses
+    // the name (550) or waits for RNTO (350), one that does not answers 500, 502 or
+    // 504. Remembered for the connection.
+    bool supportsRename();
 
     // Stops the running operation; it then throws FtpAborted. A transfer stopped
     // half-way takes the control connection with it (connected() is then false).
