@@ -122,6 +122,10 @@ void TForm_Transfer_FTP::setStatusText(const QString &text) { m_status->setText(
 void TForm_Transfer_FTP::prepare(const QString &file, int mode)
 {
     TransferValues &v = transferValues();
+    // The rows of an earlier listing may be another machine's: a name picked from
+    // them would be fetched from the wrong place.
+    m_list->clear();
+    Edit7()->clear();
     if (mode == TransferRules::Send) {
         m_send->setVisible(true);
         m_send->setEnabled(true);
@@ -311,6 +315,16 @@ void TForm_Transfer_FTP::BitBtn2Click()
         return;
     }
 
+    // The name comes from the machine's listing: it must not lead out of the folder.
+    if (!TransferRules::isPlainLocalName(Edit7()->text())) {
+        QString shown = Edit7()->text();
+        for (QChar &c : shown)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+                c = QLatin1Char('?');
+        Msg::error(Texts::extra("Extra.UnsafeLocalName").arg(shown));
+        Edit7()->setFocus();
+        return;
+    }
     app().CancelRequested = false;
     const QString local = Edit5()->text() + Edit7()->text();
     if (QFileInfo(local).isFile()

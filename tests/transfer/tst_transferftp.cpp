@@ -11,6 +11,7 @@
 #include "transfer/TransferFtpWindow.h"
 #include "transfer/TransferValues.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -48,7 +49,9 @@ private slots:
     void serverStoppedBetweenPreparingAndSending();
     void transferFailureKeepsTheWindowOpen_data();
     void transferFailureKeepsTheWindowOpen();
-    void preparingAgainDisconnectsAndKeepsRows();
+    void preparingAgainDisconnectsAndClearsRows();
+    void listedNameLeavingTheFolderIsRefused_data();
+    void listedNameLeavingTheFolderIsRefused();
     void cancelWhenIdleKeepsTheConnection();
     void progressFollowsTheClient_data();
     void progressFollowsTheClient();
@@ -421,35 +424,84 @@ void tst_TransferFtp::transferFailureKeepsTheWindowOpen()
     QVERIFY(!QFile::exists(file));
 }
 
-void tst_TransferFtp::preparingAgainDisconnectsAndKeepsRows()
+void tst_TransferFtp::preparingAgainDisconnectsAndClearsRows()
 {
     startServer();
     ftpMachine(QStringLiteral("nc"));
     {
-        WhenShown first(window(), [] {});
+        WhenShown first(window(), [this] {
+            TForm_Transfer_FTP *w = window();
+            w->ListView1()->setCurrentItem(w->ListView1()->findItems(QStringLiteral("small.nc"), Qt::MatchExactly, 1).value(0));
+            w->BitBtn4Click();
+        });
         TransferCommands::SpeedButton19Click();
         QVERIFY(first.shown());
     }
     QVERIFY(window()->IdFTP1()->connected());
 
-    // Still connected: the preparation disconnects and the earlier rows stay.
-    int rowsShown = 0;
+    // Still connected: the preparation disconnects, and neither the earlier rows
+    // (perhaps another machine's) nor the name picked from them stay.
+    int rowsShown = -1;
+    QString originShown, nameShown, originAfterSelect;
     bool connectedWhenShown = true;
+    int rowsAfterReceive = 0;
     WhenShown second(window(), [&] {
         TForm_Transfer_FTP *w = window();
         rowsShown = w->ListView1()->topLevelItemCount();
+        originShown = w->Edit6()->text();
+        nameShown = w->Edit7()->text();
         connectedWhenShown = w->IdFTP1()->connected();
-        // Receiving connects again and lists afresh.
-        w->ListView1()->setCurrentItem(w->ListView1()->findItems(QStringLiteral("small.nc"), Qt::MatchExactly, 1).value(0));
         w->BitBtn4Click();
+        originAfterSelect = w->Edit6()->text();
+        // Receiving connects again and lists afresh.
+        w->Edit6()->setText(QStringLiteral("/nc/small.nc"));
+        w->Edit7()->setText(QStringLiteral("small.nc"));
         w->BitBtn2Click();
+        rowsAfterReceive = w->ListView1()->topLevelItemCount();
     });
     TransferCommands::SpeedButton19Click();
     QVERIFY(second.shown());
-    QCOMPARE(rowsShown, 2);
+    QCOMPARE(rowsShown, 0);
+    QCOMPARE(originShown, QString());
+    QCOMPARE(nameShown, QString());
+    QCOMPARE(originAfterSelect, QString());
     QVERIFY(!connectedWhenShown);
+    QCOMPARE(rowsAfterReceive, 2);
     QCOMPARE(readBytes(m_programs + QStringLiteral("/small.nc")), QByteArray(900, 'x'));
     QCOMPARE(m_server->count(QStringLiteral("CONNECT")), 2);
+}
+
+void tst_TransferFtp::listedNameLeavingTheFolderIsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("up two folders") << "../../escape.nc";
+    QTest::newRow("drive") << "C:escape.nc";
+}
+
+void tst_TransferFtp::listedNameLeavingTheFolderIsRefused()
+{
+    QFETCH(QString, name);
+    const QString listing = m_fx->makeFolder(QStringLiteral("listing")) + QStringLiteral("/list.txt");
+    writeBytes(listing, "-rw-r--r--   1 owner    group         900 Mar 05  2021 " + name.toUtf8() + "\r\n");
+    writeBytes(m_root->filePath(QStringLiteral("escape.nc")), "outside\n");
+    startServer({QStringLiteral("--no-mlsd"), QStringLiteral("--listing"), listing});
+    ftpMachine(QStringLiteral("nc"));
+    QString focused;
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_FTP *w = window();
+        w->ListView1()->setCurrentItem(w->ListView1()->topLevelItem(0));
+        w->BitBtn4Click();
+        w->BitBtn2Click();
+        focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        w->BitBtn3Click();
+    });
+    TransferCommands::SpeedButton19Click();
+    QVERIFY(shown.shown());
+    QCOMPARE(m_fx->dialogs().messages(),
+             QStringList("ERROR: The name \"" + name + "\" cannot be used as a local file name: a name must not hold a "
+                         "folder separator, \"..\", a drive letter or a control character."));
+    QCOMPARE(m_server->count(QStringLiteral("CMD RETR")), 0);
+    QVERIFY(!QFile::exists(QDir(m_programs).absoluteFilePath(name)));
 }
 
 void tst_TransferFtp::cancelWhenIdleKeepsTheConnection()
