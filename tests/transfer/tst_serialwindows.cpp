@@ -60,6 +60,9 @@ private slots:
     void cancelWithoutText();
     void missingPortLeavesReceiveDisabled();
     void portFailureOffersToSave();
+    void lineErrorClosesWithoutSaving_data();
+    void lineErrorClosesWithoutSaving();
+    void blockEndsAndUtf8Shown();
 
     void programGoesOutAndComesBack_data();
     void programGoesOutAndComesBack();
@@ -577,6 +580,51 @@ void tst_SerialWindows::portFailureOffersToSave()
                           "INFORMATION: The File \"" + programFolder() + "O2000.nc\"was saved successfully."}));
     QCOMPARE(TestSupport::readBytes(programFolder() + QStringLiteral("O2000.nc")),
              QByteArray("%\r\nO2000\r\nM30\r\n%\r\n"));
+}
+
+void tst_SerialWindows::lineErrorClosesWithoutSaving_data()
+{
+    QTest::addColumn<SerialLineMarks::Kind>("kind");
+    QTest::addColumn<QString>("what");
+    QTest::newRow("parity") << SerialLineMarks::Kind::ParityOrFraming << "a byte arrived with a parity or framing error";
+    QTest::newRow("break") << SerialLineMarks::Kind::Break << "the line was in break";
+}
+
+void tst_SerialWindows::lineErrorClosesWithoutSaving()
+{
+    QFETCH(SerialLineMarks::Kind, kind);
+    QFETCH(QString, what);
+    openPeer();
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    w->BitBtn2Click();
+    receive(w, "%\r\nO2000\r\n");
+    w->findChild<QLineEdit *>(QStringLiteral("Edit8"))->setText(QStringLiteral("O2000.nc"));
+    // As the port reports a damaged byte it found marked in the data (a pty cannot damage one).
+    emit w->ComPort1()->lineError(kind, 11);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 5000);
+    QCOMPARE(m_dialogs->messages(),
+             QStringList("ERROR: Failure during Serial transfer. Form will be closed.\nThe port reported a line error: "
+                         + what + " (received byte 12). The received program was not saved."));
+    QVERIFY(!QFile::exists(programFolder() + QStringLiteral("O2000.nc")));
+    QVERIFY(!w->ComPort1()->isOpen());
+}
+
+// "LF CR CR" ends each block (a control's punch-out); the comment is UTF-8.
+void tst_SerialWindows::blockEndsAndUtf8Shown()
+{
+    openPeer();
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    auto *memo = w->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
+    w->BitBtn2Click();
+    receive(w, "%\n\r\rO1\n\r\r(\xc3\x98 10 \xc2\xb5m)\n\r\r\n\r\rM30\n\r\r");
+    QCOMPARE(memo->toPlainText(), QStringLiteral("%\nO1\n(\u00d8 10 \u00b5m)\n\nM30\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(w->statusText(), QStringLiteral("CNC File Data Received successfully."), 3500);
+    w->findChild<QLineEdit *>(QStringLiteral("Edit8"))->setText(QStringLiteral("O1.nc"));
+    w->findChild<QPushButton *>(QStringLiteral("BitBtn4"))->click();
+    QCOMPARE(TestSupport::readBytes(programFolder() + QStringLiteral("O1.nc")),
+             QByteArray("%\r\nO1\r\n(\xc3\x98 10 \xc2\xb5m)\r\n\r\nM30\r\n"));
 }
 
 // ---------------------------------------------------------------- through the transfer commands

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 
+#include "SerialLineMarks.h"
 #include "SerialLines.h"
 #include "SerialSettings.h"
 
@@ -84,6 +85,20 @@ public:
     // the system has no such setting (1.5 stop bits outside Windows).
     SerialSettings::StopBits deviceStopBits() const;
 
+    // What the open device does about line errors: whether it checks the parity of received
+    // bytes and marks damaged bytes and breaks in the data (Linux: INPCK, PARMRK), where the
+    // port finds them.
+    struct LineChecks
+    {
+        bool parityChecked = false;
+        bool errorsMarked = false;
+    };
+    LineChecks deviceLineChecks() const;
+#ifdef Q_OS_UNIX
+    // The termios input flags that check and mark line errors, from the flags Qt left.
+    static unsigned long lineCheckInputFlags(unsigned long inputFlags, SerialSettings::Parity parity);
+#endif
+
     static constexpr int LinePollInterval = 250; // ms
 
 signals:
@@ -93,11 +108,16 @@ signals:
     // closes itself soon after, and write() keeps throwing this failure until the next open().
     void failed(const QString &message);
     void linesChanged(const SerialLines &lines);
+    // A byte came with a parity or framing error, or the line was in break, after `position`
+    // good bytes of this opening (the data before it has come through received() already).
+    void lineError(SerialLineMarks::Kind kind, qint64 position);
 
 private:
     void applyToDevice();
     void applyFlowControl();
     void applyModemLines();
+    void applyLineChecks();
+    void readLineErrorFlags(); // Windows: the line errors the driver noted since the last look
     void onReadyRead();
     void noteTransmit();
     void onError(QSerialPort::SerialPortError error);
@@ -121,6 +141,9 @@ private:
     bool m_rxSeen = false;
     bool m_txSeen = false;
     SerialLines m_lines;
+    SerialLineMarks m_marks;
+    bool m_marking = false; // the device marks line errors in the data
+    qint64 m_receivedCount = 0;
     QTimer m_linesTimer;
     QTimer m_wakeTimer;
 };
