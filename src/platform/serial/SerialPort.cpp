@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+#include <atomic>
+#include <thread>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -140,6 +143,13 @@ void SerialPort::close()
 {
     if (!m_port.isOpen())
         return;
+    if (m_draining) {
+        // The drainer still uses the device: drop the output, which ends its wait, and
+        // close once it has returned.
+        m_port.clear(QSerialPort::Output);
+        m_closePending = true;
+        return;
+    }
     m_linesTimer.stop();
     m_wakeTimer.stop();
     m_port.close();
@@ -212,7 +222,7 @@ bool SerialPort::waitUntilSent(const bool *cancel)
             && m_port.error() == QSerialPort::TimeoutError)
             m_port.clearError();
         if (m_port.bytesToWrite() == 0 && driverOutputQueue() == 0)
-            break;
+            return drainLine(cancel);
         if (cancel && *cancel) {
             m_wakeTimer.stop();
             discardOutput();
@@ -222,6 +232,61 @@ bool SerialPort::waitUntilSent(const bool *cancel)
         if (!m_wakeTimer.isActive())
             m_wakeTimer.start();
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return endOfWait(cancel);
+}
+
+// The driver's queue is empty, but the UART's FIFO and a USB adapter's buffer may still hold
+// bytes: tcdrain() (FlushFileBuffers() on Windows) returns once they are on the line. It blocks,
+// so it runs on a thread of its own while events go on; a cancel drops the output, which ends it.
+bool SerialPort::drainLine(const bool *cancel)
+{
+    const auto handle = m_port.handle();
+    std::atomic<bool> done{false};
+    std::atomic<int> failure{0};
+    std::thread drainer([handle, &done, &failure] {
+#ifdef Q_OS_WIN
+        if (!::FlushFileBuffers(reinterpret_cast<HANDLE>(handle)))
+            failure = int(::GetLastError());
+#elif defined(Q_OS_UNIX)
+        while (::tcdrain(int(handle)) != 0) {
+            if (errno != EINTR) {
+                failure = errno;
+                break;
+            }
+        }
+#endif
+        done = true;
+        if (QCoreApplication *app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, [] {}, Qt::QueuedConnection); // wake the waiting loop
+    });
+    bool cancelled = false;
+    m_draining = true;
+    m_wakeTimer.start();
+    while (!done) {
+        if (!cancelled && cancel && *cancel) {
+            cancelled = true;
+            m_port.clear(QSerialPort::Output);
+        }
+        // Never closed under the drainer: a close asked for meanwhile waits for it (close()).
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    drainer.join();
+    m_draining = false;
+    m_wakeTimer.stop();
+    if (m_closePending) {
+        m_closePending = false;
+        close();
+    }
+    if (cancelled)
+        return false;
+    if (failure != 0 && m_failure.isEmpty()) {
+#ifdef Q_OS_WIN
+        const QString reason = QStringLiteral("system error %1").arg(failure.load());
+#else
+        const QString reason = QString::fromLocal8Bit(std::strerror(failure));
+#endif
+        reportFailure(QSerialPort::WriteError, reason);
     }
     return endOfWait(cancel);
 }

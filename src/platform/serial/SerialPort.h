@@ -71,9 +71,9 @@ public:
     // when the port is not open or fails (its failed() signal has then been raised too).
     bool write(const QByteArray &bytes, const bool *cancel = nullptr);
 
-    // Waits, with the event loop running, until the driver has put every byte handed to it
-    // on the line: closing the port restores the device's earlier settings, which would
-    // garble bytes still queued. Returns false when *cancel turns true first (the queued
+    // Waits, with the event loop running, until every byte handed to the driver is on the line,
+    // the UART's FIFO and a USB adapter's buffer included (tcdrain, FlushFileBuffers): closing
+    // the port restores the device's earlier settings, which would garble bytes still queued. Returns false when *cancel turns true first (the queued
     // bytes are then dropped). Throws Error when the port is not open or fails.
     bool waitUntilSent(const bool *cancel = nullptr);
     // Drops the bytes the driver has not sent yet, so that a cancelled send stops at once
@@ -130,12 +130,15 @@ private:
     // After a wait for the output: a failure or a port closed under it (false when
     // that was the cancel), true when everything went out.
     bool endOfWait(const bool *cancel);
+    bool drainLine(const bool *cancel);
 
     SerialSettings m_settings;
     QSerialPort m_port;
     QString m_device;
     QString m_failure;
     bool m_opening = false;
+    bool m_draining = false;     // drainLine() waits for the device on another thread
+    bool m_closePending = false; // close() was asked for meanwhile
     int m_openings = 0;
     bool m_modemLinesAvailable = true;
     bool m_rxSeen = false;
