@@ -907,25 +907,36 @@ void FtpClient::run(FtpDetail::Request &request)
         }
     };
 
-    while (true) {
-        {
-            std::unique_lock<std::mutex> lock(doneMutex);
-            if (doneSignal.wait_for(lock, std::chrono::milliseconds(kPumpIntervalMs), [&] { return workerDone; }))
-                break;
+    try {
+        while (true) {
+            {
+                std::unique_lock<std::mutex> lock(doneMutex);
+                if (doneSignal.wait_for(lock, std::chrono::milliseconds(kPumpIntervalMs), [&] { return workerDone; }))
+                    break;
+            }
+            if (request.dataTransfer)
+                report(false);
+            if (pumpClock.elapsed() >= kPumpIntervalMs) {
+                if (QCoreApplication::instance())
+                    QCoreApplication::processEvents();
+                if (!alive)
+                    throw cancelled();
+                pumpClock.restart();
+            }
+            if (d->abortRequested && !interrupted) {
+                interrupted = true;
+                d->interrupt();
+            }
         }
-        if (request.dataTransfer)
-            report(false);
-        if (pumpClock.elapsed() >= kPumpIntervalMs) {
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents();
-            if (!alive)
-                throw cancelled();
-            pumpClock.restart();
+    } catch (...) {
+        // Deleted meanwhile (the destructor joined the thread), or a slot threw: the
+        // request must not outlive this frame, which holds what it writes to.
+        if (alive) {
+            d->joinWorker();
+            d->sockets.current = nullptr;
+            d->busy = false;
         }
-        if (d->abortRequested && !interrupted) {
-            interrupted = true;
-            d->interrupt();
-        }
+        throw;
     }
     d->worker.join();
 
