@@ -4,6 +4,12 @@
 // log in, transfer, close, as curl does it.
 //
 //   bench_ftp [megabytes=100] [rounds=3]
+//
+// With "live", an upload to a server that reads slowly instead: how long the
+// caller's events and the progress reports paused at most, and how soon a
+// Cancel stopped a second such upload.
+//
+//   bench_ftp live [kilobytes=300] [server KB/s=10]
 
 #include "FtpTestServer.h"
 #include "platform/ftp/FtpClient.h"
@@ -15,9 +21,11 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include <sys/resource.h>
 
@@ -121,12 +129,82 @@ void expectSize(const QString &path, qint64 size)
         fail(QStringLiteral("%1 has %2 bytes, expected %3").arg(path).arg(QFileInfo(path).size()).arg(size));
 }
 
+int liveUpload(const QStringList &args)
+{
+    const qint64 size = (args.size() > 2 ? args[2].toLongLong() : 300) * 1024;
+    const int rate = (args.size() > 3 ? args[3].toInt() : 10) * 1024;
+    QTemporaryDir served;
+    QTemporaryDir local;
+    if (!served.isValid() || !local.isValid())
+        fail(QStringLiteral("no temporary folder"));
+    const QString source = local.filePath(QStringLiteral("source.bin"));
+    writeRandomFile(source, size);
+    FtpTestServer server(served.path(), {QStringLiteral("--read-limit"), QString::number(rate)});
+    QString error;
+    if (!server.start(&error))
+        fail(error);
+
+    std::printf("Upload of %lld KB to a server reading %d KB/s (pyftpdlib, 127.0.0.1)\n", size / 1024, rate / 1024);
+    for (const bool cancel : {false, true}) {
+        std::unique_ptr<FtpClient> client(newClient(server));
+        QElapsedTimer clock;
+        qint64 lastTick = 0, longestTick = 0, lastWork = 0, longestWork = 0, cancelAt = -1;
+        int ticks = 0, works = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            longestTick = std::max(longestTick, now - lastTick);
+            lastTick = now;
+            ++ticks;
+        });
+        QObject::connect(client.get(), &FtpClient::work, [&](FtpClient::WorkMode, qint64) {
+            const qint64 now = clock.elapsed();
+            longestWork = std::max(longestWork, now - lastWork);
+            lastWork = now;
+            ++works;
+        });
+        if (cancel)
+            QTimer::singleShot(2000, client.get(), [&] {
+                cancelAt = clock.elapsed();
+                client->abort();
+            });
+        bool aborted = false;
+        try {
+            client->connectToHost();
+            client->setTransferType(FtpClient::TransferType::Binary);
+            clock.start();
+            ticker.start(100);
+            client->put(source, QStringLiteral("up.bin"));
+        } catch (const FtpAborted &) {
+            aborted = true;
+        } catch (const Error &e) {
+            fail(e.message());
+        }
+        const qint64 total = clock.elapsed();
+        ticker.stop();
+        if (!cancel) {
+            expectSize(served.filePath(QStringLiteral("up.bin")), size);
+            std::printf("whole upload: %.1f s, 100 ms timer fired %d times, longest pause %lld ms; "
+                        "%d progress reports, longest pause %lld ms\n",
+                        double(total) / 1000, ticks, longestTick, works, longestWork);
+        } else {
+            if (!aborted)
+                fail(QStringLiteral("the cancelled upload was not cancelled"));
+            std::printf("Cancel at %.1f s: the upload returned %lld ms later\n", double(cancelAt) / 1000,
+                        total - cancelAt);
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() > 1 && args[1] == QLatin1String("live"))
+        return liveUpload(args);
     const qint64 megabytes = args.size() > 1 ? args[1].toLongLong() : 100;
     const int rounds = args.size() > 2 ? args[2].toInt() : 3;
     const qint64 size = megabytes * 1024 * 1024;

@@ -233,11 +233,29 @@ void ShellListView::openItem(const QModelIndex &index)
     }
 }
 
+void ShellListView::setTopFolder(const QString &path)
+{
+    m_topFolder = path.isEmpty() ? QString() : QDir::cleanPath(QDir(QDir::fromNativeSeparators(path)).absolutePath());
+}
+
 void ShellListView::openParent()
 {
     const QString current = folder();
     QDir dir(QDir::fromNativeSeparators(current));
-    if (current.isEmpty() || !dir.cdUp())
+    if (current.isEmpty())
+        return;
+    if (!m_topFolder.isEmpty()) {
+        const QString here = QDir::cleanPath(dir.absolutePath());
+#ifdef Q_OS_WIN
+        const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+#else
+        const Qt::CaseSensitivity cs = Qt::CaseSensitive;
+#endif
+        const QString top = m_topFolder.endsWith(QLatin1Char('/')) ? m_topFolder : m_topFolder + QLatin1Char('/');
+        if (here.compare(m_topFolder, cs) == 0 || !(here + QLatin1Char('/')).startsWith(top, cs))
+            return;
+    }
+    if (!dir.cdUp())
         return;
     setFolder(dir.path());
     selectPath(current);

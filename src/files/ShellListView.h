@@ -30,6 +30,9 @@ public:
 
     void setFolder(const QString &path);
     QString folder() const;
+    // The highest folder Backspace may climb to (empty: no limit). A list that shows
+    // a machine's transfer folder stays at or below it.
+    void setTopFolder(const QString &path);
     // The admission rule of every later filling of the list (NameFilter).
     void setFilterText(const QString &text);
     QString filterText() const;
@@ -52,7 +55,7 @@ public:
 
     // Enter or double click on an item; Backspace.
     void openItem(const QModelIndex &index);
-    void openParent();
+    void openParent(); // not above the top folder
 
 signals:
     // The list moved to another folder by itself (an opened folder, Backspace).
@@ -77,5 +80,6 @@ private:
     QList<int> m_columnWidths;
     int m_style = Details;
     bool m_columnsSizedByUser = false;
+    QString m_topFolder; // cleaned absolute path, '/' separators
     bool m_sizingColumns = false;
 };

@@ -59,6 +59,7 @@ TForm_Transfer_SERIAL232_R::TForm_Transfer_SERIAL232_R(QWidget *parent)
     connect(m_port, &SerialPort::received, this, &TForm_Transfer_SERIAL232_R::onReceived);
     // Handled once the port has left its own notification: the handler shows message boxes.
     connect(m_port, &SerialPort::failed, this, &TForm_Transfer_SERIAL232_R::onPortFailed, Qt::QueuedConnection);
+    connect(m_port, &SerialPort::lineError, this, &TForm_Transfer_SERIAL232_R::onLineError, Qt::QueuedConnection);
     resize(660, 620);
 }
 
@@ -108,14 +109,22 @@ void TForm_Transfer_SERIAL232_R::BitBtn2Click()
 
 void TForm_Transfer_SERIAL232_R::onReceived(const QByteArray &bytes)
 {
-    const QString shown = m_text.append(bytes);
+    if (m_lineError)
+        return; // what follows a damaged byte is not kept either
+    showReceived(m_text.append(bytes));
+    m_frame->setStatus(T("Form_Transfer_SERIAL232_R.MSG02") + QString::number(bytes.size()));
+    m_memo->setFocus();
+}
+
+void TForm_Transfer_SERIAL232_R::showReceived(const QString &shown)
+{
+    if (shown.isEmpty())
+        return;
     QTextCursor end = m_memo->textCursor();
     end.movePosition(QTextCursor::End);
     end.insertText(shown);
     m_memo->setTextCursor(end);
     m_memo->ensureCursorVisible();
-    m_frame->setStatus(T("Form_Transfer_SERIAL232_R.MSG02") + QString::number(bytes.size()));
-    m_memo->setFocus();
 }
 
 void TForm_Transfer_SERIAL232_R::Timer1Timer()
@@ -124,6 +133,7 @@ void TForm_Transfer_SERIAL232_R::Timer1Timer()
         return;
     // The port stays open: characters that come later are still appended.
     m_timer->stop();
+    showReceived(m_text.flush());
     m_receive->setEnabled(true);
     m_save->setEnabled(true);
     m_frame->setStatus(T("Form_Transfer_SERIAL232_R.MSG03"));
@@ -186,10 +196,27 @@ void TForm_Transfer_SERIAL232_R::onPortFailed()
     guarded([this] { BitBtn3Click(); });
 }
 
+// The line's error: the message of a failing port, which names what happened, and the window
+// closes without saving (the damage cannot be told from the text).
+void TForm_Transfer_SERIAL232_R::onLineError(SerialLineMarks::Kind kind, qint64 position)
+{
+    if (!isVisible() || m_lineError)
+        return;
+    m_lineError = true;
+    m_timer->stop();
+    m_port->close();
+    const QString what = Texts::extra(kind == SerialLineMarks::Kind::Break ? "Extra.SerialBreak" : "Extra.SerialParityError");
+    m_frame->setStatus(what);
+    Msg::error(T("Form_Transfer_SERIAL232_R.MSG09") + QLatin1Char('\n')
+               + Texts::extra("Extra.SerialLineError").arg(what, QString::number(position + 1)));
+    closeWindow();
+}
+
 QString TForm_Transfer_SERIAL232_R::statusText() const { return m_frame->statusText(); }
 
 void TForm_Transfer_SERIAL232_R::clearReceivedText()
 {
+    m_lineError = false;
     m_text.clear();
     m_memo->clear();
 }

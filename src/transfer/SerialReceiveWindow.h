@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/serial/SerialLineMarks.h"
 #include "transfer/ReceivedText.h"
 #include "transfer/ReceptionWatch.h"
 #include "transfer/SerialTables.h"
@@ -59,6 +60,9 @@ protected:
 private:
     void onReceived(const QByteArray &bytes);
     void onPortFailed();
+    // A damaged byte or a break on the line: the program received is not to be trusted.
+    void onLineError(SerialLineMarks::Kind kind, qint64 position);
+    void showReceived(const QString &shown);
     void clearReceivedText();
     void closeWindow();
 
@@ -66,6 +70,7 @@ private:
     ReceivedText m_text;
     ReceptionWatch m_watch;
     SerialPort *m_port;
+    bool m_lineError = false; // this reception met a line error
     QTimer *m_timer;
     std::unique_ptr<SerialWindowFrame> m_frame;
     QLabel *m_nameLabel;

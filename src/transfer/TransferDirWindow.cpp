@@ -86,6 +86,8 @@ void TForm_Transfer_DIR::prepare(const QString &file, int mode)
 
 void TForm_Transfer_DIR::setListRoot(const QString &folder)
 {
+    // The list is the machine's folder: Backspace does not lead above it.
+    m_list->setTopFolder(folder);
     m_list->setFolder(folder);
     m_send->setEnabled(true);
 }

@@ -122,6 +122,10 @@ void TForm_Transfer_FTP::setStatusText(const QString &text) { m_status->setText(
 void TForm_Transfer_FTP::prepare(const QString &file, int mode)
 {
     TransferValues &v = transferValues();
+    // The rows of an earlier listing may be another machine's: a name picked from
+    // them would be fetched from the wrong place.
+    m_list->clear();
+    Edit7()->clear();
     if (mode == TransferRules::Send) {
         m_send->setVisible(true);
         m_send->setEnabled(true);
@@ -199,7 +203,27 @@ void TForm_Transfer_FTP::connectIfNeeded()
 void TForm_Transfer_FTP::reportCancelled()
 {
     setStatusText(T("Shared.MSG05"));
-    Msg::information(T("Shared.MSG05"));
+    reportStopped(Msg::information, T("Shared.MSG05"));
+}
+
+// A deleted partial file is told in the same box; one left on the machine gets a
+// warning box of its own, so the operator does not run it.
+void TForm_Transfer_FTP::reportStopped(void (*show)(const QString &), const QString &text)
+{
+    using FtpSend::Cleanup;
+    const Cleanup c = m_cleanup;
+    m_cleanup = Cleanup();
+    QString note;
+    if (c.state == Cleanup::Removed) {
+        note = Texts::extra("Extra.FtpPartialRemoved").arg(c.name);
+        if (c.temporary)
+            note += QLatin1Char(' ') + Texts::extra("Extra.FtpProgramUnchanged").arg(Edit7()->text());
+    }
+    show(note.isEmpty() ? text : text + QLatin1Char('\n') + note);
+    if (c.state == Cleanup::NotRemoved)
+        Msg::attention(Texts::extra("Extra.FtpPartialNotRemoved").arg(c.name, c.reason));
+    else if (c.state == Cleanup::NotRenamed)
+        Msg::attention(Texts::extra("Extra.FtpNotRenamed").arg(c.name, Edit7()->text(), c.reason));
 }
 
 bool TForm_Transfer_FTP::connectForTransfer(const char *notConnectedKey)
@@ -244,7 +268,7 @@ void TForm_Transfer_FTP::transfer(std::initializer_list<QPushButton *> buttons, 
         // The message of the failure is fixed; the client's reason stays in the
         // status bar so that the operator can tell a full disk from a refused name.
         setStatusText(e.message());
-        Msg::error(T(failedKey));
+        reportStopped(Msg::error, T(failedKey));
     }
 }
 
@@ -260,10 +284,11 @@ void TForm_Transfer_FTP::BitBtn1Click()
         return;
 
     app().CancelRequested = false;
+    m_cleanup = FtpSend::Cleanup();
     transfer(
         {m_send},
         [this] {
-            m_client->put(Edit6()->text(), Edit7()->text());
+            FtpSend::send(*m_client, Edit6()->text(), Edit7()->text(), m_cleanup);
             ChangeDir(m_client->pwd());
         },
         [this] {
@@ -290,6 +315,16 @@ void TForm_Transfer_FTP::BitBtn2Click()
         return;
     }
 
+    // The name comes from the machine's listing: it must not lead out of the folder.
+    if (!TransferRules::isPlainLocalName(Edit7()->text())) {
+        QString shown = Edit7()->text();
+        for (QChar &c : shown)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+                c = QLatin1Char('?');
+        Msg::error(Texts::extra("Extra.UnsafeLocalName").arg(shown));
+        Edit7()->setFocus();
+        return;
+    }
     app().CancelRequested = false;
     const QString local = Edit5()->text() + Edit7()->text();
     if (QFileInfo(local).isFile()

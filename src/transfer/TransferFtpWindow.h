@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FtpSend.h"
 #include "TransferPanelWindow.h"
 #include "platform/ftp/FtpClient.h"
 
@@ -76,6 +77,8 @@ private:
     void transfer(std::initializer_list<QPushButton *> buttons, const std::function<void()> &run,
                   const std::function<void()> &reportDone, const char *failedKey);
     void reportCancelled();
+    // The message box of a cancel or a failure, told what became of a partial upload.
+    void reportStopped(void (*show)(const QString &), const QString &text);
     void setStatusText(const QString &text);
     void showProgress(qint64 position);
     void closeWindow();
@@ -94,6 +97,7 @@ private:
     int m_handlers = 0;           // send or receive handlers running
     bool m_cancelPressed = false; // Cancel pressed while a handler ran
     bool m_closePending = false;
+    FtpSend::Cleanup m_cleanup; // of the running or last send
 };
 
 QWidget *createForm_Transfer_FTP();

@@ -31,6 +31,24 @@ QString normaliseFtpDirectory(const QString &directory)
     return d;
 }
 
+bool isPlainLocalName(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (QChar c : name)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+    // Windows drops trailing dots and blanks: ". ." and ".. " are ".." there.
+    QString bare = name;
+    while (bare.endsWith(QLatin1Char('.')) || bare.endsWith(QLatin1Char(' ')))
+        bare.chop(1);
+    if (bare.isEmpty() || name == QLatin1String("..") || name == QLatin1String("."))
+        return false;
+    if (name.size() >= 2 && name.at(1) == QLatin1Char(':') && name.at(0).isLetter())
+        return false;
+    return true;
+}
+
 QString fileNamePart(const QString &path)
 {
     const qsizetype cut = qMax(path.lastIndexOf(Paths::separator()), path.lastIndexOf(QLatin1Char('/')));

@@ -24,6 +24,11 @@ QString normaliseFtpDirectory(const QString &directory);
 // The part of a path after its last separator (the whole text when it has none).
 QString fileNamePart(const QString &path);
 
+// Whether a name from a machine (an FTP listing) can be used as a file name in a
+// local folder without leaving it: no "/" or "\\", not "." or "..", no drive
+// ("C:"), no control character, not empty.
+bool isPlainLocalName(const QString &name);
+
 // Directory (trimmed, a separator added when it has none at its end) followed by
 // the name (trimmed): where a directory transfer puts its copy.
 QString copyTarget(const QString &directory, const QString &name);

@@ -10,6 +10,10 @@ Options for the awkward servers a machine may run:
   --listing FILE     answer LIST with the bytes of FILE instead of the folder
   --write-limit N    send at most N bytes per second on data connections
   --stall-after N    stop sending data after N bytes, keeping the connection open
+  --no-rename        know neither RNFR nor RNTO
+  --no-delete        refuse DELE (no delete permission)
+  --read-limit N     read at most N bytes per second from data connections (a slow
+                     control taking an upload)
 """
 
 import argparse
@@ -17,7 +21,7 @@ import sys
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -36,10 +40,16 @@ def main():
     parser.add_argument("--listing")
     parser.add_argument("--write-limit", type=int, default=0)
     parser.add_argument("--stall-after", type=int, default=0)
+    parser.add_argument("--read-limit", type=int, default=0)
+    parser.add_argument("--no-rename", action="store_true")
+    parser.add_argument("--no-delete", action="store_true")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
-    authorizer.add_user(args.user, args.password, args.dir, perm="elradfmwMT")
+    perm = "elradfmwMT"
+    if args.no_delete:
+        perm = perm.replace("d", "")
+    authorizer.add_user(args.user, args.password, args.dir, perm=perm)
 
     canned = None
     if args.listing:
@@ -62,9 +72,14 @@ def main():
 
     Handler.authorizer = authorizer
     Handler.permit_foreign_addresses = False
+    unknown = set()
     if args.no_mlsd:
+        unknown |= {"MLSD", "MLST"}
+    if args.no_rename:
+        unknown |= {"RNFR", "RNTO"}
+    if unknown:
         Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items()
-                              if k not in ("MLSD", "MLST")}
+                              if k not in unknown}
 
     if args.write_limit:
         rate = args.write_limit
@@ -119,6 +134,14 @@ def main():
 
         Handler.dtp_handler = Stalling
         Handler.use_sendfile = False
+
+    if args.read_limit:
+        # pyftpdlib's throttle: reads a second's worth, then stops reading for a
+        # while, so the sender's and our own socket buffers fill up meanwhile.
+        class SlowReader(ThrottledDTPHandler):
+            read_limit = args.read_limit
+
+        Handler.dtp_handler = SlowReader
 
     server = FTPServer(("127.0.0.1", args.port), Handler)
     say("READY %d" % server.address[1])

@@ -39,6 +39,9 @@ private slots:
     void serverStoppedBetweenConnectAndPut();
     void disconnectFromFrozenServerIsBounded();
     void progressSignalsInOrder();
+    void uploadToSlowServerStaysLive_data();
+    void uploadToSlowServerStaysLive();
+    void cancelDuringSlowUploadActsAtOnce();
 
 private:
     std::unique_ptr<FtpTestServer> startServer(const QStringList &options = {});
@@ -517,6 +520,100 @@ void TestFtpClient::progressSignalsInOrder()
     QCOMPARE(events.first(), QStringLiteral("begin read"));
     QCOMPARE(values.first(), qint64(0));
     QCOMPARE(events.last(), QStringLiteral("end read"));
+}
+
+void TestFtpClient::uploadToSlowServerStaysLive_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("bytesPerSecond");
+    QTest::addColumn<int>("responseTimeout");
+
+    // Small enough to sit whole in the socket buffers: the client has nothing left
+    // to write long before the server has read it.
+    QTest::newRow("10 KB/s, 50 KB") << 50 * 1024 << 10 * 1024 << 60;
+    // The server takes longer to read what is buffered than the reply time-out:
+    // it is still reading, so that is not a time-out.
+    QTest::newRow("20 KB/s, 60 KB, 1 s reply time-out") << 60 * 1024 << 20 * 1024 << 1;
+}
+
+void TestFtpClient::uploadToSlowServerStaysLive()
+{
+    QFETCH(int, size);
+    QFETCH(int, bytesPerSecond);
+    QFETCH(int, responseTimeout);
+
+    const QByteArray content = randomBytes(size);
+    writeBytes(m_local->filePath(QStringLiteral("UP.NC")), content);
+    auto server = startServer({QStringLiteral("--read-limit"), QString::number(bytesPerSecond)});
+    FtpClient client;
+    connectClient(client, *server);
+    client.setResponseTimeoutSeconds(responseTimeout);
+    client.setTransferType(FtpClient::TransferType::Binary);
+
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
+    ticker.start(100);
+    int works = 0;
+    qint64 last = 0;
+    bool decreased = false;
+    connect(&client, &FtpClient::work, this, [&](FtpClient::WorkMode, qint64 done) {
+        ++works;
+        decreased = decreased || done < last;
+        last = done;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        client.put(m_local->filePath(QStringLiteral("UP.NC")), QStringLiteral("UP.NC"));
+    } catch (const Error &e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    const qint64 elapsed = clock.elapsed();
+
+    QCOMPARE(readBytes(remote(QStringLiteral("UP.NC"))), content);
+    QCOMPARE(last, qint64(size));
+    QVERIFY(!decreased);
+    // The upload lasts seconds (the server reads slowly); a timer of 100 ms and
+    // the progress must have gone on all along, not once at the end.
+    const qint64 expectedTicks = elapsed / 100;
+    QVERIFY2(expectedTicks >= 10, qPrintable(QString::number(elapsed)));
+    QVERIFY2(ticks >= expectedTicks / 2, qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(elapsed)));
+    QVERIFY2(works >= elapsed / 500, qPrintable(QStringLiteral("%1 progress reports in %2 ms").arg(works).arg(elapsed)));
+    QVERIFY(client.connected());
+}
+
+void TestFtpClient::cancelDuringSlowUploadActsAtOnce()
+{
+    const int size = 300 * 1024;
+    const int bytesPerSecond = 10 * 1024;
+    writeBytes(m_local->filePath(QStringLiteral("UP.NC")), randomBytes(size));
+    auto server = startServer({QStringLiteral("--read-limit"), QString::number(bytesPerSecond)});
+    FtpClient client;
+    connectClient(client, *server);
+    client.setTransferType(FtpClient::TransferType::Binary);
+
+    int ticksAfterCancel = -1;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        if (ticksAfterCancel >= 0)
+            ++ticksAfterCancel;
+    });
+    ticker.start(50);
+    QElapsedTimer clock;
+    QTimer::singleShot(1500, &client, [&] {
+        ticksAfterCancel = 0;
+        clock.start();
+        client.abort();
+    });
+    QVERIFY_THROWS_EXCEPTION(FtpAborted, client.put(m_local->filePath(QStringLiteral("UP.NC")), QStringLiteral("UP.NC")));
+    // Cancel was seen at all (the event got through) and stopped the upload long
+    // before the server would have read the whole file (30 s at its speed).
+    QVERIFY(ticksAfterCancel >= 0);
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(ticksAfterCancel <= 10, qPrintable(QString::number(ticksAfterCancel)));
+    QTest::qWait(300);
+    QVERIFY(QFileInfo(remote(QStringLiteral("UP.NC"))).size() < size);
 }
 
 QTEST_GUILESS_MAIN(TestFtpClient)

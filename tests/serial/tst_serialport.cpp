@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <termios.h>
+
 #include <ctime>
 #include <memory>
 
@@ -38,6 +40,10 @@ private slots:
     void modemLinesUnavailableOnPty_data();
     void modemLinesUnavailableOnPty();
     void hangupDuringSendIsAnError();
+    void lineErrorsCheckedAndMarked_data();
+    void lineErrorsCheckedAndMarked();
+    void marksTakenOutOfTheData_data();
+    void marksTakenOutOfTheData();
 
 private:
     SerialSettings settingsFor(SerialSettings::FlowPreset flow) const;
@@ -390,6 +396,93 @@ void tst_SerialPort::hangupDuringSendIsAnError()
         QCOMPARE(e.message(), error);
     }
     QCOMPARE(failures.count(), 1);
+}
+
+Q_DECLARE_METATYPE(SerialSettings::Parity)
+
+void tst_SerialPort::lineErrorsCheckedAndMarked_data()
+{
+    QTest::addColumn<SerialSettings::Parity>("parity");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("7E1") << SerialSettings::Parity::Even << true;
+    QTest::newRow("7O1") << SerialSettings::Parity::Odd << true;
+    QTest::newRow("mark") << SerialSettings::Parity::Mark << true;
+    QTest::newRow("8N1: framing errors and breaks still marked") << SerialSettings::Parity::None << false;
+}
+
+void tst_SerialPort::lineErrorsCheckedAndMarked()
+{
+    QFETCH(SerialSettings::Parity, parity);
+    QFETCH(bool, checked);
+    // What Qt leaves in the input flags after setting any parity (raw mode, IGNPAR set,
+    // INPCK and PARMRK clear), with the XON/XOFF bits of a software-flow machine.
+    const tcflag_t qtFlags = IGNPAR | IXON | IXOFF;
+    const tcflag_t flags = tcflag_t(SerialPort::lineCheckInputFlags(qtFlags, parity));
+    QCOMPARE(bool(flags & INPCK), checked);
+    QVERIFY(flags & PARMRK);
+    QVERIFY(!(flags & (IGNPAR | IGNBRK | BRKINT | ISTRIP)));
+    QCOMPARE(flags & (IXON | IXOFF), tcflag_t(IXON | IXOFF));
+
+    if (parity != SerialSettings::Parity::None)
+        return; // a pseudo-terminal takes no parity
+    SerialSettings s = settingsFor(SerialSettings::FlowPreset::Software);
+    SerialPort port(s);
+    port.open();
+    QVERIFY(port.deviceLineChecks().errorsMarked);
+    QVERIFY(!port.deviceLineChecks().parityChecked);
+    // Settings changed on the open port (Qt resets the input flags with the parity).
+    s.baudRate = 9600;
+    port.setSettings(s);
+    QVERIFY(port.deviceLineChecks().errorsMarked);
+
+    // Bytes that look like marks, a real 0xFF among them (the marking driver doubles it),
+    // come through as sent.
+    openPeer();
+    QByteArray received;
+    connect(&port, &SerialPort::received, this, [&](const QByteArray &b) { received += b; });
+    int errors = 0;
+    connect(&port, &SerialPort::lineError, this, [&] { ++errors; });
+    const QByteArray sent("%\xff\x00\x41\xff\xff%", 7);
+    m_peer->write(sent);
+    QTRY_COMPARE_WITH_TIMEOUT(received.size(), sent.size(), 5000);
+    QCOMPARE(received, sent);
+    QCOMPARE(errors, 0);
+}
+
+using LineErrors = QList<SerialLineMarks::LineError>;
+
+void tst_SerialPort::marksTakenOutOfTheData_data()
+{
+    using K = SerialLineMarks::Kind;
+    QTest::addColumn<QByteArrayList>("chunks");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<LineErrors>("errors");
+    QTest::newRow("clean") << QByteArrayList{"G0 X1\r\n"} << QByteArray("G0 X1\r\n") << LineErrors();
+    QTest::newRow("doubled 0xFF is one") << QByteArrayList{"A\xff\xff" "B"} << QByteArray("A\xff" "B") << LineErrors();
+    QTest::newRow("parity error on a byte") << QByteArrayList{QByteArray("G0\xff\x00X1", 6)} << QByteArray("G0X1")
+                                            << LineErrors{{K::ParityOrFraming, 2}};
+    QTest::newRow("break") << QByteArrayList{QByteArray("N1\xff\x00\x00N2", 7)} << QByteArray("N1N2")
+                           << LineErrors{{K::Break, 2}};
+    QTest::newRow("damaged 0xFF") << QByteArrayList{QByteArray("\xff\x00\xff", 3)} << QByteArray("\xff")
+                                  << LineErrors{{K::ParityOrFraming, 0}};
+    QTest::newRow("marks split over reads")
+        << QByteArrayList{"A\xff", QByteArray("\x00", 1), "B\xff", "\xff" "C\xff", QByteArray("\x00\x00", 2)}
+        << QByteArray("AB\xff" "C") << LineErrors{{K::ParityOrFraming, 1}, {K::Break, 4}};
+    QTest::newRow("0xFF before another byte kept") << QByteArrayList{"\xff" "A"} << QByteArray("\xff" "A") << LineErrors();
+}
+
+void tst_SerialPort::marksTakenOutOfTheData()
+{
+    QFETCH(QByteArrayList, chunks);
+    QFETCH(QByteArray, data);
+    QFETCH(LineErrors, errors);
+    SerialLineMarks marks;
+    QByteArray decoded;
+    LineErrors found;
+    for (const QByteArray &chunk : chunks)
+        decoded += marks.decode(chunk, &found);
+    QCOMPARE(decoded, data);
+    QCOMPARE(found, errors);
 }
 
 QTEST_MAIN(tst_SerialPort)

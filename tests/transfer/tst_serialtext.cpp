@@ -73,7 +73,22 @@ void tst_SerialText::shownText_data()
     QTest::newRow("CR LF split over two notifications") << QByteArrayList{"G0\r", "\nG1\r", "\n"}
                                                         << QStringLiteral("G0\nG1\n");
     QTest::newRow("lone LF and lone CR") << QByteArrayList{"A\nB\rC"} << QStringLiteral("A\nB\nC");
-    QTest::newRow("LF CR is two breaks") << QByteArrayList{"A\n\rB"} << QStringLiteral("A\n\nB");
+    // One LF with the CRs next to it is one line end.
+    QTest::newRow("LF CR is one break") << QByteArrayList{"A\n\rB"} << QStringLiteral("A\nB");
+    QTest::newRow("LF CR CR is one break") << QByteArrayList{"N10 G0\n\r\rN20"} << QStringLiteral("N10 G0\nN20");
+    QTest::newRow("CR CR LF is one break") << QByteArrayList{"A\r\r\nB"} << QStringLiteral("A\nB");
+    QTest::newRow("LF CR CR split over notifications")
+        << QByteArrayList{"A\n", "\r", "\rB\n\r", "\r"} << QStringLiteral("A\nB\n");
+    QTest::newRow("CR CR split before its LF") << QByteArrayList{"A\r", "\r", "\nB"} << QStringLiteral("A\nB");
+    QTest::newRow("LF LF gives a blank line") << QByteArrayList{"A\n\r\n\rB"} << QStringLiteral("A\n\nB");
+    QTest::newRow("CRs without LF: one break each") << QByteArrayList{"A\r\rB\r"} << QStringLiteral("A\n\nB\n");
+    QTest::newRow("UTF-8 comment") << QByteArrayList{"(\xc3\x98 10 \xc2\xb5m)"} << QStringLiteral("(\u00d8 10 \u00b5m)");
+    QTest::newRow("UTF-8 split over notifications") << QByteArrayList{"(\xe2\x82", "\xac)"} << QStringLiteral("(\u20ac)");
+    QTest::newRow("four-byte UTF-8") << QByteArrayList{"\xf0\x9f\x94\xa7"} << QStringLiteral("\U0001F527");
+    QTest::newRow("broken UTF-8 as Latin-1") << QByteArrayList{"\xc3(\xc0\xaf\xed\xa0\x80"}
+                                             << QStringLiteral("\u00c3(\u00c0\u00af\u00ed\u00a0\u0080");
+    QTest::newRow("UTF-8 cut by a line end") << QByteArrayList{"\xc3\n"} << QStringLiteral("\u00c3\n");
+    QTest::newRow("unfinished UTF-8 at the end") << QByteArrayList{"A\xe2\x82"} << QStringLiteral("A\u00e2\u0082");
     QTest::newRow("zero bytes shown as the null symbol")
         << QByteArrayList{QByteArray("\0\0%", 3)} << QStringLiteral("\u2400\u2400%");
     QTest::newRow("each byte one character") << QByteArrayList{"\xe9\xff\x80"} << QStringLiteral("\u00e9\u00ff\u0080");
@@ -90,6 +105,7 @@ void tst_SerialText::shownText()
         all += text.append(chunk);
         bytes += chunk;
     }
+    all += text.flush(); // the transmission ended
     QCOMPARE(all, shown);
     QCOMPARE(text.bytes(), bytes);
     QCOMPARE(text.length(), bytes.size());
@@ -108,6 +124,13 @@ void tst_SerialText::savedLines_data()
     QTest::newRow("tape leader zeros and 8-bit bytes kept")
         << QByteArray(3, '\0') + "%\n(\xe9\xff)\x1a\n" << QByteArray(3, '\0') + "%\r\n(\xe9\xff)\x1a\r\n";
     QTest::newRow("nothing received") << QByteArray() << QByteArray();
+    QTest::newRow("LF CR CR is one line end") << QByteArray("N10\n\r\rN20\n\r\r") << QByteArray("N10\r\nN20\r\n");
+    QTest::newRow("LF CR is one line end") << QByteArray("A\n\rB\n\r") << QByteArray("A\r\nB\r\n");
+    QTest::newRow("CR CR LF is one line end") << QByteArray("A\r\r\nB") << QByteArray("A\r\nB\r\n");
+    QTest::newRow("a run of LFs keeps its blank lines")
+        << QByteArray("A\n\r\r\n\r\rB") << QByteArray("A\r\n\r\nB\r\n");
+    QTest::newRow("CRs without LF: one line end each") << QByteArray("A\r\rB") << QByteArray("A\r\n\r\nB\r\n");
+    QTest::newRow("UTF-8 bytes as received") << QByteArray("(\xc3\x98)\n") << QByteArray("(\xc3\x98)\r\n");
 }
 
 void tst_SerialText::savedLines()

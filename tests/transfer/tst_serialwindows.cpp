@@ -27,8 +27,38 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
 #include <ctime>
 #include <memory>
+#include <thread>
+
+#include <dlfcn.h>
+#include <fcntl.h>
+
+// The drain of the line at the end of a send, seen from here: this definition takes the place
+// of the C library's for the whole test program and hands on to it. It can stand for a slow
+// UART, whose FIFO takes a while to empty after the driver's queue is empty.
+namespace {
+std::atomic<int> g_drains{0};
+std::atomic<bool> g_draining{false};
+std::atomic<bool> g_openWhenDrained{false};
+std::atomic<int> g_drainDelayMs{0};
+} // namespace
+
+extern "C" int tcdrain(int fd)
+{
+    using Real = int (*)(int);
+    static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "tcdrain"));
+    g_draining = true;
+    if (g_drainDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(g_drainDelayMs.load()));
+    const int result = real(fd);
+    g_openWhenDrained = ::fcntl(fd, F_GETFD) != -1;
+    ++g_drains;
+    g_draining = false;
+    return result;
+}
 
 // The serial send and receive windows of the running application against a socat pty pair:
 // "COM3" is mapped to one end in Zavrin.ini, the test plays the machine on the other end.
@@ -44,6 +74,7 @@ private slots:
 
     void sendsProgramAsStored_data();
     void sendsProgramAsStored();
+    void lineDrainedBeforeSuccess();
     void softwareFlowHoldsAndResumes();
     void cancelWhileLineHeld();
     void cancelDuringSend();
@@ -60,6 +91,9 @@ private slots:
     void cancelWithoutText();
     void missingPortLeavesReceiveDisabled();
     void portFailureOffersToSave();
+    void lineErrorClosesWithoutSaving_data();
+    void lineErrorClosesWithoutSaving();
+    void blockEndsAndUtf8Shown();
 
     void programGoesOutAndComesBack_data();
     void programGoesOutAndComesBack();
@@ -219,6 +253,37 @@ void tst_SerialWindows::sendsProgramAsStored()
     QVERIFY(w->findChild<QPushButton *>(QStringLiteral("BitBtn1"))->isEnabled());
     QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label14"))->text(), QStringLiteral("0%"));
     QCOMPARE(w->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"))->value(), 0);
+}
+
+void tst_SerialWindows::lineDrainedBeforeSuccess()
+{
+    openPeer();
+    auto *w = sendWindow("%\nO1\nM30\n%\n");
+    QVERIFY(w);
+    g_drains = 0;
+    g_drainDelayMs = 400;
+    int ticksWhileDraining = 0;
+    int messagesWhileDraining = -1;
+    bool openWhileDraining = false;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        if (!g_draining)
+            return;
+        ++ticksWhileDraining;
+        messagesWhileDraining = int(m_dialogs->messages().size());
+        openWhileDraining = w->ComPort1()->isOpen();
+    });
+    ticker.start(20);
+    w->BitBtn1Click();
+    g_drainDelayMs = 0;
+    QCOMPARE(g_drains.load(), 1);
+    QVERIFY(g_openWhenDrained);
+    // The window stayed live while the line drained, the port open and no success said yet.
+    QVERIFY2(ticksWhileDraining >= 3, qPrintable(QString::number(ticksWhileDraining)));
+    QCOMPARE(messagesWhileDraining, 0);
+    QVERIFY(openWhileDraining);
+    QCOMPARE(m_dialogs->messages(), QStringList{"INFORMATION: The File \"" + m_file + "\" Successfully sent."});
+    QVERIFY(!w->ComPort1()->isOpen());
 }
 
 static double processCpuSeconds()
@@ -577,6 +642,51 @@ void tst_SerialWindows::portFailureOffersToSave()
                           "INFORMATION: The File \"" + programFolder() + "O2000.nc\"was saved successfully."}));
     QCOMPARE(TestSupport::readBytes(programFolder() + QStringLiteral("O2000.nc")),
              QByteArray("%\r\nO2000\r\nM30\r\n%\r\n"));
+}
+
+void tst_SerialWindows::lineErrorClosesWithoutSaving_data()
+{
+    QTest::addColumn<SerialLineMarks::Kind>("kind");
+    QTest::addColumn<QString>("what");
+    QTest::newRow("parity") << SerialLineMarks::Kind::ParityOrFraming << "a byte arrived with a parity or framing error";
+    QTest::newRow("break") << SerialLineMarks::Kind::Break << "the line was in break";
+}
+
+void tst_SerialWindows::lineErrorClosesWithoutSaving()
+{
+    QFETCH(SerialLineMarks::Kind, kind);
+    QFETCH(QString, what);
+    openPeer();
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    w->BitBtn2Click();
+    receive(w, "%\r\nO2000\r\n");
+    w->findChild<QLineEdit *>(QStringLiteral("Edit8"))->setText(QStringLiteral("O2000.nc"));
+    // As the port reports a damaged byte it found marked in the data (a pty cannot damage one).
+    emit w->ComPort1()->lineError(kind, 11);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 5000);
+    QCOMPARE(m_dialogs->messages(),
+             QStringList("ERROR: Failure during Serial transfer. Form will be closed.\nThe port reported a line error: "
+                         + what + " (received byte 12). The received program was not saved."));
+    QVERIFY(!QFile::exists(programFolder() + QStringLiteral("O2000.nc")));
+    QVERIFY(!w->ComPort1()->isOpen());
+}
+
+// "LF CR CR" ends each block (a control's punch-out); the comment is UTF-8.
+void tst_SerialWindows::blockEndsAndUtf8Shown()
+{
+    openPeer();
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    auto *memo = w->findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
+    w->BitBtn2Click();
+    receive(w, "%\n\r\rO1\n\r\r(\xc3\x98 10 \xc2\xb5m)\n\r\r\n\r\rM30\n\r\r");
+    QCOMPARE(memo->toPlainText(), QStringLiteral("%\nO1\n(\u00d8 10 \u00b5m)\n\nM30\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(w->statusText(), QStringLiteral("CNC File Data Received successfully."), 3500);
+    w->findChild<QLineEdit *>(QStringLiteral("Edit8"))->setText(QStringLiteral("O1.nc"));
+    w->findChild<QPushButton *>(QStringLiteral("BitBtn4"))->click();
+    QCOMPARE(TestSupport::readBytes(programFolder() + QStringLiteral("O1.nc")),
+             QByteArray("%\r\nO1\r\n(\xc3\x98 10 \xc2\xb5m)\r\n\r\nM30\r\n"));
 }
 
 // ---------------------------------------------------------------- through the transfer commands

@@ -43,6 +43,7 @@ private slots:
     void sendWithoutNameAsksForIt();
     void receiveFolderWhole();
     void receiveChecksOriginThenName();
+    void listStaysInTheTransferFolder();
     void selectFileOnlyWhenReceiving();
     void declinedReplaceKeepsTargetAndSaysNothing();
     void editorSendsSavedContent();
@@ -234,6 +235,33 @@ void tst_TransferDir::receiveFolderWhole()
     QCOMPARE(TestSupport::readBytes(target + QStringLiteral("/inner/O8.nc")), QByteArray("O8\n"));
     QVERIFY(QFile::exists(sub + QStringLiteral("/O7.nc")));
     QCOMPARE(m_fx->dialogs().messages(), QStringList("INFORMATION: The File \"" + target + "\" Successfully transferred."));
+}
+
+void tst_TransferDir::listStaysInTheTransferFolder()
+{
+    directoryMachine(QStringLiteral("DIRLOCAL"), m_fx->makeFolder(QStringLiteral("machine")));
+    const QString sub = m_fx->makeFolder(QStringLiteral("machine/part 7"));
+    QStringList folders;
+    WhenShown shown(window(), [&] {
+        ShellListView *list = window()->ShellListView1();
+        QAbstractItemView *view = list->currentView();
+        const auto here = [&] { folders << QDir::cleanPath(QDir::fromNativeSeparators(list->folder())); };
+        here();
+        QTest::keyClick(view, Qt::Key_Backspace); // at the top already
+        here();
+        QVERIFY(waitForListed(QStringLiteral("part 7")));
+        QTest::keyClick(view, Qt::Key_Return); // into the subfolder
+        here();
+        QTest::keyClick(view, Qt::Key_Backspace);
+        here();
+        QTest::keyClick(view, Qt::Key_Backspace);
+        here();
+        window()->BitBtn3Click();
+    });
+    TransferCommands::SpeedButton19Click();
+    QVERIFY(shown.shown());
+    const QString top = QDir::cleanPath(QDir::fromNativeSeparators(m_transfer));
+    QCOMPARE(folders, QStringList({top, top, QDir::cleanPath(QDir::fromNativeSeparators(sub)), top, top}));
 }
 
 void tst_TransferDir::receiveChecksOriginThenName()

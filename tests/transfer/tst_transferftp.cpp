@@ -11,7 +11,9 @@
 #include "transfer/TransferFtpWindow.h"
 #include "transfer/TransferValues.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -47,10 +49,16 @@ private slots:
     void serverStoppedBetweenPreparingAndSending();
     void transferFailureKeepsTheWindowOpen_data();
     void transferFailureKeepsTheWindowOpen();
-    void preparingAgainDisconnectsAndKeepsRows();
+    void preparingAgainDisconnectsAndClearsRows();
+    void listedNameLeavingTheFolderIsRefused_data();
+    void listedNameLeavingTheFolderIsRefused();
     void cancelWhenIdleKeepsTheConnection();
     void progressFollowsTheClient_data();
     void progressFollowsTheClient();
+    void sendGoesUpUnderTemporaryName_data();
+    void sendGoesUpUnderTemporaryName();
+    void cancelledSendLeavesNoPartialProgram_data();
+    void cancelledSendLeavesNoPartialProgram();
 
 private:
     void startServer(const QStringList &options = {});
@@ -416,35 +424,86 @@ void tst_TransferFtp::transferFailureKeepsTheWindowOpen()
     QVERIFY(!QFile::exists(file));
 }
 
-void tst_TransferFtp::preparingAgainDisconnectsAndKeepsRows()
+void tst_TransferFtp::preparingAgainDisconnectsAndClearsRows()
 {
     startServer();
     ftpMachine(QStringLiteral("nc"));
     {
-        WhenShown first(window(), [] {});
+        WhenShown first(window(), [this] {
+            TForm_Transfer_FTP *w = window();
+            w->ListView1()->setCurrentItem(w->ListView1()->findItems(QStringLiteral("small.nc"), Qt::MatchExactly, 1).value(0));
+            w->BitBtn4Click();
+        });
         TransferCommands::SpeedButton19Click();
         QVERIFY(first.shown());
     }
     QVERIFY(window()->IdFTP1()->connected());
 
-    // Still connected: the preparation disconnects and the earlier rows stay.
-    int rowsShown = 0;
+    // Still connected: the preparation disconnects, and neither the earlier rows
+    // (perhaps another machine's) nor the name picked from them stay.
+    int rowsShown = -1;
+    QString originShown, nameShown, originAfterSelect;
     bool connectedWhenShown = true;
+    int rowsAfterReceive = 0;
     WhenShown second(window(), [&] {
         TForm_Transfer_FTP *w = window();
         rowsShown = w->ListView1()->topLevelItemCount();
+        originShown = w->Edit6()->text();
+        nameShown = w->Edit7()->text();
         connectedWhenShown = w->IdFTP1()->connected();
-        // Receiving connects again and lists afresh.
-        w->ListView1()->setCurrentItem(w->ListView1()->findItems(QStringLiteral("small.nc"), Qt::MatchExactly, 1).value(0));
         w->BitBtn4Click();
+        originAfterSelect = w->Edit6()->text();
+        // Receiving connects again and lists afresh.
+        w->Edit6()->setText(QStringLiteral("/nc/small.nc"));
+        w->Edit7()->setText(QStringLiteral("small.nc"));
         w->BitBtn2Click();
+        rowsAfterReceive = w->ListView1()->topLevelItemCount();
     });
     TransferCommands::SpeedButton19Click();
     QVERIFY(second.shown());
-    QCOMPARE(rowsShown, 2);
+    QCOMPARE(rowsShown, 0);
+    QCOMPARE(originShown, QString());
+    QCOMPARE(nameShown, QString());
+    QCOMPARE(originAfterSelect, QString());
     QVERIFY(!connectedWhenShown);
+    QCOMPARE(rowsAfterReceive, 2);
     QCOMPARE(readBytes(m_programs + QStringLiteral("/small.nc")), QByteArray(900, 'x'));
     QCOMPARE(m_server->count(QStringLiteral("CONNECT")), 2);
+}
+
+void tst_TransferFtp::listedNameLeavingTheFolderIsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    // Both would land beside the program folder, still inside the test's own folder.
+    QTest::newRow("up one folder") << "../escape.nc";
+    QTest::newRow("down and up") << "sub/../../escape.nc";
+    QTest::newRow("drive") << "C:escape.nc";
+}
+
+void tst_TransferFtp::listedNameLeavingTheFolderIsRefused()
+{
+    QFETCH(QString, name);
+    const QString listing = m_fx->makeFolder(QStringLiteral("listing")) + QStringLiteral("/list.txt");
+    writeBytes(listing, "-rw-r--r--   1 owner    group         900 Mar 05  2021 " + name.toUtf8() + "\r\n");
+    writeBytes(m_root->filePath(QStringLiteral("escape.nc")), "outside\n");
+    startServer({QStringLiteral("--no-mlsd"), QStringLiteral("--listing"), listing});
+    ftpMachine(QStringLiteral("nc"));
+    QString focused;
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_FTP *w = window();
+        w->ListView1()->setCurrentItem(w->ListView1()->topLevelItem(0));
+        w->BitBtn4Click();
+        w->BitBtn2Click();
+        focused = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        w->BitBtn3Click();
+    });
+    TransferCommands::SpeedButton19Click();
+    QVERIFY(shown.shown());
+    QCOMPARE(m_fx->dialogs().messages(),
+             QStringList("ERROR: The name \"" + name + "\" cannot be used as a local file name: a name must not hold a "
+                         "folder separator, \"..\", a drive letter or a control character."));
+    QCOMPARE(m_server->count(QStringLiteral("CMD RETR")), 0);
+    QVERIFY(!QFile::exists(QDir(m_programs).absoluteFilePath(name)));
 }
 
 void tst_TransferFtp::cancelWhenIdleKeepsTheConnection()
@@ -500,6 +559,106 @@ void tst_TransferFtp::progressFollowsTheClient()
     emit client->workEnd(mode);
     QCOMPARE(w->ProgressBar1()->value(), 0);
     QCOMPARE(w->Label8()->text(), QStringLiteral("0%"));
+}
+
+void tst_TransferFtp::sendGoesUpUnderTemporaryName_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("commands");
+    // First the question whether the server renames at all: RNFR of a name that is not there.
+    const QString probe = QStringLiteral("CMD RNFR .zavrin-rename-probe-0a9f3c");
+    QTest::newRow("server renames") << QStringList()
+                                    << QStringList{probe, "CMD STOR O5.nc.part", "CMD RNFR O5.nc.part", "CMD RNTO O5.nc"};
+    QTest::newRow("server cannot rename") << QStringList{"--no-rename"} << QStringList{probe, "CMD STOR O5.nc"};
+}
+
+void tst_TransferFtp::sendGoesUpUnderTemporaryName()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, commands);
+    startServer(options);
+    ftpMachine(QStringLiteral("nc"));
+    writeBytes(m_root->filePath(QStringLiteral("nc/O5.nc")), "the old O5\n");
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O5.nc");
+    writeBytes(file, "O5\nG0 X1\nM30\n");
+    WhenShown shown(window(), [&] { window()->BitBtn1Click(); });
+    TransferCommands::dispatch(file, 1);
+    QVERIFY(shown.shown());
+    QCOMPARE(readBytes(m_root->filePath(QStringLiteral("nc/O5.nc"))), QByteArray("O5\nG0 X1\nM30\n"));
+    QCOMPARE(QDir(m_root->filePath(QStringLiteral("nc"))).entryList(QDir::Files),
+             QStringList({"O1000.nc", "O5.nc", "small.nc"}));
+    QStringList sent;
+    for (const QString &line : m_server->log())
+        if (line.startsWith(QLatin1String("CMD STOR")) || line.startsWith(QLatin1String("CMD RN")))
+            sent << line;
+    QCOMPARE(sent, commands);
+    QCOMPARE(m_fx->dialogs().messages().size(), 1);
+}
+
+void tst_TransferFtp::cancelledSendLeavesNoPartialProgram_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("left");
+    QTest::addColumn<QStringList>("messages");
+    const QString cancelled = QStringLiteral("INFORMATION: Operation Cancelled.");
+    QTest::newRow("under a temporary name, deleted")
+        << QStringList() << QByteArray("the old O5\n")
+        << QStringList(cancelled + "\nThe incomplete file \"O5.nc.part\" was deleted from the machine."
+                                   " The program \"O5.nc\" on the machine was not changed.");
+    QTest::newRow("under its own name, deleted")
+        << QStringList{"--no-rename"} << QByteArray()
+        << QStringList(cancelled + "\nThe incomplete file \"O5.nc\" was deleted from the machine.");
+    QTest::newRow("under its own name, not deletable")
+        << QStringList{"--no-rename", "--no-delete"} << QByteArray("partial")
+        << QStringList{cancelled, "ATTENTION: The incomplete file \"O5.nc\" is still on the machine"};
+}
+
+void tst_TransferFtp::cancelledSendLeavesNoPartialProgram()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, left);
+    QFETCH(QStringList, messages);
+    // A slow control: 300 KB at 10 KB/s would take half a minute.
+    startServer(options + QStringList{"--read-limit", "10240"});
+    ftpMachine(QStringLiteral("nc"));
+    const QString remoteFile = m_root->filePath(QStringLiteral("nc/O5.nc"));
+    writeBytes(remoteFile, "the old O5\n");
+    const QString file = m_programs + QDir::separator() + QStringLiteral("O5.nc");
+    writeBytes(file, QByteArray(300 * 1024, 'p'));
+
+    int progressBeforeCancel = 0;
+    QElapsedTimer clock;
+    qint64 cancelToClose = -1;
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_FTP *w = window();
+        connect(w->IdFTP1(), &FtpClient::work, w, [&] { ++progressBeforeCancel; });
+        QTimer::singleShot(1500, w, [&] {
+            disconnect(w->IdFTP1(), &FtpClient::work, w, nullptr);
+            clock.start();
+            w->BitBtn3Click();
+        });
+        w->BitBtn1Click();
+        cancelToClose = clock.elapsed();
+    });
+    TransferCommands::dispatch(file, 1);
+    QVERIFY(shown.shown());
+    QVERIFY2(progressBeforeCancel >= 3, qPrintable(QString::number(progressBeforeCancel)));
+    // Cancel ended the send long before the server could have read the file.
+    QVERIFY2(cancelToClose >= 0 && cancelToClose < 15000, qPrintable(QString::number(cancelToClose)));
+    const QStringList shownMessages = m_fx->dialogs().messages();
+    QCOMPARE(shownMessages.size(), messages.size());
+    QCOMPARE(shownMessages.first(), messages.first());
+    if (messages.size() > 1)
+        QVERIFY2(shownMessages.last().startsWith(messages.last()), qPrintable(shownMessages.last()));
+    if (left == "partial") {
+        QVERIFY(QFileInfo(remoteFile).size() < 300 * 1024);
+    } else if (left.isEmpty()) {
+        QVERIFY(!QFile::exists(remoteFile));
+    } else {
+        QCOMPARE(readBytes(remoteFile), left);
+    }
+    QVERIFY(!QFile::exists(remoteFile + QStringLiteral(".part")));
+    QVERIFY(!window()->isVisible());
 }
 
 QTEST_MAIN(tst_TransferFtp)

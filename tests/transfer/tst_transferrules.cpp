@@ -25,7 +25,35 @@ private slots:
     void sizesInWholeKilobytes_data();
     void sizesInWholeKilobytes();
     void valuesLoadedFromTheMachineRows();
+    void localNamesFromAMachine_data();
+    void localNamesFromAMachine();
 };
+
+void tst_TransferRules::localNamesFromAMachine_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("plain");
+    QTest::newRow("program") << "O1000.nc" << true;
+    QTest::newRow("blanks and dots inside") << "part 2..op 10.nc" << true;
+    QTest::newRow("UTF-8 name") << QString::fromUtf8("Düse.nc") << true;
+    QTest::newRow("up two folders") << "../../x" << false;
+    QTest::newRow("backslash") << "..\\x.nc" << false;
+    QTest::newRow("subfolder") << "sub/x.nc" << false;
+    QTest::newRow("parent") << ".." << false;
+    QTest::newRow("this folder") << "." << false;
+    QTest::newRow("parent as Windows reads it") << ". ." << false;
+    QTest::newRow("drive") << "C:x.nc" << false;
+    QTest::newRow("line feed") << "x\n.nc" << false;
+    QTest::newRow("delete character") << "x\x7f.nc" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void tst_TransferRules::localNamesFromAMachine()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, plain);
+    QCOMPARE(TransferRules::isPlainLocalName(name), plain);
+}
 
 void tst_TransferRules::wayByTransferType_data()
 {

@@ -63,7 +63,7 @@ TOKENS = {'P1': 'Form_Main.RibbonPage1', 'P2': 'Form_Main.RibbonPage2', 'P3': 'F
           'SEARCHM': 'Form_Main.Button2', 'CLEARM': 'Form_Main.Button3', 'FILTERB': 'Form_Main.Button4', 'CLEARB': 'Form_Main.Button5',
           'MREGISTER': 'Form_Maquinas.BitBtn1', 'MCHANGE': 'Form_Maquinas.BitBtn2', 'MIMAGE': 'Form_Maquinas.Label2',
           'MACHDIR': 'Form_Maquinas.Label4', 'DSELECT': 'Form_Transfer_DIR.BitBtn4', 'DRECV': 'Form_Transfer_DIR.BitBtn2',
-          'FSELECT': 'Form_Transfer_FTP.BitBtn4', 'FRECV': 'Form_Transfer_FTP.BitBtn2',
+          'FSELECT': 'Form_Transfer_FTP.BitBtn4', 'FDEST': 'Form_Transfer_FTP.Label7', 'FRECV': 'Form_Transfer_FTP.BitBtn2',
           'SRECV': 'Form_Transfer_SERIAL232_R.BitBtn2', 'SSAVE': 'Form_Transfer_SERIAL232_R.BitBtn4',
           'SSEND': 'Form_Transfer_SERIAL232.BitBtn1', 'CHARTOOL': 'Form_Main.RibbonGroup26',
           'SAVEFILE': 'Form_Main.SpeedButton13.Hint', 'SAVEAS': 'Form_Main.SpeedButton16.Hint', 'SAVEALL': 'Form_Main.SpeedButton33.Hint', 'MSGPANEL': 'Form_Main.RibbonGroup20',

@@ -13,22 +13,41 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <winsock2.h>
 #else
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/sockios.h>
 #endif
 
 namespace {
 
 // How often a running operation lets the caller's events through, and how often
 // it reports progress: often enough for a smooth bar and a prompt Cancel, rarely
-// enough not to slow a fast transfer down.
+// enough to cost nothing. Progress is reported at least every kHeartbeatMs even
+// while no byte moves (a slow server reading what is buffered), so the window
+// shows that the transfer is alive.
 constexpr int kPumpIntervalMs = 20;
 constexpr int kWorkIntervalMs = 50;
+constexpr int kHeartbeatMs = 200;
+// The longest the libcurl thread waits before it looks at the abort flag again;
+// abort() wakes it at once anyway.
+constexpr int kWorkerSliceMs = 50;
 // Larger than libcurl's defaults: fewer callbacks per megabyte on a fast line.
 constexpr long kDownloadBufferSize = 256 * 1024;
 constexpr long kUploadBufferSize = 512 * 1024;
@@ -102,6 +121,45 @@ QString quotedPath(const QString &reply)
 
 } // namespace
 
+namespace FtpDetail {
+// The sockets libcurl opened through us and has not closed yet, so that abort()
+// can shut them from the caller's thread without touching a reused descriptor.
+struct Sockets
+{
+    std::mutex mutex;
+    std::vector<curl_socket_t> open;
+    Request *current = nullptr; // the running request, for the data socket callback
+
+    void add(curl_socket_t s)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        open.push_back(s);
+    }
+    void closeOne(curl_socket_t s)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            open.erase(std::remove(open.begin(), open.end(), s), open.end());
+        }
+#ifdef Q_OS_WIN
+        ::closesocket(s);
+#else
+        ::close(s);
+#endif
+    }
+    void shutdownAll()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (curl_socket_t s : open)
+#ifdef Q_OS_WIN
+            ::shutdown(s, SD_BOTH);
+#else
+            ::shutdown(s, SHUT_RDWR);
+#endif
+    }
+};
+} // namespace FtpDetail
+
 struct FtpClient::Private
 {
     QString host;
@@ -118,12 +176,33 @@ struct FtpClient::Private
     QByteArray baseUrl; // "ftp://host:port"
     QString directory; // current directory: empty for the login directory
     bool offersMlsd = false;
+    int renameSupport = -1; // unknown until supportsRename() asked
     bool utf8Names = true; // names go back to the server in the encoding its listing used
     curl_socket_t controlSocket = CURL_SOCKET_BAD;
 
     bool busy = false;
     std::atomic<bool> abortRequested{false};
     bool closeRequested = false;
+    std::thread worker; // runs libcurl during an operation
+    FtpDetail::Sockets sockets;
+
+    // Stops a running request from the caller's thread: wakes the libcurl thread
+    // and shuts its sockets, which ends even libcurl's own blocking waits (the one
+    // for the reply after an upload's data) at once.
+    void interrupt()
+    {
+        abortRequested = true;
+        if (multi)
+            curl_multi_wakeup(multi);
+        sockets.shutdownAll();
+    }
+    void joinWorker()
+    {
+        if (worker.joinable()) {
+            interrupt();
+            worker.join();
+        }
+    }
 
     char errorBuffer[CURL_ERROR_SIZE] = {};
     QList<QByteArray> replies; // the server's reply lines during the running request
@@ -149,6 +228,7 @@ struct FtpClient::Private
         controlSocket = CURL_SOCKET_BAD;
         directory.clear();
         offersMlsd = false;
+        renameSupport = -1;
         utf8Names = true;
         closeRequested = false;
     }
@@ -174,7 +254,23 @@ struct FtpDetail::Request
     QString localError; // a local file failed: this, not libcurl's text, is the reason
 
     std::atomic<qint64> total{0};
-    std::atomic<qint64> done{0};
+    std::atomic<qint64> done{0}; // for an upload: bytes handed to the system
+
+    // An upload's data socket, seen through a descriptor of our own (Linux): the
+    // bytes still in its send queue have not reached the server yet. Progress
+    // counts only what left, and the upload ends (and the wait for the server's
+    // reply begins) only once the queue is empty. -1: not watched.
+    int dataSocketCopy = -1;
+    std::atomic<qint64> queued{0};
+    const std::atomic<bool> *abort = nullptr;
+    int stallTimeoutSeconds = 30;
+    bool stalled = false; // the queue did not move for stallTimeoutSeconds
+
+    // Filled by the libcurl thread, read once it ended.
+    bool finished = false;
+    CURLcode result = CURLE_OK;
+    QByteArray harmlessMessage;
+    curl_socket_t controlSocket = CURL_SOCKET_BAD;
 };
 
 namespace {
@@ -208,17 +304,99 @@ size_t onBody(char *data, size_t size, size_t count, void *userData)
     return 0;
 }
 
+qint64 queuedBytes(int socket)
+{
+#ifdef Q_OS_LINUX
+    int queued = 0;
+    if (socket >= 0 && ::ioctl(socket, SIOCOUTQ, &queued) == 0)
+        return queued;
+#else
+    (void)socket;
+#endif
+    return 0;
+}
+
+// At the end of an upload's data: waits (on the libcurl thread) until the server
+// has taken every byte of the send queue, then ends the data connection. A server
+// that reads slowly keeps the queue moving; one that stopped reading is a stall.
+bool drainUploadQueue(Request &request)
+{
+    if (request.dataSocketCopy < 0)
+        return true;
+    QElapsedTimer still;
+    still.start();
+    qint64 last = -1;
+    while (true) {
+        const qint64 queued = queuedBytes(request.dataSocketCopy);
+        request.queued = queued;
+        if (queued <= 0)
+            break;
+        if (request.abort && *request.abort)
+            return false;
+        if (queued != last) {
+            last = queued;
+            still.restart();
+        } else if (still.elapsed() >= qint64(request.stallTimeoutSeconds) * 1000) {
+            request.stalled = true;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+#ifndef Q_OS_WIN
+    // libcurl closes its own descriptor next; the end of data must not wait for ours.
+    ::shutdown(request.dataSocketCopy, SHUT_WR);
+#endif
+    return true;
+}
+
 size_t onUploadData(char *data, size_t size, size_t count, void *userData)
 {
     auto *request = static_cast<Request *>(userData);
     if (!request || !request->device)
+        return CURL_READFUNC_ABORT;
+    if (request->abort && *request->abort)
         return CURL_READFUNC_ABORT;
     const qint64 bytes = request->device->read(data, qint64(size * count));
     if (bytes < 0) {
         request->localError = request->device->errorString();
         return CURL_READFUNC_ABORT;
     }
+    if (bytes == 0 && !drainUploadQueue(*request))
+        return CURL_READFUNC_ABORT;
     return size_t(bytes);
+}
+
+curl_socket_t onOpenSocket(void *clientp, curlsocktype, curl_sockaddr *address)
+{
+    auto *sockets = static_cast<FtpDetail::Sockets *>(clientp);
+    const curl_socket_t s = ::socket(address->family, address->socktype, address->protocol);
+    if (s != CURL_SOCKET_BAD)
+        sockets->add(s);
+    return s;
+}
+
+int onCloseSocket(void *clientp, curl_socket_t s)
+{
+    static_cast<FtpDetail::Sockets *>(clientp)->closeOne(s);
+    return 0;
+}
+
+int onSocketOptions(void *clientp, curl_socket_t s, curlsocktype purpose)
+{
+#ifdef Q_OS_LINUX
+    // The data connection the server made back to us (active mode).
+    Request *request = static_cast<FtpDetail::Sockets *>(clientp)->current;
+    if (purpose == CURLSOCKTYPE_ACCEPT && request && request->upload) {
+        if (request->dataSocketCopy >= 0)
+            ::close(request->dataSocketCopy);
+        request->dataSocketCopy = ::fcntl(s, F_DUPFD_CLOEXEC, 0);
+    }
+#else
+    (void)clientp;
+    (void)s;
+    (void)purpose;
+#endif
+    return CURL_SOCKOPT_OK;
 }
 
 int onProgress(void *userData, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
@@ -228,13 +406,14 @@ int onProgress(void *userData, curl_off_t downloadTotal, curl_off_t downloaded, 
     if (!request)
         return 0;
     if (request->mode == FtpClient::WorkMode::Write) {
-        request->total = uploadTotal;
+        (void)uploadTotal; // unknown to libcurl: the upload's size is not given to it
         request->done = uploaded;
     } else {
         request->total = downloadTotal;
         request->done = downloaded;
     }
-    return 0;
+    // Also called during libcurl's own waits, about once a second.
+    return request->abort && *request->abort ? 1 : 0;
 }
 
 struct SlistDeleter
@@ -259,6 +438,7 @@ FtpClient::FtpClient(QObject *parent) : QObject(parent), d(std::make_unique<Priv
 
 FtpClient::~FtpClient()
 {
+    d->joinWorker(); // deleted from a slot while an operation ran
     d->close();
 }
 
@@ -345,6 +525,12 @@ void FtpClient::connectToHost()
     curl_easy_setopt(e, CURLOPT_READFUNCTION, onUploadData);
     curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, onOpenSocket);
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, &d->sockets);
+    curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, onCloseSocket);
+    curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, &d->sockets);
+    curl_easy_setopt(e, CURLOPT_SOCKOPTFUNCTION, onSocketOptions);
+    curl_easy_setopt(e, CURLOPT_SOCKOPTDATA, &d->sockets);
 
     FtpDetail::Request request;
     request.url = d->baseUrl + '/';
@@ -396,7 +582,7 @@ void FtpClient::disconnectFromHost()
 void FtpClient::abort()
 {
     if (d->busy)
-        d->abortRequested = true;
+        d->abortRequested = true; // acted on by the waiting loop of run()
 }
 
 void FtpClient::requireIdleAndConnected() const
@@ -504,7 +690,10 @@ void FtpClient::put(const QString &localPath, const QString &remoteName)
     FtpDetail::Request request;
     request.url = urlFor(resolve(remoteName), false);
     request.upload = true;
-    request.uploadSize = file.size();
+    // libcurl is not told the size: told, it would end the data connection as soon
+    // as the last byte is handed to the system, before the server has it.
+    request.uploadSize = -1;
+    request.total = file.size();
     request.text = d->type == TransferType::Ascii;
     request.device = &file;
     request.dataTransfer = true;
@@ -532,14 +721,69 @@ void FtpClient::get(const QString &remotePath, const QString &localPath)
         throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(nativePath(localPath), reason));
 }
 
+void FtpClient::remove(const QString &remotePath)
+{
+    requireIdleAndConnected();
+    if (remotePath.isEmpty() || hasControlCharacter(remotePath))
+        throw Error(QStringLiteral("Invalid remote file name \"%1\"").arg(remotePath));
+    FtpDetail::Request request;
+    request.url = urlFor(d->directory, true);
+    request.noBody = true;
+    request.preQuote = {"DELE " + d->encodeName(remotePath)};
+    run(request);
+}
+
+void FtpClient::rename(const QString &from, const QString &to)
+{
+    requireIdleAndConnected();
+    for (const QString &name : {from, to})
+        if (name.isEmpty() || hasControlCharacter(name))
+            throw Error(QStringLiteral("Invalid remote file name \"%1\"").arg(name));
+    FtpDetail::Request request;
+    request.url = urlFor(d->directory, true);
+    request.noBody = true;
+    request.preQuote = {"RNFR " + d->encodeName(from), "RNTO " + d->encodeName(to)};
+    run(request);
+}
+
+bool FtpClient::supportsRename()
+{
+    requireIdleAndConnected();
+    if (d->renameSupport >= 0)
+        return d->renameSupport == 1;
+    FtpDetail::Request request;
+    request.url = urlFor(d->directory, true);
+    request.noBody = true;
+    // A name no program has; a server that accepts it anyway (350) forgets the
+    // pending rename at the next command, which is not RNTO.
+    request.preQuote = {QByteArrayLiteral("*RNFR .zavrin-rename-probe-0a9f3c")};
+    run(request);
+    for (qsizetype i = d->replies.size() - 1; i >= 0; --i) {
+        const QByteArray &reply = d->replies[i];
+        if (reply.size() < 3 || reply.at(0) < '3' || reply.at(0) > '5')
+            continue;
+        const QByteArray code = reply.left(3);
+        d->renameSupport = (code == "500" || code == "502" || code == "504") ? 0 : 1;
+        return d->renameSupport == 1;
+    }
+    d->renameSupport = 0; // no answer to tell: do not rely on renaming
+    return false;
+}
+
 void FtpClient::run(FtpDetail::Request &request)
 {
     CURL *e = d->easy;
+    CURLM *multi = d->multi;
     d->errorBuffer[0] = '\0';
     d->replies.clear();
 
     const Slist quote = makeSlist(request.quote);
     const Slist preQuote = makeSlist(request.preQuote);
+    long responseTimeout = request.responseTimeoutSeconds ? request.responseTimeoutSeconds : d->responseTimeoutSeconds;
+    // After an upload's data the server still reads what its own buffers hold
+    // (one receive window) before it answers; for a slow server that is no silence.
+    if (request.upload)
+        responseTimeout += d->stallTimeoutSeconds;
     curl_easy_setopt(e, CURLOPT_URL, request.url.constData());
     curl_easy_setopt(e, CURLOPT_NOBODY, long(request.noBody));
     curl_easy_setopt(e, CURLOPT_UPLOAD, long(request.upload));
@@ -556,31 +800,96 @@ void FtpClient::run(FtpDetail::Request &request)
     curl_easy_setopt(e, CURLOPT_ACCEPTTIMEOUT_MS, long(d->connectTimeoutMs));
     curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, long(d->stallTimeoutSeconds));
-    curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT,
-                     long(request.responseTimeoutSeconds ? request.responseTimeoutSeconds : d->responseTimeoutSeconds));
+    curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, responseTimeout);
 
     d->busy = true;
     d->abortRequested = false;
-    curl_multi_add_handle(d->multi, e);
+    request.abort = &d->abortRequested;
+    request.stallTimeoutSeconds = d->stallTimeoutSeconds;
+    d->sockets.current = &request;
+
+    // libcurl runs on a thread of its own: some of its waits block inside its calls
+    // (after an upload's data it waits for the server's reply without returning),
+    // and the caller's events must flow all the while. This thread only pumps
+    // events, reports progress and passes a Cancel on.
+    std::mutex doneMutex;
+    std::condition_variable doneSignal;
+    bool workerDone = false;
+    char *errorBuffer = d->errorBuffer;
+    std::atomic<bool> &abortRequested = d->abortRequested;
+    d->worker = std::thread([&, e, multi, errorBuffer] {
+        curl_multi_add_handle(multi, e);
+        while (true) {
+            int running = 0;
+            const CURLMcode code = curl_multi_perform(multi, &running);
+            if (code != CURLM_OK) {
+                request.result = CURLE_FAILED_INIT;
+                std::snprintf(errorBuffer, CURL_ERROR_SIZE, "%s", curl_multi_strerror(code));
+                request.finished = true;
+                break;
+            }
+            int queued = 0;
+            while (CURLMsg *message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == e) {
+                    request.result = message->data.result;
+                    request.finished = true;
+                }
+            }
+            if (request.finished)
+                break;
+            // libcurl keeps the first message of a request; one written while the request
+            // went on (7.88 writes one for every active-mode data connection) is not the reason.
+            if (errorBuffer[0] && request.harmlessMessage.isEmpty())
+                request.harmlessMessage = QByteArray(errorBuffer);
+            if (request.dataSocketCopy >= 0)
+                request.queued = queuedBytes(request.dataSocketCopy);
+            if (abortRequested)
+                break;
+            curl_multi_poll(multi, nullptr, 0, kWorkerSliceMs, nullptr);
+        }
+        if (request.finished) {
+            curl_socket_t socket = CURL_SOCKET_BAD;
+            if (curl_easy_getinfo(e, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK)
+                socket = CURL_SOCKET_BAD;
+            request.controlSocket = socket;
+        }
+        curl_multi_remove_handle(multi, e);
+#ifndef Q_OS_WIN
+        if (request.dataSocketCopy >= 0)
+            ::close(request.dataSocketCopy);
+#endif
+        request.dataSocketCopy = -1;
+        std::lock_guard<std::mutex> lock(doneMutex);
+        workerDone = true;
+        doneSignal.notify_all();
+    });
 
     QPointer<FtpClient> alive(this);
-    bool finished = false;
-    CURLcode result = CURLE_OK;
     bool begun = false;
+    bool interrupted = false;
     qint64 reported = -1;
-    // libcurl keeps the first message of a request; one written while the request
-    // went on (7.88 writes one for every active-mode data connection) is not the reason.
-    QByteArray harmlessMessage;
+    qint64 shown = 0;
     QElapsedTimer pumpClock;
     QElapsedTimer workClock;
     pumpClock.start();
     workClock.start();
 
     const auto cancelled = [] { return FtpAborted(QStringLiteral("Operation cancelled.")); };
-    // Signals and events may run any code of the caller, this object's deletion included.
+    // What has reached the server: for an upload, what the system still holds is not counted.
+    const auto progress = [&] {
+        qint64 done = request.done;
+        if (request.mode == FtpClient::WorkMode::Write)
+            done = qMax<qint64>(0, done - request.queued);
+        if (request.total > 0)
+            done = qMin<qint64>(done, request.total);
+        shown = qMax(shown, done);
+        return shown;
+    };
+    // Signals and events may run any code of the caller, this object's deletion
+    // included; the destructor then stops and joins the libcurl thread.
     const auto report = [&](bool last) {
         const qint64 total = request.total;
-        const qint64 done = request.done;
+        const qint64 done = progress();
         if (!begun) {
             if (!last && total <= 0 && done <= 0)
                 return;
@@ -589,7 +898,8 @@ void FtpClient::run(FtpDetail::Request &request)
             if (!alive)
                 throw cancelled();
         }
-        if (done != reported && (last || workClock.elapsed() >= kWorkIntervalMs)) {
+        const qint64 elapsed = workClock.elapsed();
+        if ((done != reported && (last || elapsed >= kWorkIntervalMs)) || (!last && elapsed >= kHeartbeatMs)) {
             reported = done;
             workClock.restart();
             emit work(request.mode, done);
@@ -598,49 +908,46 @@ void FtpClient::run(FtpDetail::Request &request)
         }
     };
 
-    while (true) {
-        int running = 0;
-        const CURLMcode code = curl_multi_perform(d->multi, &running);
-        if (code != CURLM_OK) {
-            result = CURLE_FAILED_INIT;
-            std::snprintf(d->errorBuffer, CURL_ERROR_SIZE, "%s", curl_multi_strerror(code));
-            finished = true;
-            break;
-        }
-        int queued = 0;
-        while (CURLMsg *message = curl_multi_info_read(d->multi, &queued)) {
-            if (message->msg == CURLMSG_DONE && message->easy_handle == e) {
-                result = message->data.result;
-                finished = true;
+    try {
+        while (true) {
+            {
+                std::unique_lock<std::mutex> lock(doneMutex);
+                if (doneSignal.wait_for(lock, std::chrono::milliseconds(kPumpIntervalMs), [&] { return workerDone; }))
+                    break;
+            }
+            if (request.dataTransfer)
+                report(false);
+            if (pumpClock.elapsed() >= kPumpIntervalMs) {
+                if (QCoreApplication::instance())
+                    QCoreApplication::processEvents();
+                if (!alive)
+                    throw cancelled();
+                pumpClock.restart();
+            }
+            if (d->abortRequested && !interrupted) {
+                interrupted = true;
+                d->interrupt();
             }
         }
-        if (finished)
-            break;
-        if (d->errorBuffer[0] && harmlessMessage.isEmpty())
-            harmlessMessage = QByteArray(d->errorBuffer);
-        if (request.dataTransfer)
-            report(false);
-        if (pumpClock.elapsed() >= kPumpIntervalMs) {
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents();
-            if (!alive)
-                throw cancelled();
-            pumpClock.restart();
+    } catch (...) {
+        // Deleted meanwhile (the destructor joined the thread), or a slot threw: the
+        // request must not outlive this frame, which holds what it writes to.
+        if (alive) {
+            d->joinWorker();
+            d->sockets.current = nullptr;
+            d->busy = false;
         }
-        if (d->abortRequested)
-            break;
-        curl_multi_poll(d->multi, nullptr, 0, kPumpIntervalMs, nullptr);
+        throw;
     }
+    d->worker.join();
 
-    if (finished) {
-        curl_socket_t socket = CURL_SOCKET_BAD;
-        if (curl_easy_getinfo(e, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK)
-            socket = CURL_SOCKET_BAD;
-        d->controlSocket = socket;
-    } else {
-        d->controlSocket = CURL_SOCKET_BAD; // libcurl closes a connection left mid-request
-    }
-    curl_multi_remove_handle(d->multi, e);
+    const CURLcode result = request.result;
+    // A Cancel that came too late to stop a request leaves its result standing; one
+    // that broke the request makes it a cancelled one, whatever libcurl said.
+    const bool finished = request.finished && (result == CURLE_OK || !d->abortRequested);
+    // libcurl closes a connection left mid-request.
+    d->controlSocket = finished ? request.controlSocket : CURL_SOCKET_BAD;
+    d->sockets.current = nullptr;
     curl_easy_setopt(e, CURLOPT_QUOTE, nullptr);
     curl_easy_setopt(e, CURLOPT_PREQUOTE, nullptr);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, nullptr);
@@ -660,8 +967,11 @@ void FtpClient::run(FtpDetail::Request &request)
             throw cancelled();
         if (!request.localError.isEmpty())
             throw Error(request.localError);
+        const bool refused = request.upload && result == CURLE_UPLOAD_FAILED;
         QString message = QString::fromUtf8(curl_easy_strerror(result));
-        if (d->errorBuffer[0] && harmlessMessage != d->errorBuffer)
+        if (request.stalled)
+            message = QStringLiteral("The data connection stalled: no data for %1 seconds.").arg(d->stallTimeoutSeconds);
+        else if (d->errorBuffer[0] && request.harmlessMessage != d->errorBuffer)
             message = QString::fromUtf8(d->errorBuffer).trimmed();
         else if (result == CURLE_OPERATION_TIMEDOUT && begun)
             message = QStringLiteral("The data connection stalled: no data for %1 seconds.").arg(d->stallTimeoutSeconds);
@@ -672,6 +982,8 @@ void FtpClient::run(FtpDetail::Request &request)
             if (!message.contains(reply))
                 message += QStringLiteral(" (%1)").arg(reply);
         }
+        if (refused)
+            throw FtpRefused(message);
         throw Error(message);
     }
 

@@ -11,11 +11,20 @@
 
 namespace FtpDetail {
 struct Request;
+struct Sockets;
 }
 
 // An operation of FtpClient stopped by abort() (the Cancel button), told apart
 // from real failures so a window can say "cancelled" instead of "failed".
 class FtpAborted : public Error
+{
+public:
+    using Error::Error;
+};
+
+// The server refused to store a file under the name given (its STOR answer was
+// a refusal), before any data went: nothing was created.
+class FtpRefused : public Error
 {
 public:
     using Error::Error;
@@ -30,8 +39,12 @@ public:
 // between, the next operation quietly makes a new one with the same login.
 //
 // Every operation blocks its caller but keeps the caller's event loop running, so
-// windows repaint and a Cancel button can call abort(). The work signals come on
-// the thread that owns the object. Failures throw Error with libcurl's text and,
+// windows repaint and a Cancel button can call abort(): libcurl runs on a thread
+// of its own for the length of the operation (some of its waits block inside its
+// calls), while the caller's thread lets events through every 20 ms, reports
+// progress (at least every 200 ms during a transfer) and passes a Cancel on by
+// shutting the connection's sockets, which ends any wait at once. The work
+// signals come on the thread that owns the object. Failures throw Error with libcurl's text and,
 // where there is one, the server's refusal ("Access denied: 530 (530 Login
 // incorrect.)"); abort() makes the running operation throw FtpAborted.
 //
@@ -47,10 +60,17 @@ public:
 //   setTransferType    CURLOPT_TRANSFERTEXT of the following put/get (TYPE A / TYPE I)
 //   list               request of the folder URL: TYPE A, PORT, then LIST, or MLSD through
 //                      CURLOPT_CUSTOMREQUEST when the server's FEAT offers it
-//   put                CURLOPT_UPLOAD with CURLOPT_READFUNCTION (STOR, replaces)
+//   remove, rename     CURLOPT_NOBODY request with CURLOPT_PREQUOTE "DELE", "RNFR"+"RNTO"
+//   supportsRename     the same with "*RNFR" (a refusal does not fail the request)
+//   put                CURLOPT_UPLOAD with CURLOPT_READFUNCTION (STOR, replaces); the
+//                      data connection ends only once its send queue is empty (Linux:
+//                      SIOCOUTQ on a copy of the socket from CURLOPT_SOCKOPTFUNCTION),
+//                      so progress and stalls are judged by bytes the server took
 //   get                CURLOPT_WRITEFUNCTION into a QSaveFile (SIZE, RETR), committed only
 //                      when the whole file arrived
-//   abort              curl_multi_remove_handle of the running request
+//   abort              shutdown() of the sockets libcurl opened (CURLOPT_OPENSOCKETFUNCTION,
+//                      CURLOPT_CLOSESOCKETFUNCTION), curl_multi_wakeup, then
+//                      curl_multi_remove_handle of the running request
 //   progress           CURLOPT_XFERINFOFUNCTION, turned into work signals by the loop
 // Fixed options: CURLOPT_IPRESOLVE v4, CURLOPT_PROXY "", CURLOPT_FTPPORT "-" with
 // CURLOPT_FTP_USE_EPRT off (plain PORT, which every server knows), CURLOPT_FTP_FILEMETHOD
@@ -126,6 +146,16 @@ public:
     // the target's folder that replaces localPath only once the transfer completed,
     // so a cancelled or broken download leaves an existing local file as it was.
     void get(const QString &remotePath, const QString &localPath);
+    // DELE of a remote file (relative to the current directory or absolute).
+    void remove(const QString &remotePath);
+    // RNFR and RNTO: gives a remote file another name.
+    void rename(const QString &from, const QString &to);
+    // Whether the server knows RNFR. Renaming is in every FTP standard but not in
+    // every machine's server, and FEAT does not list it: the first call asks
+    // "RNFR" of a name that does not exist; a server that knows the command refuses
+    // the name (550) or waits for RNTO (350), one that does not answers 500, 502 or
+    // 504. Remembered for the connection.
+    bool supportsRename();
 
     // Stops the running operation; it then throws FtpAborted. A transfer stopped
     // half-way takes the control connection with it (connected() is then false).

@@ -4,7 +4,14 @@
 #include "platform/Error.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 
+#include <atomic>
+#include <thread>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
@@ -35,7 +42,13 @@
 // - Modem lines (DTR, RTS, and reading CTS, DSR, carrier): a device without them (a
 //   pseudo-terminal) answers "unsupported"; that is no failure, the indicators show the lines as
 //   unavailable.
-// - Line errors (parity, framing, break) are not reported by Qt 6.
+// - Line errors (parity, framing, break) are not reported by Qt 6. Outside Windows the device is
+//   told to check parity (INPCK, when a parity is set) and to mark every damaged byte and break
+//   in the data (PARMRK; IGNPAR, IGNBRK, BRKINT and ISTRIP off), and the marks are taken out of
+//   the data again (SerialLineMarks) and reported as lineError(). On Windows the driver's error
+//   flags (ClearCommError: CE_RXPARITY, CE_FRAME, CE_BREAK) are read with every arrival of data
+//   and every look at the lines; they do not tell which byte, so the position is that of the
+//   data read so far.
 
 namespace {
 
@@ -112,6 +125,8 @@ void SerialPort::open()
     }
     ++m_openings;
     m_failure.clear();
+    m_marking = false;
+    m_receivedCount = 0;
     m_modemLinesAvailable = true;
     m_rxSeen = m_txSeen = false;
     try {
@@ -128,6 +143,13 @@ void SerialPort::close()
 {
     if (!m_port.isOpen())
         return;
+    if (m_draining) {
+        // The drainer still uses the device: drop the output, which ends its wait, and
+        // close once it has returned.
+        m_port.clear(QSerialPort::Output);
+        m_closePending = true;
+        return;
+    }
     m_linesTimer.stop();
     m_wakeTimer.stop();
     m_port.close();
@@ -200,7 +222,7 @@ bool SerialPort::waitUntilSent(const bool *cancel)
             && m_port.error() == QSerialPort::TimeoutError)
             m_port.clearError();
         if (m_port.bytesToWrite() == 0 && driverOutputQueue() == 0)
-            break;
+            return drainLine(cancel);
         if (cancel && *cancel) {
             m_wakeTimer.stop();
             discardOutput();
@@ -210,6 +232,61 @@ bool SerialPort::waitUntilSent(const bool *cancel)
         if (!m_wakeTimer.isActive())
             m_wakeTimer.start();
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return endOfWait(cancel);
+}
+
+// The driver's queue is empty, but the UART's FIFO and a USB adapter's buffer may still hold
+// bytes: tcdrain() (FlushFileBuffers() on Windows) returns once they are on the line. It blocks,
+// so it runs on a thread of its own while events go on; a cancel drops the output, which ends it.
+bool SerialPort::drainLine(const bool *cancel)
+{
+    const auto handle = m_port.handle();
+    std::atomic<bool> done{false};
+    std::atomic<int> failure{0};
+    std::thread drainer([handle, &done, &failure] {
+#ifdef Q_OS_WIN
+        if (!::FlushFileBuffers(reinterpret_cast<HANDLE>(handle)))
+            failure = int(::GetLastError());
+#elif defined(Q_OS_UNIX)
+        while (::tcdrain(int(handle)) != 0) {
+            if (errno != EINTR) {
+                failure = errno;
+                break;
+            }
+        }
+#endif
+        done = true;
+        if (QCoreApplication *app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, [] {}, Qt::QueuedConnection); // wake the waiting loop
+    });
+    bool cancelled = false;
+    m_draining = true;
+    m_wakeTimer.start();
+    while (!done) {
+        if (!cancelled && cancel && *cancel) {
+            cancelled = true;
+            m_port.clear(QSerialPort::Output);
+        }
+        // Never closed under the drainer: a close asked for meanwhile waits for it (close()).
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    drainer.join();
+    m_draining = false;
+    m_wakeTimer.stop();
+    if (m_closePending) {
+        m_closePending = false;
+        close();
+    }
+    if (cancelled)
+        return false;
+    if (failure != 0 && m_failure.isEmpty()) {
+#ifdef Q_OS_WIN
+        const QString reason = QStringLiteral("system error %1").arg(failure.load());
+#else
+        const QString reason = QString::fromLocal8Bit(std::strerror(failure));
+#endif
+        reportFailure(QSerialPort::WriteError, reason);
     }
     return endOfWait(cancel);
 }
@@ -272,7 +349,69 @@ void SerialPort::applyToDevice()
     check(m_port.setParity(toQt(s.parity)), QStringLiteral("the parity"));
     check(m_port.setStopBits(toQt(s.stopBits)), QStringLiteral("the stop bits"));
     applyFlowControl();
+    applyLineChecks();
     applyModemLines();
+}
+
+void SerialPort::applyLineChecks()
+{
+#ifdef Q_OS_UNIX
+    const int fd = int(m_port.handle());
+    termios tio;
+    bool ok = ::tcgetattr(fd, &tio) == 0;
+    if (ok) {
+        tio.c_iflag = tcflag_t(lineCheckInputFlags(tio.c_iflag, m_settings.parity));
+        ok = ::tcsetattr(fd, TCSANOW, &tio) == 0;
+    }
+    if (!ok)
+        throw Error(QStringLiteral("The serial port %1 does not accept the parity check settings: %2")
+                        .arg(describePort(), QString::fromLocal8Bit(std::strerror(errno))));
+    if (!m_marking) {
+        m_marks.reset();
+        m_marking = true;
+    }
+#endif
+}
+
+#ifdef Q_OS_UNIX
+unsigned long SerialPort::lineCheckInputFlags(unsigned long inputFlags, SerialSettings::Parity parity)
+{
+    // Qt sets IGNPAR and clears INPCK with every parity: damaged bytes would pass unseen.
+    tcflag_t flags = tcflag_t(inputFlags);
+    flags &= ~tcflag_t(IGNPAR | IGNBRK | BRKINT | ISTRIP);
+    flags |= PARMRK;
+    if (parity != SerialSettings::Parity::None)
+        flags |= INPCK;
+    else
+        flags &= ~tcflag_t(INPCK);
+    return flags;
+}
+#endif
+
+SerialPort::LineChecks SerialPort::deviceLineChecks() const
+{
+    LineChecks checks;
+#ifdef Q_OS_UNIX
+    termios tio;
+    if (m_port.isOpen() && ::tcgetattr(int(m_port.handle()), &tio) == 0) {
+        checks.parityChecked = (tio.c_iflag & INPCK) && !(tio.c_iflag & IGNPAR);
+        checks.errorsMarked = (tio.c_iflag & PARMRK) && !(tio.c_iflag & (IGNPAR | IGNBRK | ISTRIP));
+    }
+#endif
+    return checks;
+}
+
+void SerialPort::readLineErrorFlags()
+{
+#ifdef Q_OS_WIN
+    DWORD errors = 0;
+    if (!m_port.isOpen() || !::ClearCommError(reinterpret_cast<HANDLE>(m_port.handle()), &errors, nullptr))
+        return;
+    if (errors & CE_BREAK)
+        emit lineError(SerialLineMarks::Kind::Break, m_receivedCount);
+    if (errors & (CE_RXPARITY | CE_FRAME))
+        emit lineError(SerialLineMarks::Kind::ParityOrFraming, m_receivedCount);
+#endif
 }
 
 void SerialPort::applyFlowControl()
@@ -317,16 +456,42 @@ void SerialPort::applyModemLines()
 
 void SerialPort::onReadyRead()
 {
-    const QByteArray bytes = m_port.readAll();
-    if (bytes.isEmpty())
+    const QByteArray raw = m_port.readAll();
+    if (raw.isEmpty())
         return;
+    QList<SerialLineMarks::LineError> errors;
+    const QByteArray bytes = m_marking ? m_marks.decode(raw, &errors) : raw;
+    readLineErrorFlags();
     m_rxSeen = true;
     if (m_lines.rx != SerialLines::State::On) {
         SerialLines next = m_lines;
         next.rx = SerialLines::State::On;
         setLines(next);
     }
-    emit received(bytes);
+    // The data and the errors in the order they came, so that a listener knows which data
+    // came before the damage.
+    QPointer<SerialPort> alive(this);
+    const int opening = m_openings;
+    const auto stillHere = [&] { return alive && m_port.isOpen() && opening == m_openings; };
+    const qint64 base = m_receivedCount;
+    qint64 sent = 0;
+    for (const SerialLineMarks::LineError &e : std::as_const(errors)) {
+        const qint64 cut = e.position - base;
+        if (cut > sent) {
+            m_receivedCount = base + cut;
+            emit received(bytes.mid(sent, cut - sent));
+            if (!stillHere())
+                return;
+            sent = cut;
+        }
+        emit lineError(e.kind, e.position);
+        if (!stillHere())
+            return;
+    }
+    if (sent < bytes.size()) {
+        m_receivedCount = base + bytes.size();
+        emit received(bytes.mid(sent));
+    }
 }
 
 void SerialPort::noteTransmit()
@@ -382,6 +547,7 @@ void SerialPort::reportFailure(QSerialPort::SerialPortError error, const QString
 
 void SerialPort::pollLines()
 {
+    readLineErrorFlags();
     SerialLines next = m_lines;
     if (m_modemLinesAvailable) {
         m_port.clearError();

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 
+#include "SerialLineMarks.h"
 #include "SerialLines.h"
 #include "SerialSettings.h"
 
@@ -70,9 +71,9 @@ public:
     // when the port is not open or fails (its failed() signal has then been raised too).
     bool write(const QByteArray &bytes, const bool *cancel = nullptr);
 
-    // Waits, with the event loop running, until the driver has put every byte handed to it
-    // on the line: closing the port restores the device's earlier settings, which would
-    // garble bytes still queued. Returns false when *cancel turns true first (the queued
+    // Waits, with the event loop running, until every byte handed to the driver is on the line,
+    // the UART's FIFO and a USB adapter's buffer included (tcdrain, FlushFileBuffers): closing
+    // the port restores the device's earlier settings, which would garble bytes still queued. Returns false when *cancel turns true first (the queued
     // bytes are then dropped). Throws Error when the port is not open or fails.
     bool waitUntilSent(const bool *cancel = nullptr);
     // Drops the bytes the driver has not sent yet, so that a cancelled send stops at once
@@ -84,6 +85,20 @@ public:
     // the system has no such setting (1.5 stop bits outside Windows).
     SerialSettings::StopBits deviceStopBits() const;
 
+    // What the open device does about line errors: whether it checks the parity of received
+    // bytes and marks damaged bytes and breaks in the data (Linux: INPCK, PARMRK), where the
+    // port finds them.
+    struct LineChecks
+    {
+        bool parityChecked = false;
+        bool errorsMarked = false;
+    };
+    LineChecks deviceLineChecks() const;
+#ifdef Q_OS_UNIX
+    // The termios input flags that check and mark line errors, from the flags Qt left.
+    static unsigned long lineCheckInputFlags(unsigned long inputFlags, SerialSettings::Parity parity);
+#endif
+
     static constexpr int LinePollInterval = 250; // ms
 
 signals:
@@ -93,11 +108,16 @@ signals:
     // closes itself soon after, and write() keeps throwing this failure until the next open().
     void failed(const QString &message);
     void linesChanged(const SerialLines &lines);
+    // A byte came with a parity or framing error, or the line was in break, after `position`
+    // good bytes of this opening (the data before it has come through received() already).
+    void lineError(SerialLineMarks::Kind kind, qint64 position);
 
 private:
     void applyToDevice();
     void applyFlowControl();
     void applyModemLines();
+    void applyLineChecks();
+    void readLineErrorFlags(); // Windows: the line errors the driver noted since the last look
     void onReadyRead();
     void noteTransmit();
     void onError(QSerialPort::SerialPortError error);
@@ -110,17 +130,23 @@ private:
     // After a wait for the output: a failure or a port closed under it (false when
     // that was the cancel), true when everything went out.
     bool endOfWait(const bool *cancel);
+    bool drainLine(const bool *cancel);
 
     SerialSettings m_settings;
     QSerialPort m_port;
     QString m_device;
     QString m_failure;
     bool m_opening = false;
+    bool m_draining = false;     // drainLine() waits for the device on another thread
+    bool m_closePending = false; // close() was asked for meanwhile
     int m_openings = 0;
     bool m_modemLinesAvailable = true;
     bool m_rxSeen = false;
     bool m_txSeen = false;
     SerialLines m_lines;
+    SerialLineMarks m_marks;
+    bool m_marking = false; // the device marks line errors in the data
+    qint64 m_receivedCount = 0;
     QTimer m_linesTimer;
     QTimer m_wakeTimer;
 };

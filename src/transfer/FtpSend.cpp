@@ -1,0 +1,83 @@
+#include "FtpSend.h"
+
+#include "platform/ftp/FtpClient.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace FtpSend {
+
+QString temporaryName(const QString &remoteName)
+{
+    // Same folder, an ending no control runs.
+    return remoteName + QStringLiteral(".part");
+}
+
+namespace {
+
+void removePartial(FtpClient &client, const QString &name, bool temporary, Cleanup &cleanup)
+{
+    cleanup.name = name;
+    cleanup.temporary = temporary;
+    try {
+        // A cancel or a broken transfer took the control connection; the client
+        // makes a new one with the same login.
+        client.remove(name);
+        cleanup.state = Cleanup::Removed;
+    } catch (const Error &e) {
+        cleanup.state = Cleanup::NotRemoved;
+        cleanup.reason = e.message();
+    }
+}
+
+} // namespace
+
+void send(FtpClient &client, const QString &localPath, const QString &remoteName, Cleanup &cleanup)
+{
+    cleanup = Cleanup();
+    // A file that cannot be read fails before anything reaches the machine.
+    {
+        QFile file(localPath);
+        if (!file.open(QIODevice::ReadOnly))
+            throw Error(QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(localPath), file.errorString()));
+    }
+    bool viaTemporary = client.supportsRename();
+    QString uploadName = viaTemporary ? temporaryName(remoteName) : remoteName;
+    try {
+        try {
+            client.put(localPath, uploadName);
+        } catch (const FtpRefused &) {
+            if (!viaTemporary)
+                throw;
+            // A server with strict names (an 8.3 control) may refuse the temporary one.
+            viaTemporary = false;
+            uploadName = remoteName;
+            client.put(localPath, uploadName);
+        }
+    } catch (const FtpRefused &) {
+        throw; // refused before any data: nothing was created
+    } catch (const Error &) {
+        removePartial(client, uploadName, viaTemporary, cleanup);
+        throw;
+    }
+    if (!viaTemporary)
+        return;
+    try {
+        client.rename(uploadName, remoteName);
+        return;
+    } catch (const Error &) {
+        // Some servers do not rename onto an existing file.
+    }
+    try {
+        client.remove(remoteName);
+        client.rename(uploadName, remoteName);
+    } catch (const Error &e) {
+        cleanup.state = Cleanup::NotRenamed;
+        cleanup.name = uploadName;
+        cleanup.temporary = true;
+        cleanup.reason = e.message();
+        throw;
+    }
+}
+
+} // namespace FtpSend

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+class FtpClient;
+
+// Sending a program to a machine by FTP so that a cancel or a failure never
+// leaves half a program under the program's name unannounced: where the server
+// can rename, the file goes up under a temporary name and takes the program's
+// name only once it is complete; otherwise it goes up under its own name and is
+// deleted again when the upload did not complete.
+namespace FtpSend {
+
+// What became of an incomplete upload.
+struct Cleanup
+{
+    enum State {
+        Nothing,    // no partial file was left (success, or the server refused at once)
+        Removed,    // the partial file was deleted (DELE)
+        NotRemoved, // the partial file could not be deleted: it is still on the machine
+        NotRenamed, // the whole file is on the machine, but only under the temporary name
+    };
+    State state = Nothing;
+    QString name;   // the partial (or, for NotRenamed, the complete) file on the machine
+    QString reason; // why the delete or the rename failed
+    bool temporary = false; // name is the temporary name, the program's name was not touched
+};
+
+// The temporary name of a program while it is uploaded.
+QString temporaryName(const QString &remoteName);
+
+// Uploads localPath as remoteName into the client's current directory. Throws
+// what the upload threw (FtpAborted for a cancel); `cleanup` then says what was
+// done about the partial file.
+void send(FtpClient &client, const QString &localPath, const QString &remoteName, Cleanup &cleanup);
+
+} // namespace FtpSend
