@@ -125,6 +125,11 @@ void FUNC_Transfer_FTP(const QString &file, int mode)
         TransferValues &v = transferValues();
         TransferRules::loadFtpValues(v, app().SelectedMachineId);
         window->prepare(file, mode);
+        // Connecting toggles: a connection left from an earlier transfer (perhaps to
+        // another machine) is closed first and made again, so that the window always
+        // opens on a fresh listing of this machine's folder.
+        if (window->IdFTP1()->connected())
+            window->FUNC_Conectar_FTP(v.FtpUser, v.FtpPassword, v.FtpHost, v.FtpDirectory, v.FtpPort);
         window->FUNC_Conectar_FTP(v.FtpUser, v.FtpPassword, v.FtpHost, v.FtpDirectory, v.FtpPort);
     }
     QCoreApplication::processEvents();
