@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <cerrno>
 #include <cstdio>
 
 #ifdef Q_OS_WIN
@@ -36,9 +37,10 @@ QByteArray readStandardInput()
 
 void writeStandardOutput(const QByteArray &bytes)
 {
+    errno = 0;
     if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
         || std::fflush(stdout) != 0)
-        throw Error(QStringLiteral("cannot write standard output"));
+        throw Error(QStringLiteral("cannot write standard output: %1").arg(qt_error_string(errno)));
 }
 
 // Applies the command to the lines; false after a line the tool could not
