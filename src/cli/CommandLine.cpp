@@ -69,7 +69,12 @@ ToolRange parseRange(const QString &value)
 CommandLine parseCommandLine(const QStringList &arguments)
 {
     CommandLine command;
-    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
+    // Help counts only where an option may stand: an option's value and what
+    // follows "--" are taken as they are.
+    const auto isHelp = [](const QString &argument) {
+        return argument == QLatin1String("--help") || argument == QLatin1String("-h");
+    };
+    if (!arguments.isEmpty() && isHelp(arguments.first())) {
         command.help = true;
         return command;
     }
@@ -98,6 +103,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         if (argument == QLatin1String("--")) {
             optionsEnded = true;
             continue;
+        }
+        if (isHelp(argument)) {
+            command.help = true;
+            return command;
         }
         std::optional<QString> inlineValue;
         const qsizetype equals = argument.indexOf(QLatin1Char('='));

@@ -47,7 +47,9 @@ Options:
                         Default: the separator of the system's locale.
   -o OUT                write the result to OUT.
   --in-place            replace FILE, only once the whole run has succeeded.
-  -h, --help            show this text.
+  -h, --help            show this text (where an option may stand; an
+                        option's value is the next argument as it is, and
+                        after "--" every argument is FILE).
 
 Numbers are read exactly and written with at most 15 significant digits, in
 fixed notation from 0.0001 up to below 1E15 and as 5E-5 or 1E15 beyond that.

@@ -58,7 +58,9 @@ private slots:
     void conversionErrorWritesNothing();
     void writesFilesOnlyWhenComplete();
     void reportsMissingFiles();
+    void documentsItself_data();
     void documentsItself();
+    void helpIsNoFileAfterOptionsEnd();
 };
 
 void TestCli::writesExactBytes_data()
@@ -109,6 +111,14 @@ void TestCli::writesExactBytes_data()
         << QByteArray("G01 X10 Y20\nG02 X20 Y30 I25 J30\n");
     QTest::newRow("nothing chosen") << words("mirror") << QByteArray("G02 X1\r\n") << QByteArray("G02 X1\r\n");
     QTest::newRow("empty input") << words("spaces --add") << QByteArray() << QByteArray();
+    QTest::newRow("-h as the value of --text") << words("addchar --text -h --start")
+        << QByteArray("X1") << QByteArray("-hX1");
+    QTest::newRow("--help as the value of --text") << words("addchar --end --text --help")
+        << QByteArray("X1") << QByteArray("X1--help");
+    QTest::newRow("--help after --text=") << words("addchar --start --text=--help")
+        << QByteArray("X1") << QByteArray("--helpX1");
+    QTest::newRow("-h as a value, then --lines") << words("addchar --text -h --start --lines 2:2")
+        << QByteArray("A\nB\n") << QByteArray("A\n-hB\n");
     QTest::newRow("tokens") << words("tokens") << QByteArray("N10 G01 X5 (CUT)\n%\n")
         << QByteArray("N@0+3 space@3+1 G@4+3 space@7+1 X@8+2 space@10+1 ()@11+5\n%@0+1\n");
 }
@@ -235,14 +245,42 @@ void TestCli::reportsMissingFiles()
     QVERIFY(r.err.contains("none.nc"));
 }
 
+void TestCli::documentsItself_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("--help") << words("--help");
+    QTest::newRow("-h") << words("-h");
+    QTest::newRow("after a tool") << words("translate --help");
+    QTest::newRow("after an option's value") << words("addchar --text % -h");
+}
+
 void TestCli::documentsItself()
 {
-    const Result r = runCli({QStringLiteral("--help")});
+    QFETCH(QStringList, arguments);
+    const Result r = runCli(arguments);
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err, QByteArray());
     for (const char *word : {"Usage: zavrin-cnc", "spaces", "renumber", "ij --mode", "translate", "mirror",
                              "addchar", "tokens", "--lines", "--system-decimal", "--in-place", "Exit status"})
         QVERIFY2(r.out.contains(word), word);
+}
+
+void TestCli::helpIsNoFileAfterOptionsEnd()
+{
+    // After "--" a "-h" is FILE; writing the program there must not be
+    // mistaken for a request for help.
+    QTemporaryDir dir;
+    QVERIFY(QDir::setCurrent(dir.path()));
+    Result r = runCli(words("spaces --add -- -h"));
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY2(r.err.contains("file not found: -h"), r.err.constData());
+
+    TestSupport::writeBytes(dir.filePath(QStringLiteral("--help")), QByteArray("G01X1"));
+    r = runCli(words("spaces --add -- --help"));
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QByteArray(" G01 X1"));
+    QVERIFY(QDir::setCurrent(QDir::tempPath()));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
