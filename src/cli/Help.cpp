@@ -11,7 +11,9 @@ QString commandLineHelp()
 Applies one of the CNC program tools of Zavrin to a program file, as the
 editor's tool windows do, and writes the result in the file's own encoding and
 line breaks. FILE is read from standard input when it is absent or "-"; the
-result goes to standard output unless -o or --in-place is given.
+result goes to standard output unless -o or --in-place is given. The input
+must be a regular file, a pipe, a terminal or /dev/null, of at most
+2000000000 bytes.
 
 Tools:
   spaces --add | --remove
@@ -56,7 +58,8 @@ fixed notation from 0.0001 up to below 1E15 and as 5E-5 or 1E15 beyond that.
 
 Exit status: 0 done; 1 a number or block number that cannot be used (the
 message names the line and the text; nothing is written), or a file that
-cannot be read or written; 2 a wrong command line.
+cannot be read or written, input refused, or not enough memory; 2 a wrong
+command line.
 )")
         .arg(MaxBlockDigits);
 }

@@ -1,6 +1,7 @@
 // zavrin-cnc: the program tools of the editor, for scripts and batch work.
 #include "CommandLine.h"
 #include "DocumentLines.h"
+#include "ProgramInput.h"
 
 #include "editor/GCodeScanner.h"
 #include "editor/ProgramFile.h"
@@ -11,8 +12,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
+#include <new>
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -25,14 +28,6 @@ void printError(const QString &message)
 {
     const QByteArray text = QStringLiteral("zavrin-cnc: %1\n").arg(message).toLocal8Bit();
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
-}
-
-QByteArray readStandardInput()
-{
-    QFile in;
-    if (!in.open(stdin, QIODevice::ReadOnly))
-        throw Error(QStringLiteral("cannot read standard input: %1").arg(in.errorString()));
-    return in.readAll();
 }
 
 void writeStandardOutput(const QByteArray &bytes)
@@ -67,7 +62,9 @@ int run(const CommandLine &command)
     if (command.systemDecimal)
         SystemFormats::setDecimalSeparator(*command.systemDecimal);
 
-    const QByteArray bytes = command.inputFile.isEmpty() ? readStandardInput() : readFileBytes(command.inputFile);
+    if (command.inPlace && !ProgramInput::isRegularFile(command.inputFile) && QFileInfo::exists(command.inputFile))
+        throw Error(QStringLiteral("cannot replace %1: --in-place needs a regular file").arg(command.inputFile));
+    const QByteArray bytes = ProgramInput::readAll(command.inputFile);
     QByteArray result;
     ProgramDocument document = decodeProgramDocument(bytes);
     if (document.form.encoding == ProgramEncoding::Utf8 || document.form.encoding == ProgramEncoding::Latin1) {
@@ -122,6 +119,11 @@ int main(int argc, char *argv[])
         return run(command);
     } catch (const Error &error) {
         printError(error.message());
+        return 1;
+    } catch (const std::bad_alloc &) {
+        // Everything the run held is released by now; nothing was written.
+        printError(QStringLiteral("not enough memory to work on %1; nothing was written")
+                       .arg(ProgramInput::displayName(command.inputFile)));
         return 1;
     }
 }

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <QProcess>
+#include <sys/stat.h>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,9 +16,11 @@ struct Result
     QByteArray err;
 };
 
-Result runCli(const QStringList &arguments, const QByteArray &input = QByteArray())
+Result runCli(const QStringList &arguments, const QByteArray &input = QByteArray(), const QString &inputFile = QString())
 {
     QProcess process;
+    if (!inputFile.isEmpty())
+        process.setStandardInputFile(inputFile);
     process.start(QStringLiteral(ZAVRIN_CNC_PATH), arguments);
     if (!process.waitForStarted())
         qFatal("zavrin-cnc does not start");
@@ -58,6 +61,9 @@ private slots:
     void conversionErrorWritesNothing();
     void writesFilesOnlyWhenComplete();
     void reportsMissingFiles();
+    void refusesEndlessInput_data();
+    void refusesEndlessInput();
+    void readsWhatEnds();
     void documentsItself_data();
     void documentsItself();
     void helpIsNoFileAfterOptionsEnd();
@@ -243,6 +249,68 @@ void TestCli::reportsMissingFiles()
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.out, QByteArray());
     QVERIFY(r.err.contains("none.nc"));
+}
+
+void TestCli::refusesEndlessInput_data()
+{
+    QTest::addColumn<QString>("file");      // FILE, relative to a temporary folder
+    QTest::addColumn<QString>("stdinFile"); // standard input
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("/dev/zero as FILE") << QStringLiteral("/dev/zero") << QString()
+        << QByteArray("cannot read /dev/zero: it is a device, not a regular file, a pipe or a terminal");
+    QTest::newRow("/dev/zero as standard input") << QString() << QStringLiteral("/dev/zero")
+        << QByteArray("cannot read standard input: it is a device, not a regular file, a pipe or a terminal");
+    QTest::newRow("a folder") << QStringLiteral("sub") << QString() << QByteArray("sub: it is a folder, not a file");
+    QTest::newRow("above the size bound") << QStringLiteral("huge.nc") << QString()
+        << QByteArray("huge.nc: it is larger than 2000000000 bytes, the most zavrin-cnc reads");
+    QTest::newRow("in place on a FIFO") << QStringLiteral("fifo --in-place") << QString()
+        << QByteArray("fifo: --in-place needs a regular file");
+}
+
+void TestCli::refusesEndlessInput()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, stdinFile);
+    QFETCH(QByteArray, reason);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo"))).constData(), 0600) == 0);
+    QFile huge(dir.filePath(QStringLiteral("huge.nc")));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(2000000001)); // sparse: no disk used
+    huge.close();
+
+    QStringList arguments = words("spaces --add");
+    for (const QString &part : file.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        arguments << (part.startsWith(QLatin1Char('/')) || part.startsWith(QLatin1Char('-')) ? part : dir.filePath(part));
+    const Result r = runCli(arguments, QByteArray(), stdinFile);
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY2(r.err.endsWith(reason + "\n"), r.err.constData());
+    QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("fifo"))).isFile(), false);
+}
+
+void TestCli::readsWhatEnds()
+{
+    // /dev/null reads as an empty program; a FIFO gives what its writer wrote.
+    Result r = runCli(words("spaces --add /dev/null"));
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QByteArray());
+    r = runCli(words("spaces --add"), QByteArray(), QStringLiteral("/dev/null"));
+    QCOMPARE(r.exitCode, 0);
+
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QProcess process;
+    process.start(QStringLiteral(ZAVRIN_CNC_PATH), {QStringLiteral("spaces"), QStringLiteral("--add"), fifo});
+    QVERIFY(process.waitForStarted());
+    QFile writer(fifo);
+    QVERIFY(writer.open(QIODevice::WriteOnly));
+    writer.write("G01X1\n");
+    writer.close();
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray(" G01 X1\n"));
 }
 
 void TestCli::documentsItself_data()

@@ -54,6 +54,7 @@ private slots:
     void fullDiskKeepsTheOldFile_data();
     void fullDiskKeepsTheOldFile();
     void fullDiskOnStandardOutput();
+    void memoryLimitWritesNothing();
 };
 
 void TestCliFault::fullDiskKeepsTheOldFile_data()
@@ -116,6 +117,35 @@ void TestCliFault::fullDiskOnStandardOutput()
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 1);
     QCOMPARE(process.readAllStandardError(), QByteArray("zavrin-cnc: cannot write standard output: File too large\n"));
+}
+
+void TestCliFault::memoryLimitWritesNothing()
+{
+    // One line of 50 MB under a 300 MB address-space limit: the program's
+    // libraries fit, a few copies of the line do not.
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("LONG.NC"));
+    const QString out = dir.filePath(QStringLiteral("OUT.NC"));
+    QByteArray line("G01 X");
+    line += QByteArray(50 * 1024 * 1024, '1');
+    TestSupport::writeBytes(in, line);
+    const auto limitMemory = [] {
+        struct rlimit limit = {300ul << 20, 300ul << 20};
+        ::setrlimit(RLIMIT_AS, &limit);
+        // No core file for a test that may abort.
+        struct rlimit noCore = {0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+    };
+    for (const QStringList &tool : {QStringList{QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1")},
+                                    QStringList{QStringLiteral("addchar"), QStringLiteral("--text"),
+                                                QStringLiteral(";"), QStringLiteral("--end")}}) {
+        const Result r = runCli(tool + QStringList{in, QStringLiteral("-o"), out}, limitMemory);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray());
+        QVERIFY2(r.err.startsWith("zavrin-cnc: not enough memory"), r.err.left(300).constData());
+        QVERIFY(!QFile::exists(out));
+        QCOMPARE(QFileInfo(in).size(), line.size());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliFault)
