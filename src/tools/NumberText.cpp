@@ -65,7 +65,8 @@ Extended parseNumber(QStringView text, IsPoint isPoint)
     } catch (const ConversionError &) {
         throw;
     } catch (const Error &) {
-        throw ConversionError(text.toString(), ToolTexts::numberOutOfRange(text.toString()));
+        throw ConversionError(text.toString(), ToolTexts::numberOutOfRange(text.toString()),
+                              ConversionError::Kind::TooLarge);
     }
 }
 

@@ -18,16 +18,28 @@ struct NumberSyntax
     static NumberSyntax current();
 };
 
-// A text that is not a number; carries the text as it was read.
+// A text that is not a number, or a number beyond the range of values; carries
+// the text as it was read.
 class ConversionError : public Error
 {
 public:
-    ConversionError(const QString &numberText, const QString &message)
-        : Error(message), m_numberText(numberText) {}
+    enum class Kind { Invalid, TooLarge };
+    ConversionError(const QString &numberText, const QString &message, Kind kind = Kind::Invalid)
+        : Error(message), m_numberText(numberText), m_kind(kind) {}
     const QString &numberText() const { return m_numberText; }
+    Kind kind() const { return m_kind; }
 
 private:
     QString m_numberText;
+    Kind m_kind;
+};
+
+// A value typed into a tool's option (not a program line) that cannot be used;
+// the message, in the current language, names the option.
+class OptionValueError : public Error
+{
+public:
+    using Error::Error;
 };
 
 // A number text of a program word: an optional sign, digits with at most one

@@ -1,6 +1,7 @@
 #include "TranslateTool.h"
 
 #include "CoordinateWords.h"
+#include "ToolTexts.h"
 #include "lang/Texts.h"
 
 TranslateTool::TranslateTool(const Axis &x, const Axis &y, const Axis &z, bool plus, const NumberSyntax &syntax)
@@ -31,8 +32,14 @@ void TranslateTool::begin()
 Extended TranslateTool::increment(State &state)
 {
     // Read once; an invalid text fails at the first word that needs it.
-    if (!state.value)
-        state.value = readTypedNumber(state.axis.increment, m_syntax);
+    if (!state.value) {
+        try {
+            state.value = readTypedNumber(state.axis.increment, m_syntax);
+        } catch (const ConversionError &error) {
+            throw OptionValueError(ToolTexts::incrementError(state.letter, error.numberText(),
+                                                             error.kind() == ConversionError::Kind::TooLarge));
+        }
+    }
     return *state.value;
 }
 

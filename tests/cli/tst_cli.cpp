@@ -59,6 +59,8 @@ private slots:
     void rejectsWrongCommandLines_data();
     void rejectsWrongCommandLines();
     void conversionErrorWritesNothing();
+    void messagesNameTheWrongText_data();
+    void messagesNameTheWrongText();
     void writesFilesOnlyWhenComplete();
     void reportsMissingFiles();
     void refusesEndlessInput_data();
@@ -169,6 +171,11 @@ void TestCli::rejectsWrongCommandLines_data()
     QTest::newRow("two files") << words("spaces --add a.nc b.nc");
     QTest::newRow("flag with value") << words("mirror --x=1");
     QTest::newRow("tokens with lines") << words("tokens --lines 1:2");
+    const QString longText(100000, QLatin1Char('9')); // below the system's limit for one argument
+    QTest::newRow("long start value") << QStringList{QStringLiteral("renumber"), QStringLiteral("--start"), longText};
+    QTest::newRow("long lines value") << QStringList{QStringLiteral("spaces"), QStringLiteral("--lines"), longText};
+    QTest::newRow("long tool name") << QStringList{longText};
+    QTest::newRow("long unknown option") << QStringList{QStringLiteral("mirror"), QLatin1Char('-') + longText};
 }
 
 void TestCli::rejectsWrongCommandLines()
@@ -178,6 +185,7 @@ void TestCli::rejectsWrongCommandLines()
     QCOMPARE(r.exitCode, 2);
     QCOMPARE(r.out, QByteArray());
     QVERIFY(r.err.startsWith("zavrin-cnc: "));
+    QVERIFY2(r.err.size() < 400, r.err.left(400).constData()); // a long value is shortened
 }
 
 void TestCli::conversionErrorWritesNothing()
@@ -209,7 +217,7 @@ void TestCli::conversionErrorWritesNothing()
     r = runCli({QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1.5"),
                 QStringLiteral("--system-decimal"), QStringLiteral(","), in});
     QCOMPARE(r.exitCode, 1);
-    QCOMPARE(r.err, QByteArray("zavrin-cnc: ERROR: Line 1: \"1.5\" is not a valid number.\n"));
+    QCOMPARE(r.err, QByteArray("zavrin-cnc: ERROR: The increment of the \"X\" axis, \"1.5\", is not a valid number.\n"));
 
     // Renumbering past the largest block number.
     r = runCli(words("renumber --renumber --start 100000000 --increment 100000000"),
@@ -217,6 +225,38 @@ void TestCli::conversionErrorWritesNothing()
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.out, QByteArray());
     QVERIFY(r.err.startsWith("zavrin-cnc: ERROR: Line 22: "));
+}
+
+void TestCli::messagesNameTheWrongText_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("message");
+    const QByteArray digits(1048576, '7');
+    const QByteArray shown = digits.left(40) + "\xE2\x80\xA6 (1048576 characters)";
+    QTest::newRow("increment not a number") << words("translate --x abc") << QByteArray("G01 X1")
+        << QByteArray("ERROR: The increment of the \"X\" axis, \"abc\", is not a valid number.");
+    QTest::newRow("increment too large") << QStringList{QStringLiteral("translate"), QStringLiteral("--z"),
+                                                        QString::fromLatin1(digits.left(5000))}
+        << QByteArray("Z1") << QByteArray("ERROR: The increment of the \"Z\" axis, \"" + digits.left(40)
+                                          + "\xE2\x80\xA6 (5000 characters)\", is too large.");
+    QTest::newRow("word too large") << words("mirror --y") << QByteArray("G01\nY" + digits + "\n")
+        << QByteArray("ERROR: Line 2: \"" + shown + "\" is too large.");
+    QTest::newRow("long invalid word") << words("translate --x 1") << QByteArray("X-" + digits + "-\n")
+        << QByteArray("ERROR: Line 1: \"-" + digits.left(39) + "\xE2\x80\xA6 (1048578 characters)\" is not a valid number.");
+    QTest::newRow("short enough to show whole") << words("translate --x 1") << QByteArray("X" + digits.left(58) + "..")
+        << QByteArray("ERROR: Line 1: \"" + digits.left(58) + "..\" is not a valid number.");
+}
+
+void TestCli::messagesNameTheWrongText()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, message);
+    const Result r = runCli(arguments, input);
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.out, QByteArray());
+    QCOMPARE(r.err, "zavrin-cnc: " + message + "\n");
 }
 
 void TestCli::writesFilesOnlyWhenComplete()

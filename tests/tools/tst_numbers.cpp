@@ -195,7 +195,7 @@ void TestNumbers::rejectsInvalidTexts()
         QFAIL("no conversion error");
     } catch (const ConversionError &error) {
         QCOMPARE(error.numberText(), text);
-        QVERIFY(error.message().contains(text));
+        QVERIFY(error.message().contains(text.left(40))); // a long text is shortened
     }
 }
 
