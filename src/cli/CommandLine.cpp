@@ -117,7 +117,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         }
         const bool takesValue = syntax.valued.contains(argument) || argument == QLatin1String("--lines")
                                 || argument == QLatin1String("--system-decimal") || argument == QLatin1String("-o");
-        const bool isFlag = syntax.flags.contains(argument) || argument == QLatin1String("--in-place");
+        const bool isFlag = syntax.flags.contains(argument) || argument == QLatin1String("--in-place")
+                            || argument == QLatin1String("--binary-ok");
         if (!takesValue && !isFlag)
             throw UsageError(QStringLiteral("unknown option \"%1\" for %2").arg(ToolTexts::shortened(argument), command.toolName));
         if (isFlag) {
@@ -156,6 +157,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         }
     }
     command.inPlace = flags.contains(QStringLiteral("--in-place"));
+    command.binaryOk = flags.contains(QStringLiteral("--binary-ok"));
     if (command.inPlace && outputGiven)
         throw UsageError(QStringLiteral("-o and --in-place exclude each other"));
     if (command.inPlace && (command.inputFile.isEmpty() || command.inputFile == QLatin1String("-")))

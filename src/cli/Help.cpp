@@ -5,7 +5,7 @@
 QString commandLineHelp()
 {
     return QStringLiteral(R"(Usage: zavrin-cnc TOOL [TOOL OPTIONS] [--lines FIRST:LAST] [--system-decimal SEP]
-                  [-o OUT | --in-place] [FILE]
+                  [-o OUT | --in-place] [--binary-ok] [FILE]
        zavrin-cnc --help
 
 Applies one of the CNC program tools of Zavrin to a program file, as the
@@ -49,6 +49,10 @@ Options:
                         Default: the separator of the system's locale.
   -o OUT                write the result to OUT.
   --in-place            replace FILE, only once the whole run has succeeded.
+  --binary-ok           work on input that looks like a binary file (its
+                        first 4096 bytes hold NUL bytes between other bytes
+                        and control characters text does not use); such
+                        input is refused otherwise.
   -h, --help            show this text (where an option may stand; an
                         option's value is the next argument as it is, and
                         after "--" every argument is FILE).

@@ -67,6 +67,33 @@ QString refusal(int fd, const struct stat &st)
 
 } // namespace
 
+bool looksBinary(QByteArrayView bytes)
+{
+    if (bytes.size() >= 2 && bytes.size() % 2 == 0
+        && ((uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE) || (uchar(bytes[0]) == 0xFE && uchar(bytes[1]) == 0xFF)))
+        return false;
+    const QByteArrayView block = bytes.first(qMin(bytes.size(), BinaryCheckBytes));
+    bool innerNul = false;
+    bool binaryControl = false;
+    bool textBefore = false; // a byte other than NUL came before
+    bool nulPending = false; // NULs since that byte
+    for (const char c : block) {
+        const uchar b = uchar(c);
+        if (b == 0) {
+            nulPending = textBefore;
+            continue;
+        }
+        if (nulPending)
+            innerNul = true;
+        nulPending = false;
+        textBefore = true;
+        if (b == 0x7F || (b < 0x20 && b != '\t' && b != '\n' && b != '\v' && b != '\f' && b != '\r' && b != 0x03
+                          && b != 0x04 && (b < 0x11 || b > 0x14) && b != 0x1A))
+            binaryControl = true;
+    }
+    return innerNul && binaryControl;
+}
+
 QString displayName(const QString &path) { return path.isEmpty() ? QStringLiteral("standard input") : path; }
 
 #ifdef Q_OS_UNIX

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Where zavrin-cnc reads its program: FILE or standard input. Only what ends is
@@ -16,6 +17,19 @@ constexpr qint64 MaxInputBytes = 2000000000;
 // The whole input; throws Error naming the input and the reason. An empty path
 // is standard input.
 QByteArray readAll(const QString &path);
+
+// How much of the input is looked at to tell a binary file from a program.
+constexpr qsizetype BinaryCheckBytes = 4096;
+
+// Whether the bytes look like a binary file (an executable, an archive) rather
+// than a program. A program may carry NUL padding: a tape leader of NULs in front
+// of it and NULs after it. So only the first BinaryCheckBytes count, and they
+// are binary when they hold a NUL with other bytes on both sides together with
+// a control character that text does not use: codes 1, 2, 5 to 8, 14 to 16, 21
+// to 25, 27 to 31 and 127. Tab, the line breaks, form feed, the tape codes ETX,
+// EOT, DC1 to DC4 and the end-of-file mark SUB are not counted. A file with a
+// UTF-16 byte-order mark is text.
+bool looksBinary(QByteArrayView bytes);
 
 // True when the path is a regular file (what --in-place can replace).
 bool isRegularFile(const QString &path);

@@ -65,6 +65,10 @@ int run(const CommandLine &command)
     if (command.inPlace && !ProgramInput::isRegularFile(command.inputFile) && QFileInfo::exists(command.inputFile))
         throw Error(QStringLiteral("cannot replace %1: --in-place needs a regular file").arg(command.inputFile));
     const QByteArray bytes = ProgramInput::readAll(command.inputFile);
+    if (!command.binaryOk && ProgramInput::looksBinary(bytes))
+        throw Error(QStringLiteral("%1 looks like a binary file, not a program (NUL bytes and control characters in "
+                                   "its first %2 bytes); nothing was written. Give --binary-ok to work on it anyway")
+                        .arg(ProgramInput::displayName(command.inputFile), QString::number(ProgramInput::BinaryCheckBytes)));
     QByteArray result;
     ProgramDocument document = decodeProgramDocument(bytes);
     if (document.form.encoding == ProgramEncoding::Utf8 || document.form.encoding == ProgramEncoding::Latin1) {

@@ -66,6 +66,9 @@ private slots:
     void refusesEndlessInput_data();
     void refusesEndlessInput();
     void readsWhatEnds();
+    void refusesBinaryFiles_data();
+    void refusesBinaryFiles();
+    void refusesItsOwnExecutable();
     void documentsItself_data();
     void documentsItself();
     void helpIsNoFileAfterOptionsEnd();
@@ -351,6 +354,60 @@ void TestCli::readsWhatEnds()
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(process.readAllStandardOutput(), QByteArray(" G01 X1\n"));
+}
+
+void TestCli::refusesBinaryFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("binary");
+    QTest::newRow("ELF header") << QByteArray("\x7F" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0G01 X1\n", 31)
+        << true;
+    QTest::newRow("DOS executable") << QByteArray("MZ\x90\0\x03\0\0\0\x04\0\0\0\xFF\xFF\0\0\x0E\x1F\xBA\x0E\0\xB4\x09\xCD!", 25)
+        << true;
+    QTest::newRow("tape leader and trailer of NULs")
+        << (QByteArray(200, '\0') + "%\r\nO1000\r\nG01X1\r\n%\r\n" + QByteArray(300, '\0')) << false;
+    QTest::newRow("NULs between lines, tape codes") << QByteArray("\x12%\nG01X1\n\0\0\0\nG01X2\n%\x14\x1A", 24)
+        << false;
+    QTest::newRow("control characters without NUL") << QByteArray("G01X1\x01\x02\x1B\n") << false;
+    QTest::newRow("NUL padding then binary after the first block")
+        << (QByteArray("G01X1\n") + QByteArray(5000, '\0') + "\x01\x02") << false;
+    QTest::newRow("UTF-16 with mark") << QByteArray("\xFF\xFEG\0\x01\0", 6) << false;
+}
+
+void TestCli::refusesBinaryFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, binary);
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in.bin"));
+    const QString out = dir.filePath(QStringLiteral("out.nc"));
+    TestSupport::writeBytes(in, bytes);
+    Result r = runCli({QStringLiteral("spaces"), QStringLiteral("--add"), in, QStringLiteral("-o"), out});
+    QCOMPARE(r.exitCode, binary ? 1 : 0);
+    QCOMPARE(QFile::exists(out), !binary);
+    if (binary)
+        QVERIFY2(r.err.contains("looks like a binary file") && r.err.contains("--binary-ok"), r.err.constData());
+    r = runCli({QStringLiteral("spaces"), QStringLiteral("--add"), QStringLiteral("--binary-ok"), QStringLiteral("-"),
+                QStringLiteral("-o"), out}, bytes);
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+}
+
+void TestCli::refusesItsOwnExecutable()
+{
+    // A real executable, through standard input and as FILE.
+    const QString self = QStringLiteral(ZAVRIN_CNC_PATH);
+    Result r = runCli(words("spaces --remove"), QByteArray(), self);
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.out, QByteArray());
+    QVERIFY2(r.err.startsWith("zavrin-cnc: standard input looks like a binary file"), r.err.constData());
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("prog"));
+    QVERIFY(QFile::copy(self, copy));
+    const QByteArray before = TestSupport::readBytes(copy);
+    r = runCli({QStringLiteral("spaces"), QStringLiteral("--add"), QStringLiteral("--in-place"), copy});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(TestSupport::readBytes(copy), before);
 }
 
 void TestCli::documentsItself_data()
