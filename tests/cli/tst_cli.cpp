@@ -4,6 +4,8 @@
 
 #include <QProcess>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -62,6 +64,8 @@ private slots:
     void messagesNameTheWrongText_data();
     void messagesNameTheWrongText();
     void writesFilesOnlyWhenComplete();
+    void writesIntoWhatCannotBeReplaced();
+    void inPlaceKeepsOwnerAndMode();
     void reportsMissingFiles();
     void refusesEndlessInput_data();
     void refusesEndlessInput();
@@ -283,6 +287,72 @@ void TestCli::writesFilesOnlyWhenComplete()
     // "-" is standard input.
     r = runCli({QStringLiteral("mirror"), QStringLiteral("--y"), QStringLiteral("-")}, QByteArray("Y3"));
     QCOMPARE(r.out, QByteArray("Y-3"));
+}
+
+void TestCli::writesIntoWhatCannotBeReplaced()
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("P1.NC"));
+    TestSupport::writeBytes(in, QByteArray("G01 X1\r\n"));
+    const QByteArray expected("G01 X-1\r\n");
+
+    // A FIFO: its reader gets the program and the FIFO stays one.
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QProcess reader;
+    reader.start(QStringLiteral("cat"), {fifo});
+    QVERIFY(reader.waitForStarted());
+    Result r = runCli({QStringLiteral("mirror"), QStringLiteral("--x"), in, QStringLiteral("-o"), fifo});
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(reader.waitForFinished(30000));
+    QCOMPARE(reader.readAllStandardOutput(), expected);
+    struct stat st = {};
+    QVERIFY(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+
+    // /dev/stdout while standard output is a pipe.
+    r = runCli({QStringLiteral("mirror"), QStringLiteral("--x"), in, QStringLiteral("-o"), QStringLiteral("/dev/stdout")});
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, expected);
+
+    // A character device node of our own (the null device's numbers).
+    const QString node = dir.filePath(QStringLiteral("null"));
+    if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        QSKIP("creating a device node is not permitted here");
+    QFile probe(node);
+    if (!probe.open(QIODevice::WriteOnly))
+        QSKIP("device nodes cannot be opened on this file system");
+    probe.close();
+    r = runCli({QStringLiteral("mirror"), QStringLiteral("--x"), in, QStringLiteral("-o"), node});
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(::stat(QFile::encodeName(node).constData(), &st) == 0 && S_ISCHR(st.st_mode));
+    QCOMPARE(st.st_rdev, makedev(1, 3));
+}
+
+void TestCli::inPlaceKeepsOwnerAndMode()
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("P1.NC"));
+    TestSupport::writeBytes(in, QByteArray("G01 X1\n"));
+    const QByteArray path = QFile::encodeName(in);
+    QVERIFY(::chmod(path.constData(), 0604) == 0);
+    const bool root = ::geteuid() == 0;
+    if (root)
+        QVERIFY(::chown(path.constData(), 12345, 23456) == 0);
+
+    const Result r = runCli({QStringLiteral("mirror"), QStringLiteral("--x"), QStringLiteral("--in-place"), in});
+    QCOMPARE(r.err, QByteArray());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(TestSupport::readBytes(in), QByteArray("G01 X-1\n"));
+    struct stat st = {};
+    QVERIFY(::stat(path.constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0604));
+    if (root) {
+        QCOMPARE(st.st_uid, uid_t(12345));
+        QCOMPARE(st.st_gid, gid_t(23456));
+    }
 }
 
 void TestCli::reportsMissingFiles()
