@@ -1,6 +1,9 @@
 #include "ProgramInput.h"
 
+#include "editor/ProgramFile.h"
 #include "platform/Error.h"
+
+#include <QtEndian>
 
 #include <QFile>
 #include <QFileInfo>
@@ -98,39 +101,69 @@ QString displayName(const QString &path) { return path.isEmpty() ? QStringLitera
 
 #ifdef Q_OS_UNIX
 
-QByteArray readAll(const QString &path)
+InputFile::InputFile(const QString &path) : m_path(path)
 {
     const QString name = displayName(path);
-    int fd = 0;
     if (!path.isEmpty()) {
         do
-            fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-        while (fd < 0 && errno == EINTR);
-        if (fd < 0) {
+            m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        while (m_fd < 0 && errno == EINTR);
+        if (m_fd < 0) {
             if (errno == ENOENT)
                 throw Error(QStringLiteral("file not found: %1").arg(path));
             throw Error(QStringLiteral("cannot open %1: %2").arg(path, errnoText(errno)));
         }
     }
-    const Descriptor input(fd, !path.isEmpty());
     struct stat st = {};
-    if (::fstat(fd, &st) != 0)
-        throw Error(QStringLiteral("cannot read %1: %2").arg(name, errnoText(errno)));
-    const QString refused = refusal(fd, st);
+    if (::fstat(m_fd, &st) != 0)
+        fail(errno);
+    const QString refused = refusal(m_fd, st);
     if (!refused.isEmpty())
         throw Error(QStringLiteral("cannot read %1: %2").arg(name, refused));
-    if (S_ISREG(st.st_mode) && st.st_size > MaxInputBytes)
+    m_regular = S_ISREG(st.st_mode);
+    m_size = m_regular ? qint64(st.st_size) : -1;
+    if (m_size > MaxInputBytes)
         throw Error(tooLarge(name));
+}
 
-    // A regular file is read into a buffer of its size; a stream grows one as it
-    // comes, and is cut off one byte past the bound.
+InputFile::~InputFile()
+{
+    if (m_fd > 0)
+        ::close(m_fd);
+}
+
+void InputFile::fail(int error) const
+{
+    throw Error(QStringLiteral("cannot read %1: %2").arg(displayName(m_path), errnoText(error)));
+}
+
+qsizetype InputFile::read(char *data, qsizetype size)
+{
+    for (;;) {
+        const ssize_t n = ::read(m_fd, data, size_t(size));
+        if (n >= 0)
+            return qsizetype(n);
+        if (errno != EINTR)
+            fail(errno);
+    }
+}
+
+void InputFile::rewind()
+{
+    if (::lseek(m_fd, 0, SEEK_SET) != 0)
+        fail(errno);
+}
+
+QByteArray InputFile::readAll()
+{
+    const QString name = displayName(m_path);
     QByteArray bytes;
     qint64 size = 0;
     // A regular file is first read to the size it has: only a file that grows
     // meanwhile gets the stream's growing buffer.
-    bool exact = S_ISREG(st.st_mode);
+    bool exact = m_regular;
     if (exact)
-        bytes.resize(qsizetype(st.st_size));
+        bytes.resize(qsizetype(m_size));
     char probe[4096];
     for (;;) {
         if (size == bytes.size() && !exact) {
@@ -140,12 +173,7 @@ QByteArray readAll(const QString &path)
         }
         const bool probing = size == bytes.size();
         char *target = probing ? probe : bytes.data() + size;
-        const ssize_t n = ::read(fd, target, probing ? sizeof probe : size_t(bytes.size() - size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Error(QStringLiteral("cannot read %1: %2").arg(name, errnoText(errno)));
-        }
+        const qsizetype n = read(target, probing ? qsizetype(sizeof probe) : qsizetype(bytes.size() - size));
         if (n == 0)
             break;
         if (probing) {
@@ -161,6 +189,110 @@ QByteArray readAll(const QString &path)
         throw Error(tooLarge(name));
     bytes.resize(qsizetype(size));
     return bytes;
+}
+
+QByteArray readAll(const QString &path)
+{
+    InputFile file(path);
+    return file.readAll();
+}
+
+namespace {
+
+// A high bit in every byte of `word` that is zero.
+inline quint64 zeroBytes(quint64 word)
+{
+    constexpr quint64 low7 = 0x7F7F7F7F7F7F7F7FULL;
+    return ~(((word & low7) + low7) | word | low7);
+}
+
+// Counts the line breaks of a file read in blocks: every LF, and every CR that
+// is not followed by an LF.
+class BreakCounter
+{
+public:
+    void add(const char *data, qsizetype size)
+    {
+        constexpr quint64 crs = 0x0D0D0D0D0D0D0D0DULL, lfs = 0x0A0A0A0A0A0A0A0AULL;
+        qsizetype i = 0;
+        for (; i + 8 <= size; i += 8) {
+            const quint64 word = qFromLittleEndian(qFromUnaligned<quint64>(data + i));
+            const quint64 cr = zeroBytes(word ^ crs);
+            const quint64 lf = zeroBytes(word ^ lfs);
+            m_lf += qPopulationCount(lf);
+            m_cr += qPopulationCount(cr);
+            // A CR right in front of an LF, also across words and blocks.
+            m_crLf += qPopulationCount(cr & (lf >> 8)) + ((m_lastWasCr && (lf & 0x80)) ? 1 : 0);
+            m_lastWasCr = (cr >> 63) != 0;
+        }
+        for (; i < size; ++i) {
+            const char c = data[i];
+            if (c == '\n') {
+                ++m_lf;
+                if (m_lastWasCr)
+                    ++m_crLf;
+            } else if (c == '\r') {
+                ++m_cr;
+            }
+            m_lastWasCr = c == '\r';
+        }
+    }
+    qint64 breaks() const { return m_lf + m_cr - m_crLf; }
+
+private:
+    qint64 m_lf = 0, m_cr = 0, m_crLf = 0;
+    bool m_lastWasCr = false;
+};
+
+// Where a block may be cut for the UTF-8 check: in front of the last byte that
+// begins a sequence (so that no sequence is cut), or after it when it is ASCII.
+qsizetype utf8Cut(const char *data, qsizetype size)
+{
+    for (qsizetype back = 1; back <= 4 && back <= size; ++back) {
+        const uchar b = uchar(data[size - back]);
+        if ((b & 0xC0) != 0x80)
+            return b < 0x80 ? size - back + 1 : size - back;
+    }
+    return size;
+}
+
+} // namespace
+
+Survey InputFile::survey()
+{
+    Survey survey;
+    BreakCounter breaks;
+    bool valid = true;
+    QByteArray carried; // the start of a sequence cut by the block's end
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qsizetype n = read(block.data(), block.size());
+        if (n == 0)
+            break;
+        if (survey.head.size() < BinaryCheckBytes)
+            survey.head.append(block.constData(), qMin(n, BinaryCheckBytes - survey.head.size()));
+        survey.size += n;
+        if (survey.size > MaxInputBytes)
+            throw Error(tooLarge(name()));
+        breaks.add(block.constData(), n);
+        if (valid) {
+            const qsizetype cut = utf8Cut(block.constData(), n);
+            if (carried.isEmpty()) {
+                valid = isWellFormedUtf8(QByteArrayView(block.constData(), cut));
+            } else {
+                carried.append(block.constData(), cut);
+                valid = isWellFormedUtf8(carried);
+            }
+            carried = QByteArray(block.constData() + cut, n - cut);
+        }
+    }
+    if (valid && !carried.isEmpty())
+        valid = isWellFormedUtf8(carried);
+    rewind();
+    survey.utf8 = valid;
+    survey.byteOrderMark = survey.head.startsWith("\xEF\xBB\xBF");
+    survey.lines = breaks.breaks() + 1;
+    return survey;
 }
 
 bool isRegularFile(const QString &path)

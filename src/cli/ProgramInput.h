@@ -14,9 +14,53 @@ namespace ProgramInput {
 // by the tools' line numbers.
 constexpr qint64 MaxInputBytes = 2000000000;
 
+// How the input is named in messages: the path, or "standard input".
+QString displayName(const QString &path);
+
 // The whole input; throws Error naming the input and the reason. An empty path
 // is standard input.
 QByteArray readAll(const QString &path);
+
+#ifdef Q_OS_UNIX
+// What one reading in blocks tells of a regular file, before it is worked on
+// in blocks.
+struct Survey
+{
+    bool utf8 = false;          // the whole file is well-formed UTF-8
+    bool byteOrderMark = false; // it begins with EF BB BF
+    qint64 size = 0;
+    qint64 lines = 0;           // as the tools count them: one more than the breaks
+    QByteArray head;            // the first BinaryCheckBytes bytes
+};
+
+// The input, open: FILE or standard input, checked as readAll() checks it.
+class InputFile
+{
+public:
+    // Throws Error naming the input and the reason.
+    explicit InputFile(const QString &path);
+    ~InputFile();
+    InputFile(const InputFile &) = delete;
+    InputFile &operator=(const InputFile &) = delete;
+
+    bool isRegular() const { return m_regular; }
+    QByteArray readAll();
+    // Reads a regular file from its start to its end and back to its start.
+    Survey survey();
+    // Up to `size` bytes, 0 at the end; throws Error.
+    qsizetype read(char *data, qsizetype size);
+    void rewind();
+    QString name() const { return displayName(m_path); }
+
+private:
+    [[noreturn]] void fail(int error) const;
+
+    QString m_path;
+    int m_fd = 0;
+    bool m_regular = false;
+    qint64 m_size = -1;
+};
+#endif
 
 // How much of the input is looked at to tell a binary file from a program.
 constexpr qsizetype BinaryCheckBytes = 4096;
@@ -34,7 +78,5 @@ bool looksBinary(QByteArrayView bytes);
 // True when the path is a regular file (what --in-place can replace).
 bool isRegularFile(const QString &path);
 
-// How the input is named in messages: the path, or "standard input".
-QString displayName(const QString &path);
 
 } // namespace ProgramInput

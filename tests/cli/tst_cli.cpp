@@ -63,6 +63,8 @@ private slots:
     void conversionErrorWritesNothing();
     void messagesNameTheWrongText_data();
     void messagesNameTheWrongText();
+    void fileInBlocksMatchesStandardInput_data();
+    void fileInBlocksMatchesStandardInput();
     void writesFilesOnlyWhenComplete();
     void writesIntoWhatCannotBeReplaced();
     void inPlaceKeepsOwnerAndMode();
@@ -264,6 +266,55 @@ void TestCli::messagesNameTheWrongText()
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.out, QByteArray());
     QCOMPARE(r.err, "zavrin-cnc: " + message + "\n");
+}
+
+void TestCli::fileInBlocksMatchesStandardInput_data()
+{
+    // A UTF-8 FILE is worked on in blocks of 1 MiB; standard input is held whole.
+    // Both must give the same bytes, whatever falls on a block's edge.
+    QTest::addColumn<QByteArray>("program");
+    const qsizetype block = 1 << 20;
+    const auto filler = [](qsizetype size, const char *lineBreak) {
+        QByteArray bytes;
+        for (int i = 0; bytes.size() < size; ++i)
+            bytes += "N" + QByteArray::number(i) + " G01 X" + QByteArray::number(i % 977) + ".25 Y-1" + lineBreak;
+        bytes.truncate(size);
+        return bytes;
+    };
+    for (const qsizetype edge : {block - 2, block - 1, block, block + 1}) {
+        for (const char *lineBreak : {"\r\n", "\n", "\r"}) {
+            const QByteArray name = "break " + QByteArray(lineBreak).toPercentEncoding() + " at " + QByteArray::number(edge);
+            QByteArray program = filler(edge, "\r\n");
+            program += lineBreak;
+            program += "G01 X5\r\nX6";
+            QTest::newRow(name.constData()) << program;
+        }
+    }
+    QTest::newRow("CR only, 3 MiB") << filler(3 * block, "\r");
+    QTest::newRow("final break, 2 MiB") << (filler(2 * block, "\n") + "\n");
+    QTest::newRow("final CR LF, empty line before") << (filler(block + 7, "\r\n") + "\r\n\r\n");
+    QTest::newRow("line longer than a block") << ("X1 (" + QByteArray(3 * block, 'A') + ")\nX2\r\n" + filler(block, "\n"));
+    QTest::newRow("byte-order mark") << ("\xEF\xBB\xBF" + filler(block + 3, "\r\n"));
+    QByteArray utf8 = filler(block - 1, "\n");
+    utf8 += "\xC3\xA9X1\xE2\x80\x94\n"; // a character across the edge
+    QTest::newRow("UTF-8 across the edge") << (utf8 + filler(1000, "\n"));
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("one break") << QByteArray("\r\n");
+}
+
+void TestCli::fileInBlocksMatchesStandardInput()
+{
+    QFETCH(QByteArray, program);
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("P1.NC"));
+    TestSupport::writeBytes(in, program);
+    for (const char *command : {"translate --x 10", "renumber --renumber --start 5", "addchar --text ; --end",
+                                "spaces --remove --lines 3:70000", "tokens"}) {
+        const Result whole = runCli(words(command), program);
+        const Result blocks = runCli(words(command) << in);
+        QVERIFY2(whole.exitCode == 0 && blocks.exitCode == 0, command);
+        QVERIFY2(whole.out == blocks.out, command);
+    }
 }
 
 void TestCli::writesFilesOnlyWhenComplete()

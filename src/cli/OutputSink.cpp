@@ -1,0 +1,161 @@
+#include "OutputSink.h"
+
+#include "platform/Error.h"
+#include "platform/SafeFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+// What a spool keeps in memory before it moves to a temporary file, and the
+// size of the pieces handed on.
+constexpr qsizetype SpoolMemory = 4 << 20;
+constexpr qsizetype Piece = 1 << 20;
+
+} // namespace
+
+OutputSink::~OutputSink() = default;
+
+Spool::Spool() = default;
+Spool::~Spool() = default;
+
+bool Spool::spill()
+{
+    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/zavrin-cnc-XXXXXX"));
+    if (!file->open() || file->write(m_memory) != m_memory.size()) {
+        m_noFile = true;
+        return false;
+    }
+    m_file = std::move(file);
+    m_memory.clear();
+    m_memory.squeeze();
+    return true;
+}
+
+void Spool::write(const char *data, qsizetype size)
+{
+    if (m_file) {
+        if (m_file->write(data, size) == size)
+            return;
+        // The temporary folder is full: take the result back into memory.
+        QByteArray held;
+        if (m_file->seek(0))
+            held = m_file->readAll();
+        if (held.size() != m_file->pos() || held.size() < m_file->size())
+            throw Error(QStringLiteral("cannot hold the result in %1: %2").arg(m_file->fileName(), m_file->errorString()));
+        m_file.reset();
+        m_noFile = true;
+        m_memory = std::move(held);
+    }
+    m_memory.append(data, size);
+    if (!m_noFile && m_memory.size() > SpoolMemory)
+        spill();
+}
+
+void Spool::replay(const std::function<void(const char *, qsizetype)> &deliver)
+{
+    if (!m_file) {
+        for (qsizetype at = 0; at < m_memory.size(); at += Piece)
+            deliver(m_memory.constData() + at, qMin(Piece, m_memory.size() - at));
+        return;
+    }
+    if (!m_file->flush() || !m_file->seek(0))
+        throw Error(QStringLiteral("cannot read back %1: %2").arg(m_file->fileName(), m_file->errorString()));
+    QByteArray piece(Piece, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = m_file->read(piece.data(), Piece);
+        if (n < 0)
+            throw Error(QStringLiteral("cannot read back %1: %2").arg(m_file->fileName(), m_file->errorString()));
+        if (n == 0)
+            break;
+        deliver(piece.constData(), n);
+    }
+}
+
+void StandardOutputSink::commit()
+{
+    m_spool.replay([](const char *data, qsizetype size) {
+        errno = 0;
+        if (std::fwrite(data, 1, size_t(size), stdout) != size_t(size))
+            throw Error(QStringLiteral("cannot write standard output: %1").arg(qt_error_string(errno)));
+    });
+    errno = 0;
+    if (std::fflush(stdout) != 0)
+        throw Error(QStringLiteral("cannot write standard output: %1").arg(qt_error_string(errno)));
+}
+
+FileSink::FileSink(const QString &path) : m_path(path), m_writer(std::make_unique<SafeFile::Writer>(path))
+{
+    // A device or a FIFO is opened only when there is something to give it: a
+    // failed run must not hand its reader an empty program.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        m_spool = std::make_unique<Spool>();
+        return;
+    }
+    open();
+    if (m_writer->isDirect())
+        m_spool = std::make_unique<Spool>();
+    else
+        m_buffer.reserve(Piece);
+}
+
+void FileSink::open()
+{
+    QString reason;
+    if (!m_writer->open(&reason))
+        fail(reason);
+}
+
+FileSink::~FileSink() = default; // the writer cancels what was not committed
+
+void FileSink::fail(const QString &reason)
+{
+    throw Error(QStringLiteral("cannot write %1: %2").arg(m_path, reason));
+}
+
+void FileSink::flush()
+{
+    if (m_buffer.isEmpty())
+        return;
+    if (m_writer->write(m_buffer) != m_buffer.size())
+        fail(m_writer->reason());
+    m_buffer.resize(0);
+}
+
+void FileSink::write(const char *data, qsizetype size)
+{
+    if (m_spool) {
+        m_spool->write(data, size);
+        return;
+    }
+    if (m_buffer.size() + size > Piece)
+        flush();
+    if (size >= Piece) {
+        if (m_writer->write(data, size) != size)
+            fail(m_writer->reason());
+        return;
+    }
+    m_buffer.append(data, size);
+}
+
+void FileSink::commit()
+{
+    if (m_spool) {
+        if (!m_writer->isOpen())
+            open();
+        m_spool->replay([this](const char *data, qsizetype size) {
+            if (m_writer->write(data, size) != size)
+                fail(m_writer->reason());
+        });
+    }
+    flush();
+    QString reason;
+    if (!m_writer->commit(&reason))
+        fail(reason);
+}
