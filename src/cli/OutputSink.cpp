@@ -19,7 +19,38 @@ constexpr qsizetype Piece = 1 << 20;
 
 } // namespace
 
+OutputSink::OutputSink() : m_block(new char[Piece]), m_capacity(Piece), m_at(m_block.get()), m_room(Piece) {}
+
 OutputSink::~OutputSink() = default;
+
+void OutputSink::flushBlock()
+{
+    const qsizetype used = m_capacity - m_room;
+    m_at = m_block.get();
+    m_room = m_capacity;
+    if (used > 0)
+        drain(m_block.get(), used);
+}
+
+void OutputSink::writeLarge(const char *data, qsizetype size)
+{
+    flushBlock();
+    if (size <= m_room)
+        write(data, size);
+    else
+        drain(data, size);
+}
+
+void OutputSink::makeRoom(qsizetype size)
+{
+    flushBlock();
+    if (size > m_capacity) {
+        m_block.reset(new char[size_t(size)]);
+        m_capacity = size;
+        m_at = m_block.get();
+        m_room = size;
+    }
+}
 
 Spool::Spool() = default;
 Spool::~Spool() = default;
@@ -79,6 +110,7 @@ void Spool::replay(const std::function<void(const char *, qsizetype)> &deliver)
 
 void StandardOutputSink::commit()
 {
+    flushBlock();
     m_spool.replay([](const char *data, qsizetype size) {
         errno = 0;
         if (std::fwrite(data, 1, size_t(size), stdout) != size_t(size))
@@ -101,9 +133,9 @@ FileSink::FileSink(const QString &path) : m_path(path), m_writer(std::make_uniqu
     open();
     if (m_writer->isDirect())
         m_spool = std::make_unique<Spool>();
-    else
-        m_buffer.reserve(Piece);
 }
+
+FileSink::~FileSink() = default; // the writer cancels what was not committed
 
 void FileSink::open()
 {
@@ -112,40 +144,22 @@ void FileSink::open()
         fail(reason);
 }
 
-FileSink::~FileSink() = default; // the writer cancels what was not committed
-
 void FileSink::fail(const QString &reason)
 {
     throw Error(QStringLiteral("cannot write %1: %2").arg(m_path, reason));
 }
 
-void FileSink::flush()
+void FileSink::drain(const char *data, qsizetype size)
 {
-    if (m_buffer.isEmpty())
-        return;
-    if (m_writer->write(m_buffer) != m_buffer.size())
-        fail(m_writer->reason());
-    m_buffer.resize(0);
-}
-
-void FileSink::write(const char *data, qsizetype size)
-{
-    if (m_spool) {
+    if (m_spool)
         m_spool->write(data, size);
-        return;
-    }
-    if (m_buffer.size() + size > Piece)
-        flush();
-    if (size >= Piece) {
-        if (m_writer->write(data, size) != size)
-            fail(m_writer->reason());
-        return;
-    }
-    m_buffer.append(data, size);
+    else if (m_writer->write(data, size) != size)
+        fail(m_writer->reason());
 }
 
 void FileSink::commit()
 {
+    flushBlock();
     if (m_spool) {
         if (!m_writer->isOpen())
             open();
@@ -154,7 +168,6 @@ void FileSink::commit()
                 fail(m_writer->reason());
         });
     }
-    flush();
     QString reason;
     if (!m_writer->commit(&reason))
         fail(reason);

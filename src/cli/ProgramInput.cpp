@@ -206,6 +206,13 @@ inline quint64 zeroBytes(quint64 word)
     return ~(((word & low7) + low7) | word | low7);
 }
 
+// How many bytes of a zeroBytes() mask are set (without a population-count
+// instruction, which not every processor the build targets has).
+inline int highBits(quint64 mask)
+{
+    return int(((mask >> 7) * 0x0101010101010101ULL) >> 56);
+}
+
 // Counts the line breaks of a file read in blocks: every LF, and every CR that
 // is not followed by an LF.
 class BreakCounter
@@ -219,10 +226,10 @@ public:
             const quint64 word = qFromLittleEndian(qFromUnaligned<quint64>(data + i));
             const quint64 cr = zeroBytes(word ^ crs);
             const quint64 lf = zeroBytes(word ^ lfs);
-            m_lf += qPopulationCount(lf);
-            m_cr += qPopulationCount(cr);
+            m_lf += highBits(lf);
+            m_cr += highBits(cr);
             // A CR right in front of an LF, also across words and blocks.
-            m_crLf += qPopulationCount(cr & (lf >> 8)) + ((m_lastWasCr && (lf & 0x80)) ? 1 : 0);
+            m_crLf += highBits(cr & (lf >> 8)) + ((m_lastWasCr && (lf & 0x80)) ? 1 : 0);
             m_lastWasCr = (cr >> 63) != 0;
         }
         for (; i < size; ++i) {

@@ -6,8 +6,59 @@
 #include "platform/Utf8Text.h"
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
+
+// ASCII bytes as UTF-16 units; false (the target half written) at the first
+// byte of 0x80 or above.
+bool widenAscii(const char *from, qsizetype size, char16_t *to)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= size; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + i));
+        if (_mm_movemask_epi8(bytes))
+            return false;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(to + i), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(to + i + 8), _mm_unpackhi_epi8(bytes, zero));
+    }
+#endif
+    for (; i < size; ++i) {
+        const unsigned char c = static_cast<unsigned char>(from[i]);
+        if (c >= 0x80)
+            return false;
+        to[i] = c;
+    }
+    return true;
+}
+
+// UTF-16 units below 0x80 as bytes; false at the first unit of 0x80 or above.
+bool narrowAscii(const char16_t *from, qsizetype size, char *to)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i high = _mm_set1_epi16(short(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= size; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + i + 8));
+        const __m128i over = _mm_and_si128(_mm_or_si128(a, b), high);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(over, zero)) != 0xFFFF)
+            return false;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(to + i), _mm_packus_epi16(a, b));
+    }
+#endif
+    for (; i < size; ++i) {
+        if (from[i] >= 0x80)
+            return false;
+        to[i] = char(from[i]);
+    }
+    return true;
+}
 
 constexpr qsizetype BlockSize = 1 << 20;
 
@@ -111,14 +162,7 @@ QString StreamedLines::line(int index) const
     const char *bytes = m_buffer.constData() + (m_lineStart - m_bufferStart);
     const qsizetype length = qsizetype(m_lineEnd - m_lineStart);
     m_text.resize(length);
-    char16_t *target = reinterpret_cast<char16_t *>(m_text.data());
-    unsigned char high = 0;
-    for (qsizetype i = 0; i < length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        high |= c;
-        target[i] = c;
-    }
-    if (high & 0x80)
+    if (!widenAscii(bytes, length, reinterpret_cast<char16_t *>(m_text.data())))
         m_text = utf8Text(QByteArrayView(bytes, length));
     return m_text;
 }
@@ -134,21 +178,11 @@ void StreamedLines::replaceLine(int index, const QString &text)
         outOfOrder(); // replaced twice
     emitPending(m_lineStart);
     const qsizetype size = text.size();
-    const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
-    char16_t high = 0;
-    for (qsizetype i = 0; i < size; ++i)
-        high |= units[i];
-    if (high >= 0x80) {
+    if (narrowAscii(reinterpret_cast<const char16_t *>(text.constData()), size, m_sink.room(size))) {
+        m_sink.added(size);
+    } else {
         const QByteArray utf8 = text.toUtf8();
         m_sink.write(utf8.constData(), utf8.size());
-    } else {
-        char narrow[256];
-        for (qsizetype at = 0; at < size; at += qsizetype(sizeof narrow)) {
-            const qsizetype n = qMin<qsizetype>(qsizetype(sizeof narrow), size - at);
-            for (qsizetype i = 0; i < n; ++i)
-                narrow[i] = char(units[at + i]);
-            m_sink.write(narrow, n);
-        }
     }
     // The old text is skipped; its break stays in what goes out unchanged.
     m_emitted = m_lineEnd;

@@ -54,6 +54,30 @@ Extended FUNC_Ler_Numero(QStringView text);
 // separator. Throws ConversionError.
 Extended readTypedNumber(QStringView text, const NumberSyntax &syntax);
 
+// A number text of at most 18 significant digits and 18 decimals, exactly:
+// (-1)^negative * mantissa / 10^scale. What the common words of a program are;
+// it lets their sums be computed without binary arithmetic.
+struct PlainDecimal
+{
+    bool negative = false;
+    uint64_t mantissa = 0;
+    int scale = 0;
+    int digits = 0; // significant digits of the mantissa (0 for zero)
+};
+
+// The number text read as FUNC_Ler_Numero reads it; false for a text that is
+// invalid or not plain (FUNC_Ler_Numero then gives the value or the error).
+bool readPlainDecimal(QStringView text, const NumberSyntax &syntax, PlainDecimal &value);
+// The same for a typed number (readTypedNumber's grammar).
+bool readPlainTypedDecimal(QStringView text, const NumberSyntax &syntax, PlainDecimal &value);
+
+// Appends a + b as FUNC_Formatar_Numero writes the extended-precision sum of
+// the two values read from text, with a "+" in front when `plus` is set and the
+// sum is positive. False, appending nothing, when that cannot be told without
+// the binary arithmetic: too many digits, or so much cancellation that the
+// rounding of the operands could show in the 15th digit.
+bool appendPlainSum(QString &out, const PlainDecimal &a, const PlainDecimal &b, bool plus);
+
 // A value as program text: 15 significant digits (ties away from zero),
 // trailing zeros dropped, fixed notation for 0.1E-3 <= |value| < 0.1E16 and
 // scientific ("5E-5", "1E15") otherwise, always with "." as the point.
