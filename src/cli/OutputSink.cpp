@@ -58,10 +58,14 @@ Spool::~Spool() = default;
 bool Spool::spill()
 {
     auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/zavrin-cnc-XXXXXX"));
-    if (!file->open() || file->write(m_memory) != m_memory.size()) {
+    // Unbuffered, so that a write that fails says so at once and what the file
+    // holds is what was written (open(OpenMode) is reached through the base).
+    QIODevice *device = file.get();
+    if (!device->open(QIODevice::ReadWrite | QIODevice::Unbuffered) || file->write(m_memory) != m_memory.size()) {
         m_noFile = true;
         return false;
     }
+    m_spilled = m_memory.size();
     m_file = std::move(file);
     m_memory.clear();
     m_memory.squeeze();
@@ -71,13 +75,16 @@ bool Spool::spill()
 void Spool::write(const char *data, qsizetype size)
 {
     if (m_file) {
-        if (m_file->write(data, size) == size)
+        if (m_file->write(data, size) == size) {
+            m_spilled += size;
             return;
-        // The temporary folder is full: take the result back into memory.
+        }
+        // The temporary folder is full: take back into memory what the file
+        // holds of the result (not the part of this piece it may have taken).
         QByteArray held;
         if (m_file->seek(0))
-            held = m_file->readAll();
-        if (held.size() != m_file->pos() || held.size() < m_file->size())
+            held = m_file->read(m_spilled);
+        if (held.size() != m_spilled)
             throw Error(QStringLiteral("cannot hold the result in %1: %2").arg(m_file->fileName(), m_file->errorString()));
         m_file.reset();
         m_noFile = true;

@@ -85,6 +85,7 @@ private:
 
     QByteArray m_memory;
     std::unique_ptr<QTemporaryFile> m_file;
+    qint64 m_spilled = 0;  // bytes in the file
     bool m_noFile = false; // a temporary file could not be had: memory only
 };
 

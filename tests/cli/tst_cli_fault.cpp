@@ -55,6 +55,8 @@ private slots:
     void fullDiskKeepsTheOldFile();
     void fullDiskOnStandardOutput();
     void memoryLimitWritesNothing();
+    void spoolWithoutTemporaryFolder_data();
+    void spoolWithoutTemporaryFolder();
 };
 
 void TestCliFault::fullDiskKeepsTheOldFile_data()
@@ -146,6 +148,58 @@ void TestCliFault::memoryLimitWritesNothing()
         QVERIFY(!QFile::exists(out));
         QCOMPARE(QFileInfo(in).size(), line.size());
     }
+}
+
+void TestCliFault::spoolWithoutTemporaryFolder_data()
+{
+    // A result for standard output beyond the spool's memory goes to a
+    // temporary file; when there is none to be had (a missing folder, or one
+    // that fills), it stays in memory and the result is still whole.
+    QTest::addColumn<bool>("missingFolder");
+    QTest::addColumn<int>("limit"); // file-size limit, 0 for none
+    QTest::newRow("missing temporary folder") << true << 0;
+    QTest::newRow("temporary folder fills, output unlimited") << false << 6 * 1024 * 1024;
+}
+
+void TestCliFault::spoolWithoutTemporaryFolder()
+{
+    QFETCH(bool, missingFolder);
+    QFETCH(int, limit);
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("P1.NC"));
+    TestSupport::writeBytes(in, program(300000)); // about 8 MB
+    const QString out = dir.filePath(QStringLiteral("OUT.NC"));
+    const QString temporary = dir.filePath(missingFolder ? QStringLiteral("none") : QStringLiteral("tmp"));
+    if (!missingFolder)
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("tmp")));
+
+    // The reference: the same run with -o.
+    const QString expectedFile = dir.filePath(QStringLiteral("EXPECTED.NC"));
+    QCOMPARE(runCli({QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1"), in,
+                     QStringLiteral("-o"), expectedFile}).exitCode, 0);
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), temporary);
+    process.setProcessEnvironment(environment);
+    process.setStandardInputFile(QProcess::nullDevice());
+    // Standard output is a pipe: the limit then holds for the spool's file only.
+    if (limit)
+        FaultInjection::limitFileSize(process, rlim_t(limit));
+    process.start(QStringLiteral(ZAVRIN_CNC_PATH), {QStringLiteral("translate"), QStringLiteral("--x"),
+                                                    QStringLiteral("1"), in});
+    QVERIFY(process.waitForStarted());
+    QByteArray output;
+    while (process.state() != QProcess::NotRunning || process.bytesAvailable()) {
+        process.waitForReadyRead(1000);
+        output += process.readAllStandardOutput();
+    }
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+    QCOMPARE(output.size(), QFileInfo(expectedFile).size());
+    QVERIFY(output == TestSupport::readBytes(expectedFile));
+    if (!missingFolder)
+        QCOMPARE(QDir(temporary).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestCliFault)
