@@ -146,6 +146,7 @@ void TestCliFault::memoryLimitWritesNothing()
         QCOMPARE(r.out, QByteArray());
         QVERIFY2(r.err.startsWith("zavrin-cnc: not enough memory"), r.err.left(300).constData());
         QVERIFY(!QFile::exists(out));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("LONG.NC")});
         QCOMPARE(QFileInfo(in).size(), line.size());
     }
 }
