@@ -3,7 +3,9 @@
 #include "DocumentLines.h"
 #include "OutputSink.h"
 #include "ProgramInput.h"
+#ifdef Q_OS_UNIX
 #include "StreamedLines.h"
+#endif
 
 #include "editor/GCodeScanner.h"
 #include "editor/ProgramFile.h"
