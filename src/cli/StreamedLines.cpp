@@ -122,10 +122,18 @@ void StreamedLines::seek(int index) const
             // Find where the current line ends: the first CR or LF from its start.
             qsizetype want = 0;
             for (;;) {
-                const qint64 available = m_bufferStart + m_bufferUsed - m_lineStart;
+                const qint64 bufferEnd = m_bufferStart + m_bufferUsed;
+                const qint64 available = bufferEnd - m_lineStart;
                 const char *from = m_buffer.constData() + (m_lineStart - m_bufferStart);
-                const void *lf = std::memchr(from, '\n', size_t(available));
-                const qsizetype limit = lf ? static_cast<const char *>(lf) - from : qsizetype(available);
+                // The next LF is looked up again only once it has been passed (or
+                // the buffer has grown), so that a file with CR breaks only is
+                // not searched to the buffer's end for every line.
+                if (!(m_nextLf >= m_lineStart || (m_nextLf < 0 && m_noLfUntil == bufferEnd))) {
+                    const void *lf = std::memchr(from, '\n', size_t(available));
+                    m_nextLf = lf ? m_lineStart + (static_cast<const char *>(lf) - from) : -1;
+                    m_noLfUntil = lf ? -1 : bufferEnd;
+                }
+                const qsizetype limit = m_nextLf >= 0 ? qsizetype(m_nextLf - m_lineStart) : qsizetype(available);
                 const void *cr = std::memchr(from, '\r', size_t(limit));
                 const qsizetype at = cr ? static_cast<const char *>(cr) - from : limit;
                 if (at < available) {

@@ -57,5 +57,7 @@ private:
     mutable qint64 m_lineEnd = -1;    // where its text ends (-1: not found yet)
     mutable qint64 m_nextStart = 0;   // where the next line starts
     mutable qint64 m_emitted = 0;     // everything before this offset went out
+    mutable qint64 m_nextLf = -1;     // the next LF at or after m_lineStart, or -1:
+    mutable qint64 m_noLfUntil = -1;  // none from m_lineStart up to here
     mutable QString m_text;           // the last line read, reused
 };
