@@ -67,6 +67,7 @@ private slots:
     void fileInBlocksMatchesStandardInput();
     void writesFilesOnlyWhenComplete();
     void writesIntoWhatCannotBeReplaced();
+    void failedRunLeavesAFifoAlone();
     void inPlaceKeepsOwnerAndMode();
     void reportsMissingFiles();
     void refusesEndlessInput_data();
@@ -380,6 +381,31 @@ void TestCli::writesIntoWhatCannotBeReplaced()
     QCOMPARE(r.exitCode, 0);
     QVERIFY(::stat(QFile::encodeName(node).constData(), &st) == 0 && S_ISCHR(st.st_mode));
     QCOMPARE(st.st_rdev, makedev(1, 3));
+}
+
+void TestCli::failedRunLeavesAFifoAlone()
+{
+    // The FIFO is not even opened: its reader does not get an empty program.
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("P1.NC"));
+    TestSupport::writeBytes(in, QByteArray("G01 X1\r\nG01 X1.2.3\r\n"));
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QProcess reader;
+    reader.start(QStringLiteral("cat"), {fifo});
+    QVERIFY(reader.waitForStarted());
+    const Result r = runCli({QStringLiteral("translate"), QStringLiteral("--x"), QStringLiteral("1"), in,
+                             QStringLiteral("-o"), fifo});
+    QCOMPARE(r.exitCode, 1);
+    // Given a moment, a reader that had been handed an empty program would end;
+    // this one must still be waiting for a writer.
+    QVERIFY(!reader.waitForFinished(200));
+    QFile writer(fifo);
+    QVERIFY(writer.open(QIODevice::WriteOnly));
+    writer.write("M30\n");
+    writer.close();
+    QVERIFY(reader.waitForFinished(30000));
+    QCOMPARE(reader.readAllStandardOutput(), QByteArray("M30\n"));
 }
 
 void TestCli::inPlaceKeepsOwnerAndMode()
