@@ -5,6 +5,7 @@
 #include "tools/RenumberTool.h"
 #include "tools/SpacesTool.h"
 #include "tools/StartEndTool.h"
+#include "tools/ToolTexts.h"
 #include "tools/TranslateTool.h"
 
 #include <QHash>
@@ -48,7 +49,7 @@ int integerValue(const QString &option, const QString &value, int minimum, int m
     const qlonglong n = value.toLongLong(&ok);
     if (!ok || n < minimum || n > maximum)
         throw UsageError(QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\"")
-                             .arg(option, QString::number(minimum), QString::number(maximum), value));
+                             .arg(option, QString::number(minimum), QString::number(maximum), ToolTexts::shortened(value)));
     return int(n);
 }
 
@@ -56,7 +57,7 @@ ToolRange parseRange(const QString &value)
 {
     const QStringList parts = value.split(QLatin1Char(':'));
     if (parts.size() != 2)
-        throw UsageError(QStringLiteral("--lines takes FIRST:LAST, not \"%1\"").arg(value));
+        throw UsageError(QStringLiteral("--lines takes FIRST:LAST, not \"%1\"").arg(ToolTexts::shortened(value)));
     ToolRange range;
     range.wholeFile = false;
     range.firstLine = integerValue(QStringLiteral("--lines FIRST"), parts[0], 1, MaxLine);
@@ -69,7 +70,12 @@ ToolRange parseRange(const QString &value)
 CommandLine parseCommandLine(const QStringList &arguments)
 {
     CommandLine command;
-    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
+    // Help counts only where an option may stand: an option's value and what
+    // follows "--" are taken as they are.
+    const auto isHelp = [](const QString &argument) {
+        return argument == QLatin1String("--help") || argument == QLatin1String("-h");
+    };
+    if (!arguments.isEmpty() && isHelp(arguments.first())) {
         command.help = true;
         return command;
     }
@@ -78,7 +84,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     command.toolName = arguments.first();
     const auto found = toolSyntaxes().constFind(command.toolName);
     if (found == toolSyntaxes().constEnd())
-        throw UsageError(QStringLiteral("unknown tool \"%1\"").arg(command.toolName));
+        throw UsageError(QStringLiteral("unknown tool \"%1\"").arg(ToolTexts::shortened(command.toolName)));
     const ToolSyntax &syntax = *found;
 
     QSet<QString> flags;
@@ -91,13 +97,17 @@ CommandLine parseCommandLine(const QStringList &arguments)
         const bool isOption = !optionsEnded && argument.startsWith(QLatin1Char('-')) && argument != QLatin1String("-");
         if (!isOption) {
             if (!command.inputFile.isEmpty() || argument.isEmpty())
-                throw UsageError(QStringLiteral("unexpected argument \"%1\"").arg(argument));
+                throw UsageError(QStringLiteral("unexpected argument \"%1\"").arg(ToolTexts::shortened(argument)));
             command.inputFile = argument;
             continue;
         }
         if (argument == QLatin1String("--")) {
             optionsEnded = true;
             continue;
+        }
+        if (isHelp(argument)) {
+            command.help = true;
+            return command;
         }
         std::optional<QString> inlineValue;
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
@@ -107,12 +117,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
         }
         const bool takesValue = syntax.valued.contains(argument) || argument == QLatin1String("--lines")
                                 || argument == QLatin1String("--system-decimal") || argument == QLatin1String("-o");
-        const bool isFlag = syntax.flags.contains(argument) || argument == QLatin1String("--in-place");
+        const bool isFlag = syntax.flags.contains(argument) || argument == QLatin1String("--in-place")
+                            || argument == QLatin1String("--binary-ok");
         if (!takesValue && !isFlag)
-            throw UsageError(QStringLiteral("unknown option \"%1\" for %2").arg(argument, command.toolName));
+            throw UsageError(QStringLiteral("unknown option \"%1\" for %2").arg(ToolTexts::shortened(argument), command.toolName));
         if (isFlag) {
             if (inlineValue)
-                throw UsageError(QStringLiteral("%1 takes no value").arg(argument));
+                throw UsageError(QStringLiteral("%1 takes no value").arg(ToolTexts::shortened(argument)));
             flags.insert(argument);
             continue;
         }
@@ -132,7 +143,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
             rangeGiven = true;
         } else if (argument == QLatin1String("--system-decimal")) {
             if (value != QLatin1String(".") && value != QLatin1String(","))
-                throw UsageError(QStringLiteral("--system-decimal is \".\" or \",\", not \"%1\"").arg(value));
+                throw UsageError(QStringLiteral("--system-decimal is \".\" or \",\", not \"%1\"").arg(ToolTexts::shortened(value)));
             command.systemDecimal = value.at(0);
         } else if (argument == QLatin1String("-o")) {
             if (outputGiven || value.isEmpty())
@@ -146,6 +157,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
         }
     }
     command.inPlace = flags.contains(QStringLiteral("--in-place"));
+    command.binaryOk = flags.contains(QStringLiteral("--binary-ok"));
     if (command.inPlace && outputGiven)
         throw UsageError(QStringLiteral("-o and --in-place exclude each other"));
     if (command.inPlace && (command.inputFile.isEmpty() || command.inputFile == QLatin1String("-")))

@@ -21,7 +21,7 @@ public:
 
 // What zavrin-cnc was asked to do:
 //   zavrin-cnc TOOL [tool options] [--lines FIRST:LAST] [--system-decimal SEP]
-//              [-o OUT | --in-place] [FILE]
+//              [-o OUT | --in-place] [--binary-ok] [FILE]
 struct CommandLine
 {
     bool help = false;
@@ -31,6 +31,7 @@ struct CommandLine
     QString inputFile;        // empty: standard input
     QString outputFile;       // empty: standard output (or the input with --in-place)
     bool inPlace = false;
+    bool binaryOk = false;    // work on a file that looks binary
 
     bool listsTokens() const { return toolName == QLatin1String("tokens"); }
     // Builds the tool for the given number syntax (not for "tokens").

@@ -5,13 +5,15 @@
 QString commandLineHelp()
 {
     return QStringLiteral(R"(Usage: zavrin-cnc TOOL [TOOL OPTIONS] [--lines FIRST:LAST] [--system-decimal SEP]
-                  [-o OUT | --in-place] [FILE]
+                  [-o OUT | --in-place] [--binary-ok] [FILE]
        zavrin-cnc --help
 
 Applies one of the CNC program tools of Zavrin to a program file, as the
 editor's tool windows do, and writes the result in the file's own encoding and
 line breaks. FILE is read from standard input when it is absent or "-"; the
-result goes to standard output unless -o or --in-place is given.
+result goes to standard output unless -o or --in-place is given. The input
+must be a regular file, a pipe, a terminal or /dev/null, of at most
+2000000000 bytes.
 
 Tools:
   spaces --add | --remove
@@ -47,14 +49,21 @@ Options:
                         Default: the separator of the system's locale.
   -o OUT                write the result to OUT.
   --in-place            replace FILE, only once the whole run has succeeded.
-  -h, --help            show this text.
+  --binary-ok           work on input that looks like a binary file (its
+                        first 4096 bytes hold NUL bytes between other bytes
+                        and control characters text does not use); such
+                        input is refused otherwise.
+  -h, --help            show this text (where an option may stand; an
+                        option's value is the next argument as it is, and
+                        after "--" every argument is FILE).
 
 Numbers are read exactly and written with at most 15 significant digits, in
 fixed notation from 0.0001 up to below 1E15 and as 5E-5 or 1E15 beyond that.
 
 Exit status: 0 done; 1 a number or block number that cannot be used (the
 message names the line and the text; nothing is written), or a file that
-cannot be read or written; 2 a wrong command line.
+cannot be read or written, input refused, or not enough memory; 2 a wrong
+command line.
 )")
         .arg(MaxBlockDigits);
 }

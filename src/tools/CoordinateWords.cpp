@@ -29,36 +29,65 @@ qsizetype numberEnd(QStringView line, qsizetype from, qsizetype stop)
 
 } // namespace
 
-bool CoordinateWords::rewriteWords(QStringView line, QChar letter, const WordOperation &operation, bool plus,
-                                   const NumberSyntax &syntax, QString &result)
+namespace {
+
+// The next occurrence of the letter from `from` on, or the line's length when
+// a stop character or the end comes first.
+qsizetype nextLetter(const char16_t *units, qsizetype size, qsizetype from, char16_t letter)
 {
-    // The characters between words are copied as they are, a stretch at a time.
-    const qsizetype stop = stopPosition(line);
-    qsizetype i = line.left(stop).indexOf(letter);
-    if (i < 0)
+    for (; from < size; ++from) {
+        const char16_t c = units[from];
+        if (c == letter)
+            return from;
+        if (c >= '#' && c <= '}' && isStop(QChar(c)))
+            return size;
+    }
+    return size;
+}
+
+} // namespace
+
+bool CoordinateWords::rewriteWords(QStringView line, QChar letter, const WordOperation &operation, bool plus,
+                                   const NumberSyntax &syntax, QString &result,
+                                   const std::optional<PlainDecimal> *addend)
+{
+    // One scan finds the words and the stop region together; the characters
+    // between words are copied as they are, a stretch at a time.
+    const char16_t *units = reinterpret_cast<const char16_t *>(line.data());
+    const qsizetype size = line.size();
+    const char16_t wanted = letter.unicode();
+    qsizetype i = nextLetter(units, size, 0, wanted);
+    if (i == size)
         return false;
 
     QString output;
-    output.reserve(line.size() + 16);
+    output.reserve(size + 16);
     qsizetype copied = 0;
-    while (i >= 0) {
-        const qsizetype end = numberEnd(line, i + 1, stop);
-        const QStringView number = line.mid(i + 1, end - i - 1);
-        output += line.mid(copied, i + 1 - copied); // up to and with the letter
-        if (number.contains(QLatin1Char('+')))
+    PlainDecimal plain;
+    while (i < size) {
+        qsizetype end = i + 1;
+        bool plusInNumber = false;
+        for (; end < size && isNumberChar(QChar(units[end])); ++end)
+            plusInNumber |= units[end] == '+';
+        output.append(line.data() + copied, i + 1 - copied); // up to and with the letter
+        if (plusInNumber)
             plus = true;
-        if (!number.isEmpty()) {
-            const Extended result = operation(FUNC_Ler_Numero(number, syntax));
-            if (plus && result.isAtLeastZero())
-                output += QLatin1Char('+');
-            appendFormattedNumber(output, result);
+        if (end > i + 1) {
+            const QStringView number = line.mid(i + 1, end - i - 1);
+            if (!(addend && *addend && readPlainDecimal(number, syntax, plain)
+                  && appendPlainSum(output, plain, **addend, plus))) {
+                const Extended result = operation(FUNC_Ler_Numero(number, syntax));
+                if (plus && result.isAtLeastZero())
+                    output += QLatin1Char('+');
+                appendFormattedNumber(output, result);
+            }
         }
         copied = end;
         // A word ends at the first character that is not part of a number,
         // which may be the letter of the next word.
-        i = end < stop ? line.left(stop).indexOf(letter, end) : -1;
+        i = nextLetter(units, size, end, wanted);
     }
-    output += line.mid(copied);
+    output.append(line.data() + copied, size - copied);
     result = std::move(output);
     return true;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 #include <functional>
+#include <optional>
 
 // Address words of one letter in a line of a program: the letter (upper case,
 // compared exactly) and the run of number characters "+,-.0123456789" right
@@ -32,8 +33,11 @@ QString FUNC_Ler_Palavra(QStringView line, QChar letter);
 namespace CoordinateWords {
 // FUNC_Reescrever_Palavra into `output`; false, leaving `output` alone, when
 // the line has no word of the letter (the line would come back unchanged).
+// When the operation is v + d for a decimal d, `addend` may hold d (looked at
+// for every word, so it may be filled by the operation itself): plain words
+// are then summed as decimals, with the same result.
 bool rewriteWords(QStringView line, QChar letter, const WordOperation &operation, bool plus,
-                  const NumberSyntax &syntax, QString &output);
+                  const NumberSyntax &syntax, QString &output, const std::optional<PlainDecimal> *addend = nullptr);
 
 inline bool isStop(QChar c)
 {

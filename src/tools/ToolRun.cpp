@@ -95,7 +95,13 @@ ToolRunResult FUNC_Aplicar_Ferramenta(ToolLines &lines, LineTool &tool, const To
         try {
             changed = tool.transform(read);
         } catch (const ConversionError &error) {
-            throw ToolLineError(i + 1, error.message(), ToolTexts::conversionErrorAtLine(i + 1, error.numberText()));
+            throw ToolLineError(i + 1, error.message(),
+                                error.kind() == ConversionError::Kind::TooLarge
+                                    ? ToolTexts::numberTooLargeAtLine(i + 1, error.numberText())
+                                    : ToolTexts::conversionErrorAtLine(i + 1, error.numberText()));
+        } catch (const OptionValueError &error) {
+            // The option's value, not the line, is wrong: the message says which.
+            throw ToolLineError(i + 1, error.message(), error.message());
         } catch (const BlockNumberError &error) {
             throw ToolLineError(i + 1, error.message(), ToolTexts::blockNumberTooLargeAtLine(i + 1));
         } catch (const Error &error) {

@@ -14,10 +14,34 @@ QString text(const char *id, const char *english)
 
 namespace ToolTexts {
 
+QString shortened(const QString &value)
+{
+    constexpr qsizetype Shown = 40;
+    // A text only a little longer than what is shown is kept whole.
+    if (value.size() <= Shown + 20)
+        return value;
+    return value.left(Shown) + text("Extra.TextLength", "\u2026 (%1 characters)").arg(value.size());
+}
+
 QString conversionErrorAtLine(int lineNumber, const QString &numberText)
 {
     return text("Extra.ConversionError", "ERROR: Line %1: \"%2\" is not a valid number.")
-        .arg(QString::number(lineNumber), numberText);
+        .arg(QString::number(lineNumber), shortened(numberText));
+}
+
+QString numberTooLargeAtLine(int lineNumber, const QString &numberText)
+{
+    return text("Extra.NumberTooLarge", "ERROR: Line %1: \"%2\" is too large.")
+        .arg(QString::number(lineNumber), shortened(numberText));
+}
+
+QString incrementError(QChar axis, const QString &numberText, bool tooLarge)
+{
+    const QString message =
+        tooLarge ? text("Extra.IncrementTooLarge", "ERROR: The increment of the \"%1\" axis, \"%2\", is too large.")
+                 : text("Extra.IncrementNotNumber",
+                        "ERROR: The increment of the \"%1\" axis, \"%2\", is not a valid number.");
+    return message.arg(QString(axis), shortened(numberText));
 }
 
 QString blockNumberTooLargeAtLine(int lineNumber)
@@ -33,12 +57,12 @@ QString errorAtLine(int lineNumber, const QString &reason)
 
 QString invalidNumber(const QString &numberText)
 {
-    return QStringLiteral("\"%1\" is not a valid number.").arg(numberText);
+    return QStringLiteral("\"%1\" is not a valid number.").arg(shortened(numberText));
 }
 
 QString numberOutOfRange(const QString &numberText)
 {
-    return QStringLiteral("\"%1\" is out of the range of numbers.").arg(numberText);
+    return QStringLiteral("\"%1\" is too large.").arg(shortened(numberText));
 }
 
 QString overflow() { return QStringLiteral("The result is out of the range of numbers."); }

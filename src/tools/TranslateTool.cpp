@@ -1,10 +1,11 @@
 #include "TranslateTool.h"
 
 #include "CoordinateWords.h"
+#include "ToolTexts.h"
 #include "lang/Texts.h"
 
 TranslateTool::TranslateTool(const Axis &x, const Axis &y, const Axis &z, bool plus, const NumberSyntax &syntax)
-    : m_axes{{x, QLatin1Char('X'), {}}, {y, QLatin1Char('Y'), {}}, {z, QLatin1Char('Z'), {}}},
+    : m_axes{{x, QLatin1Char('X'), {}, {}}, {y, QLatin1Char('Y'), {}, {}}, {z, QLatin1Char('Z'), {}, {}}},
       m_plus(plus),
       m_syntax(syntax)
 {
@@ -24,15 +25,26 @@ QStringList TranslateTool::historyDetails() const
 
 void TranslateTool::begin()
 {
-    for (State &state : m_axes)
+    for (State &state : m_axes) {
         state.value.reset();
+        state.plain.reset();
+    }
 }
 
 Extended TranslateTool::increment(State &state)
 {
     // Read once; an invalid text fails at the first word that needs it.
-    if (!state.value)
-        state.value = readTypedNumber(state.axis.increment, m_syntax);
+    if (!state.value) {
+        try {
+            state.value = readTypedNumber(state.axis.increment, m_syntax);
+            PlainDecimal plain;
+            if (readPlainTypedDecimal(state.axis.increment, m_syntax, plain))
+                state.plain = plain;
+        } catch (const ConversionError &error) {
+            throw OptionValueError(ToolTexts::incrementError(state.letter, error.numberText(),
+                                                             error.kind() == ConversionError::Kind::TooLarge));
+        }
+    }
     return *state.value;
 }
 
@@ -47,7 +59,7 @@ QString TranslateTool::transform(QStringView line)
         QString rewritten;
         if (CoordinateWords::rewriteWords(current, state.letter,
                                           [&](const Extended &v) { return v + increment(state); }, m_plus, m_syntax,
-                                          rewritten)) {
+                                          rewritten, &state.plain)) {
             result = std::move(rewritten);
             changed = true;
         }

@@ -33,7 +33,8 @@ private:
     {
         Axis axis;
         QChar letter;
-        std::optional<Extended> value; // once read
+        std::optional<Extended> value;     // once read
+        std::optional<PlainDecimal> plain; // the same, when it is a plain decimal
     };
     Extended increment(State &state);
 

@@ -11,6 +11,7 @@
 #include "editor/CncEditor.h"
 #include "editor/EditorArea.h"
 #include "lang/ApplyLanguage.h"
+#include "lang/Texts.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 #include "platform/SystemFormats.h"
@@ -59,6 +60,8 @@ private slots:
     void oneUndoTakesTheRunBack();
     void editorGetsTheSameLinesAsTheCore();
     void conversionErrorStopsWithoutEntry();
+    void wrongIncrementNamesTheField_data();
+    void wrongIncrementNamesTheField();
     void cancelKeepsTheLinesDoneWithoutEntry();
     void startEndRefusesWithoutAPlace();
     void textWithBreaksGivesTheCommandLineResult_data();
@@ -415,6 +418,43 @@ void tst_ToolWindows::conversionErrorStopsWithoutEntry()
     QCOMPARE(m_dialogs->last().text, QStringLiteral("ERROR: Line 2: \"1.2.3\" is not a valid number."));
     QVERIFY(!TForm_EDT_Progress::instance()->isVisible());
     QVERIFY(app().CancelRequested);
+}
+
+void tst_ToolWindows::wrongIncrementNamesTheField_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("axis"); // 0 X, 1 Y, 2 Z
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("pasted comma on a point system") << "EN" << 1 << " 1,5 "
+        << "ERROR: The increment of the \"Y\" axis, \"1,5\", is not a valid number.";
+    QTest::newRow("German") << "DE" << 0 << "abc"
+        << "FEHLER: Das Inkrement der Achse \"X\", \"abc\", ist keine gültige Zahl.";
+    QTest::newRow("too large, shortened") << "EN" << 2 << ("9" + QString(4999, QLatin1Char('0')))
+        << "ERROR: The increment of the \"Z\" axis, \"9" + QString(39, QLatin1Char('0'))
+               + "\u2026 (5000 characters)\", is too large.";
+}
+
+void tst_ToolWindows::wrongIncrementNamesTheField()
+{
+    QFETCH(QString, language);
+    QFETCH(int, axis);
+    QFETCH(QString, field);
+    QFETCH(QString, message);
+    QVERIFY(Texts::runLanguageProcedure(language));
+    open("G01 X1 Y1 Z1\r\nG01 X2 Y2 Z2");
+    const int entries = entryCount();
+    auto *w = window<TForm_EDT4>("Form_EDT4");
+    QCheckBox *boxes[3] = {w->CheckBox1(), w->CheckBox2(), w->CheckBox3()};
+    QLineEdit *fields[3] = {w->Edit1(), w->Edit2(), w->Edit3()};
+    boxes[axis]->setChecked(true);
+    fields[axis]->setText(field); // pasted: the key filter does not see it
+    w->BitBtn1Click();
+    QCOMPARE(m_dialogs->last().kind, QStringLiteral("error"));
+    QCOMPARE(m_dialogs->last().text, message);
+    QCOMPARE(lines(), QStringList({QStringLiteral("G01 X1 Y1 Z1"), QStringLiteral("G01 X2 Y2 Z2")}));
+    QCOMPARE(entryCount(), entries);
+    QVERIFY(Texts::runLanguageProcedure(QStringLiteral("EN")));
 }
 
 void tst_ToolWindows::cancelKeepsTheLinesDoneWithoutEntry()
