@@ -138,16 +138,6 @@ void tst_EndToEnd::operatorsDay()
     }
     QCOMPARE(TestSupport::readBytes(dir.filePath(QStringLiteral("ftp/")) + program), renumbered);
     {
-        // Opened again while still connected, the window drops that connection and
-        // shows no listing (never an earlier one): the operator opens it once more.
-        WhenShown shown(ftp, [ftp] {
-            QCOMPARE(ftp->ListView1()->topLevelItemCount(), 0);
-            ftp->BitBtn3Click();
-        });
-        TransferCommands::SpeedButton19Click();
-        QVERIFY(shown.shown());
-    }
-    {
         WhenShown shown(ftp, [ftp] {
             QTreeWidgetItem *row = ftp->ListView1()->findItems(QStringLiteral("BACK.nc"), Qt::MatchExactly, 1).value(0);
             QVERIFY(row);
