@@ -55,7 +55,8 @@ private:
     QString tabText(int index) const { return m_area->PageControl1()->tabText(index); }
     QString position() const
     {
-        return m_main->StatusBar1()->findChild<QLabel *>(QStringLiteral("EditorPosition"))->text();
+        const auto *label = m_main->StatusBar1()->findChild<QLabel *>(QStringLiteral("EditorPosition"));
+        return label ? label->text() : QStringLiteral("<no position field>");
     }
     QStringList recentMenuEntries();
     QMenu *recentMenu() const
