@@ -318,8 +318,10 @@ void EditorArea::FUNC_Abrir_Arquivo(const QString &path)
 
 void EditorArea::showGoToWindow()
 {
-    if (!requireOpenTab("Form_Main.MSG13"))
+    if (!hasActiveTab()) {
+        m_main->FUNC_Mensagem(1, Texts::extra("Extra.GoToCaption"));
         return;
+    }
     GoToWindow window(m_main);
     window.goTo = [this](const QString &text) { return goToTarget(text); };
     WindowRules::showModal(&window, Texts::extra("Extra.GoToCaption"));
