@@ -127,6 +127,9 @@ EditorArea::EditorArea(TForm_Main *main)
     m_position = new QLabel(m_main->StatusBar1());
     m_position->setObjectName(QStringLiteral("EditorPosition"));
     m_main->StatusBar1()->addPermanentWidget(m_position);
+    // Shown with the editor area only.
+    m_position->setVisible(m_main->Panel6()->isVisibleTo(m_main));
+    m_main->Panel6()->installEventFilter(this);
 
     if (auto *open = m_main->findChild<QToolButton *>(QStringLiteral("SpeedButton15"))) {
         m_recentMenu = new QMenu(open);
@@ -435,6 +438,8 @@ void EditorArea::openDroppedFiles(const QStringList &paths)
 
 bool EditorArea::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_main->Panel6() && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        m_position->setVisible(event->type() == QEvent::Show);
     if (watched == m_pages) {
         if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
             auto *drag = static_cast<QDragMoveEvent *>(event);

@@ -245,6 +245,14 @@ void tst_EditorComforts::statusBarShowsLineColumnAndLines()
     m_area->SpeedButton14Click();
     QCOMPARE(m_area->tabCount(), 0);
     QCOMPARE(position(), QString());
+
+    // The field belongs to the editor area: the other pages do not show it.
+    auto *field = m_main->StatusBar1()->findChild<QLabel *>(QStringLiteral("EditorPosition"));
+    QVERIFY(field->isVisible());
+    m_main->ribbonPages()->setCurrentIndex(0);
+    QVERIFY(!field->isVisible());
+    m_main->ribbonPages()->setCurrentIndex(2);
+    QVERIFY(field->isVisible());
 }
 
 void tst_EditorComforts::goTo_data()
