@@ -276,8 +276,6 @@ void EditorArea::FUNC_Selecionar_TAB_SynMemo(int index)
     updatePosition();
 }
 
-QString EditorArea::positionText() const { return m_position ? m_position->text() : QString(); }
-
 // Only what the control keeps at hand: the line of the caret, the characters
 // before it on its line, the number of lines. Nothing walks the document.
 void EditorArea::updatePosition()

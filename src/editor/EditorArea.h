@@ -96,9 +96,6 @@ public:
     // Files dropped on an editor or on the tab area open in tabs, as Open does.
     void openDroppedFiles(const QStringList &paths);
 
-    // The text of the status bar's position field: line, column, number of lines.
-    QString positionText() const;
-
     // Find and replace.
     void ShowFindReplaceDialog(bool replace);
     void RunFindReplace(bool replace, bool back);
