@@ -3,10 +3,11 @@
 // own. Baselines are measured in the same run on the same file.
 //
 //   bench_editor            all measurements
-//   bench_editor MODE FILE  one measurement (open, find, replace, undo, lines, typing)
+//   bench_editor MODE FILE  one measurement (open, find, replace, undo, lines, typing, goto)
 //   bench_editor generate FILE  writes the program only
 
 #include "editor/CncEditor.h"
+#include "editor/GoToTarget.h"
 #include "editor/ProgramFile.h"
 #include "tools/EditorToolLines.h"
 #include "tools/StartEndTool.h"
@@ -319,6 +320,56 @@ int runTyping(const QString &path)
     return 0;
 }
 
+// Go to the block N999999 (the last line) and a line near the end; and what the
+// status bar's position field asks of the control after every keystroke, with
+// the caret on the last line.
+int runGoTo(const QString &path)
+{
+    using SB = QsciScintillaBase;
+    CncEditor editor;
+    load(editor, path);
+    QElapsedTimer t;
+    double cpu0 = cpuMs();
+    t.start();
+    const auto *bytes = reinterpret_cast<const char *>(editor.SendScintilla(SB::SCI_GETCHARACTERPOINTER));
+    const long line = findBlockNumberLine(QByteArrayView(bytes, editor.SendScintilla(SB::SCI_GETLENGTH)),
+                                          parseGoToTarget(QStringLiteral("N999999")).number);
+    editor.setCaretLine(int(line + 1));
+    editor.repaint();
+    QApplication::processEvents();
+    double ms = t.nsecsElapsed() / 1e6;
+    double cpu = cpuMs() - cpu0;
+    const double base = baseline(QStringLiteral("grep -n -m1 '^N999999 ' '%1'").arg(path));
+    std::printf("go to block  %8.1f ms  (cpu %.1f ms; N999999 at line %ld)  grep -n -m1 %6.1f ms  ratio %5.1f\n", ms,
+                cpu, line + 1, base, ms / base);
+
+    t.restart();
+    editor.setCaretLine(Lines - 7);
+    editor.repaint();
+    QApplication::processEvents();
+    std::printf("go to line   %8.1f ms\n", t.nsecsElapsed() / 1e6);
+
+    // The position field's values, 1,000 times, caret at the end of the last
+    // program line (the file ends with a break, so that is the line before last).
+    editor.SendScintilla(SB::SCI_GOTOPOS, (unsigned long)(editor.SendScintilla(SB::SCI_GETLENGTH) - 2));
+    long sink = 0;
+    t.restart();
+    for (int i = 0; i < 1000; ++i) {
+        const long pos = editor.SendScintilla(SB::SCI_GETCURRENTPOS);
+        const long l = editor.SendScintilla(SB::SCI_LINEFROMPOSITION, (unsigned long)pos);
+        const long start = editor.SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)l);
+        sink += editor.SendScintilla(SB::SCI_COUNTCHARACTERS, (unsigned long)start, pos) + editor.count();
+    }
+    const double each = t.nsecsElapsed() / 1e3 / 1000;
+    t.restart();
+    editor.SendScintilla(SB::SCI_ADDTEXT, 1UL, "7");
+    editor.repaint();
+    QApplication::processEvents();
+    std::printf("position     %8.3f us per keystroke (sink %ld)  the keystroke itself %.1f ms\n", each, sink % 7,
+                t.nsecsElapsed() / 1e6);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -341,6 +392,8 @@ int main(int argc, char **argv)
             return runLines(args[2]);
         if (mode == QLatin1String("typing"))
             return runTyping(args[2]);
+        if (mode == QLatin1String("goto"))
+            return runGoTo(args[2]);
         if (mode == QLatin1String("generate")) {
             generate(args[2]);
             return 0;
@@ -352,7 +405,7 @@ int main(int argc, char **argv)
     generate(path);
     std::printf("program: %s, %d lines, %.1f MB\n", qPrintable(path), Lines, QFile(path).size() / 1048576.0);
     std::fflush(stdout);
-    for (const char *mode : {"open", "find", "replace", "undo", "lines", "typing"}) {
+    for (const char *mode : {"open", "find", "replace", "undo", "lines", "typing", "goto"}) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.start(args[0], {QLatin1String(mode), path});

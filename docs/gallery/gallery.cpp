@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "editor/ConfirmReplaceDialog.h"
 #include "editor/EditorArea.h"
+#include "editor/GoToWindow.h"
 #include "editor/TextSearchDialog.h"
 #include "machines/MachinesWindow.h"
 #include "platform/Error.h"
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTextStream>
 #include <QTimer>
@@ -78,6 +80,29 @@ bool saveSearchDialog(const std::function<void()> &click, const QString &find, c
     poll.stop();
     if (!saved)
         QTextStream(stdout) << "FAILED " << path << " (the dialog did not open)\n";
+    return saved;
+}
+
+// Opens the Go-to window, types a block number in and saves the picture.
+bool saveGoToWindow(EditorArea *editor, const QString &typed, const QString &path)
+{
+    bool saved = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *window = qobject_cast<GoToWindow *>(QApplication::activeModalWidget());
+        if (!window)
+            return;
+        poll.stop();
+        window->Edit1()->setText(typed);
+        saved = save(window, path);
+        window->reject();
+    });
+    poll.start();
+    editor->showGoToWindow();
+    poll.stop();
+    if (!saved)
+        QTextStream(stdout) << "FAILED " << path << " (the window did not open)\n";
     return saved;
 }
 
@@ -158,6 +183,7 @@ int main(int argc, char **argv)
     saveSearchDialog([editor] { editor->SpeedButton30Click(); }, find, QStringLiteral("G1"),
                      out + QStringLiteral("/form-replace") + suffix,
                      out + QStringLiteral("/confirmreplacedialog") + suffix);
+    saveGoToWindow(editor, QStringLiteral("N1234"), out + QStringLiteral("/form-goto") + suffix);
 
     // The editor page once more, at work: the program coloured, renumbered by the
     // block numbering tool, and the messages panel holding what was done.

@@ -174,7 +174,8 @@ TForm_Main::TForm_Main(QWidget *parent) : QMainWindow(parent)
     status->setObjectName(QStringLiteral("StatusBar1"));
     setStatusBar(status);
 
-    for (const char *name : {"actFileOpen", "actSearch", "actSearchNext", "actSearchPrev", "actSearchReplace"}) {
+    for (const char *name : {"actFileOpen", "actSearch", "actSearchNext", "actSearchPrev", "actSearchReplace",
+                             "actFileSave", "actGoTo"}) {
         auto *action = new QAction(this);
         action->setObjectName(QLatin1String(name));
         addAction(action);

@@ -6,6 +6,8 @@
 #include "platform/Error.h"
 
 #include <QAccessible>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QAccessibleWidget>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -53,6 +55,19 @@ QAccessibleInterface *quietEditorInterface(const QString &, QObject *object)
     if (auto *editor = qobject_cast<CncEditor *>(object))
         return new QAccessibleWidget(editor, QAccessible::EditableText);
     return nullptr;
+}
+
+// The local files a drag carries; empty for text and remote URLs.
+QStringList droppedFiles(const QMimeData *mime)
+{
+    QStringList paths;
+    if (!mime || !mime->hasUrls())
+        return paths;
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    return paths;
 }
 
 } // namespace
@@ -109,6 +124,9 @@ CncEditor::CncEditor(QWidget *parent) : QsciScintilla(parent), m_form(newProgram
             });
     SendScintilla(SB::SCI_SETEOLMODE, eolModeFor(m_form.editorLineEnd()));
     updateGutter();
+    // The save point notifications are no change notifications: they come with
+    // the quiet mask too.
+    connect(this, &QsciScintilla::modificationChanged, this, [this](bool) { emit modifiedChanged(isModified()); });
 
     AccessibilitySwitch::install();
     m_notifyingMask = SendScintilla(SB::SCI_GETMODEVENTMASK);
@@ -236,11 +254,12 @@ void CncEditor::loadDocument(ProgramDocument document)
     }
     SendScintilla(SB::SCI_SETMODEVENTMASK, (unsigned long)mask);
     SendScintilla(SB::SCI_SETEOLMODE, eolModeFor(m_form.editorLineEnd()));
-    SendScintilla(SB::SCI_SETSAVEPOINT);
     m_forcedModified = false;
+    SendScintilla(SB::SCI_SETSAVEPOINT);
     SendScintilla(SB::SCI_GOTOPOS, 0UL);
     lineCountChanged();
     announceChange();
+    emit modifiedChanged(false);
 }
 
 QByteArray CncEditor::fileBytes() const
@@ -258,8 +277,8 @@ void CncEditor::saveFile(const QString &path)
 
 void CncEditor::ClearAll()
 {
-    SendScintilla(SB::SCI_SETSAVEPOINT);
     m_forcedModified = false;
+    SendScintilla(SB::SCI_SETSAVEPOINT);
     ProgramDocument empty;
     empty.form = newProgramForm();
     loadDocument(std::move(empty));
@@ -337,12 +356,15 @@ bool CncEditor::isModified() const { return m_forcedModified || SendScintilla(SB
 
 void CncEditor::setModified(bool modified)
 {
+    const bool was = isModified();
     if (modified) {
         m_forcedModified = true;
-        return;
+    } else {
+        m_forcedModified = false;
+        SendScintilla(SB::SCI_SETSAVEPOINT);
     }
-    m_forcedModified = false;
-    SendScintilla(SB::SCI_SETSAVEPOINT);
+    if (isModified() != was)
+        emit modifiedChanged(isModified());
 }
 
 void CncEditor::beginBulkChange()
@@ -372,6 +394,35 @@ void CncEditor::paintEvent(QPaintEvent *event)
     if (m_highlighter)
         m_highlighter->stylePassedLinesInView();
     QsciScintilla::paintEvent(event);
+}
+
+// ---- dropped files ----
+
+void CncEditor::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        QsciScintilla::dragEnterEvent(event);
+}
+
+void CncEditor::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        QsciScintilla::dragMoveEvent(event);
+}
+
+void CncEditor::dropEvent(QDropEvent *event)
+{
+    const QStringList paths = droppedFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        QsciScintilla::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    emit filesDropped(paths);
 }
 
 // ---- gutter ----

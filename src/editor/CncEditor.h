@@ -93,8 +93,18 @@ public:
 
     static constexpr int GutterColour = 16103584;
 
+signals:
+    // isModified() changed or may have changed: an edit left the saved text, an
+    // undo came back to it, a save, a tool's setModified.
+    void modifiedChanged(bool modified);
+    // Local files dropped on the editor (text drops stay the control's own).
+    void filesDropped(const QStringList &paths);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     class AccessibilitySwitch;

@@ -3,6 +3,9 @@
 #include "ColourWindow.h"
 #include "ConfirmReplaceDialog.h"
 #include "FontWindow.h"
+#include "GoToTarget.h"
+#include "GoToWindow.h"
+#include "RecentFiles.h"
 #include "NewFileList.h"
 #include "TextReplaceDialog.h"
 #include "app/Application.h"
@@ -17,8 +20,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -32,6 +40,9 @@ namespace {
 EditorArea *g_instance = nullptr;
 
 const char CaptionProperty[] = "fileCaption";
+// Put before the caption of a tab whose program has unsaved changes; only the
+// tab's text carries it, never its caption.
+const char ModifiedMark[] = "* ";
 
 // Re-reads a button's hint from the current language each time the mouse comes
 // over it, so that the hint follows a language change at once.
@@ -101,6 +112,8 @@ EditorArea::EditorArea(TForm_Main *main)
         {"actSearchNext", QKeySequence(Qt::Key_F3), &EditorArea::SpeedButton28Click},
         {"actSearchPrev", QKeySequence(Qt::SHIFT | Qt::Key_F3), &EditorArea::SpeedButton29Click},
         {"actSearchReplace", QKeySequence(Qt::CTRL | Qt::Key_H), &EditorArea::SpeedButton30Click},
+        {"actFileSave", QKeySequence(Qt::CTRL | Qt::Key_S), &EditorArea::SpeedButton13Click},
+        {"actGoTo", QKeySequence(Qt::CTRL | Qt::Key_G), &EditorArea::showGoToWindow},
     };
     for (const Shortcut &s : shortcuts) {
         if (auto *action = m_main->findChild<QAction *>(QLatin1String(s.action))) {
@@ -110,6 +123,23 @@ EditorArea::EditorArea(TForm_Main *main)
             connect(action, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
         }
     }
+
+    m_position = new QLabel(m_main->StatusBar1());
+    m_position->setObjectName(QStringLiteral("EditorPosition"));
+    m_main->StatusBar1()->addPermanentWidget(m_position);
+    // Shown with the editor area only.
+    m_position->setVisible(m_main->Panel6()->isVisibleTo(m_main));
+    m_main->Panel6()->installEventFilter(this);
+
+    if (auto *open = m_main->findChild<QToolButton *>(QStringLiteral("SpeedButton15"))) {
+        m_recentMenu = new QMenu(open);
+        m_recentMenu->setObjectName(QStringLiteral("RecentFilesMenu"));
+        connect(m_recentMenu, &QMenu::aboutToShow, this, &EditorArea::fillRecentFilesMenu);
+        open->setMenu(m_recentMenu);
+        open->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    m_pages->setAcceptDrops(true);
+    m_pages->installEventFilter(this);
 
     m_main->changedTabCaptions = [this] { return changedTabCaptions(); };
     m_main->saveAllTabs = [this] { return saveAllBeforeClose(); };
@@ -155,6 +185,17 @@ void EditorArea::setTabCaption(int index, const QString &caption)
     QString shown = caption;
     m_pages->setTabText(index, shown.replace(QLatin1Char('&'), QStringLiteral("&&")));
     m_pages->setTabToolTip(index, caption);
+    updateTabMark(index);
+}
+
+void EditorArea::updateTabMark(int index)
+{
+    CncEditor *editor = editorAt(index);
+    QString shown = tabCaption(index).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    if (editor && editor->isModified())
+        shown.prepend(QLatin1String(ModifiedMark));
+    if (m_pages->tabText(index) != shown)
+        m_pages->setTabText(index, shown);
 }
 
 CncEditor *EditorArea::editorAt(int index) const
@@ -172,6 +213,18 @@ void EditorArea::configureEditor(CncEditor *editor)
     editor->onReplaceText = [this](const QString &search, const QString &replace, int line, int column) {
         return SynEditorReplaceText(search, replace, line, column);
     };
+    connect(editor, &CncEditor::modifiedChanged, this, [this, editor] {
+        const int index = m_pages->indexOf(editor->parentWidget());
+        if (index >= 0)
+            updateTabMark(index);
+    });
+    auto follow = [this, editor] {
+        if (editor == m_currentEditor)
+            updatePosition();
+    };
+    connect(editor, &QsciScintilla::cursorPositionChanged, this, follow);
+    connect(editor, &QsciScintilla::linesChanged, this, follow);
+    connect(editor, &CncEditor::filesDropped, this, &EditorArea::openDroppedFiles);
 }
 
 void EditorArea::FUNC_Criar_SynMemo(const QString &name)
@@ -214,11 +267,35 @@ void EditorArea::FUNC_Selecionar_TAB_SynMemo(int index)
         m_currentFileName.clear();
         m_currentEditor = nullptr;
         m_currentTab = nullptr;
+        updatePosition();
         return;
     }
     m_currentTab = page;
     m_currentEditor = m_main->findChild<CncEditor *>(QStringLiteral("SMemo_") + page->objectName());
     m_currentFileName = tabCaption(m_pages->currentIndex());
+    updatePosition();
+}
+
+// Only what the control keeps at hand: the line of the caret, the characters
+// before it on its line, the number of lines. Nothing walks the document.
+void EditorArea::updatePosition()
+{
+    if (!m_position)
+        return;
+    CncEditor *editor = m_currentEditor;
+    if (!editor) {
+        m_position->clear();
+        return;
+    }
+    using SB = QsciScintillaBase;
+    const long pos = editor->SendScintilla(SB::SCI_GETCURRENTPOS);
+    const long line = editor->SendScintilla(SB::SCI_LINEFROMPOSITION, (unsigned long)pos);
+    const long lineStart = editor->SendScintilla(SB::SCI_POSITIONFROMLINE, (unsigned long)line);
+    const long column = editor->SendScintilla(SB::SCI_COUNTCHARACTERS, (unsigned long)lineStart, pos);
+    m_position->setText(Texts::extra("Extra.EditorPosition")
+                            .arg(line + 1)
+                            .arg(column + 1)
+                            .arg(editor->count()));
 }
 
 void EditorArea::PageControl1Change() { FUNC_Selecionar_TAB_SynMemo(m_pages->currentIndex()); }
@@ -235,13 +312,165 @@ void EditorArea::FUNC_Abrir_Arquivo(const QString &path)
     FUNC_Criar_SynMemo(path);
     m_currentEditor->loadFile(path);
     m_currentEditor->setVisible(true);
+    rememberRecentFile(path);
+}
+
+// ---- go to ----
+
+void EditorArea::showGoToWindow()
+{
+    if (!hasActiveTab()) {
+        m_main->FUNC_Mensagem(1, Texts::extra("Extra.GoToCaption"));
+        return;
+    }
+    GoToWindow window(m_main);
+    window.goTo = [this](const QString &text) { return goToTarget(text); };
+    WindowRules::showModal(&window, Texts::extra("Extra.GoToCaption"));
+}
+
+bool EditorArea::goToTarget(const QString &text)
+{
+    CncEditor *editor = m_currentEditor;
+    if (!editor)
+        return false;
+    const GoToTarget target = parseGoToTarget(text);
+    long line = -1;
+    switch (target.kind) {
+    case GoToTarget::Invalid:
+        Msg::error(Texts::extra("Extra.GoToInvalid").arg(text.trimmed()));
+        return false;
+    case GoToTarget::Line: {
+        bool ok = false;
+        const long number = target.number.toLong(&ok);
+        if (!ok || number > editor->count()) {
+            Msg::information(Texts::extra("Extra.GoToNoLine").arg(target.number).arg(editor->count()));
+            return false;
+        }
+        line = number - 1;
+        break;
+    }
+    case GoToTarget::Block: {
+        const auto *bytes = reinterpret_cast<const char *>(editor->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+        const long length = editor->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+        line = findBlockNumberLine(QByteArrayView(bytes, length), target.number);
+        if (line < 0) {
+            Msg::information(Texts::extra("Extra.GoToNoBlock").arg(QStringLiteral("N") + target.number));
+            return false;
+        }
+        break;
+    }
+    }
+    editor->setCaretLine(int(line + 1));
+    editor->SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);
+    editor->focusEditor();
+    updatePosition();
+    return true;
+}
+
+// ---- recent files and dropped files ----
+
+QStringList EditorArea::recentFiles()
+{
+    if (!m_recentRead) {
+        m_recentRead = true;
+        m_recent = RecentFiles::read(app().mainSettingsPath());
+    }
+    return m_recent;
+}
+
+void EditorArea::rememberRecentFile(const QString &path)
+{
+    const QStringList before = recentFiles();
+    m_recent = RecentFiles::withFile(before, path);
+    if (m_recent == before)
+        return;
+    // The list is a convenience: a settings file that cannot be written is
+    // reported without stopping the open.
+    QString error;
+    if (!RecentFiles::write(app().mainSettingsPath(), m_recent, &error))
+        setStatusText(error);
+}
+
+void EditorArea::openRecentFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile()) {
+        m_recent = RecentFiles::withoutFile(recentFiles(), path);
+        QString error;
+        RecentFiles::write(app().mainSettingsPath(), m_recent, &error);
+        Msg::error(Texts::extra("Extra.RecentMissing").arg(path));
+        return;
+    }
+    FUNC_Abrir_Arquivo(path);
+}
+
+void EditorArea::fillRecentFilesMenu()
+{
+    m_recentMenu->clear();
+    const QStringList files = recentFiles();
+    if (files.isEmpty()) {
+        m_recentMenu->addAction(Texts::extra("Extra.RecentNone"))->setEnabled(false);
+        return;
+    }
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files.at(i);
+        QString shown = path;
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction *action = m_recentMenu->addAction(
+            (i < 9 ? QStringLiteral("&%1  ").arg(i + 1) : QStringLiteral("%1  ").arg(i + 1)) + shown);
+        action->setData(path);
+        connect(action, &QAction::triggered, this, [this, path] {
+            guarded([this, path] { openRecentFile(path); });
+        });
+    }
+}
+
+void EditorArea::openDroppedFiles(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        // Folders are not programs; each file opens on its own, so one that
+        // cannot be read leaves the others open.
+        if (QFileInfo(path).isFile())
+            guarded([this, path] { FUNC_Abrir_Arquivo(Paths::toNative(path)); });
+    }
+}
+
+bool EditorArea::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_main->Panel6() && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        m_position->setVisible(event->type() == QEvent::Show);
+    if (watched == m_pages) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto *drag = static_cast<QDragMoveEvent *>(event);
+            if (drag->mimeData()->hasUrls()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto *drop = static_cast<QDropEvent *>(event);
+            QStringList paths;
+            for (const QUrl &url : drop->mimeData()->urls()) {
+                if (url.isLocalFile())
+                    paths << url.toLocalFile();
+            }
+            drop->acceptProposedAction();
+            openDroppedFiles(paths);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QString EditorArea::programFolder() const
+{
+    const QString folder = app().SelectedProgramDirectory;
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }
 
 // ---- file commands ----
 
 void EditorArea::SpeedButton15Click()
 {
-    const QString path = dialogs().openFile(m_main, QString(), QString(), QStringLiteral("All files (*)"));
+    const QString path = dialogs().openFile(m_main, QString(), programFolder(), QStringLiteral("All files (*)"));
     if (path.isEmpty())
         return;
     FUNC_Abrir_Arquivo(Paths::toNative(path));
@@ -253,7 +482,12 @@ void EditorArea::SpeedButton24Click() { FUNC_Criar_SynMemo(T("Form_Main.MSG42"))
 // question. Empty when the user cancels either.
 QString EditorArea::askSavePath(const QString &suggested, bool askOverwrite)
 {
-    QString path = dialogs().saveFile(m_main, QString(), suggested, QString());
+    // A new file has no folder of its own: it is offered in the machine's.
+    QString offered = suggested;
+    const QString folder = programFolder();
+    if (!folder.isEmpty() && isNewFile(app().NewFileList, suggested))
+        offered = Paths::toNative(QDir(folder).filePath(suggested));
+    QString path = dialogs().saveFile(m_main, QString(), offered, QString());
     if (path.isEmpty())
         return QString();
     path = Paths::toNative(path);
@@ -269,6 +503,7 @@ void EditorArea::saveTabAs(int index, const QString &path)
     setTabCaption(index, path);
     if (index == m_pages->currentIndex())
         m_currentFileName = path;
+    rememberRecentFile(path);
 }
 
 void EditorArea::FUNC_Salvar_Arquivo()
@@ -319,6 +554,7 @@ void EditorArea::FUNC_Salvar_Arquivo_ALL()
                 continue;
             setTabCaption(i, path);
             editor->saveFile(path);
+            rememberRecentFile(path);
         } else {
             editor->saveFile(caption);
         }

@@ -9,6 +9,8 @@
 #include <QStringList>
 
 class ConfirmReplaceDialog;
+class QLabel;
+class QMenu;
 class QTabWidget;
 class TForm_Main;
 
@@ -79,6 +81,21 @@ public:
     void SpeedButton17Click(); // font window
     void SpeedButton18Click(); // colour window
 
+    // Go to a line or a block number (Ctrl+G): the window, and the step it runs
+    // ("N1234" or "1234"; false, with the reason shown, when there is no such line
+    // or block).
+    void showGoToWindow();
+    bool goToTarget(const QString &text);
+
+    // The programs opened last, newest first (the Open button's menu). Choosing
+    // one opens it; a file that is gone is named and dropped from the list.
+    QStringList recentFiles();
+    void openRecentFile(const QString &path);
+    QMenu *recentFilesMenu() const { return m_recentMenu; }
+
+    // Files dropped on an editor or on the tab area open in tabs, as Open does.
+    void openDroppedFiles(const QStringList &paths);
+
     // Find and replace.
     void ShowFindReplaceDialog(bool replace);
     void RunFindReplace(bool replace, bool back);
@@ -99,6 +116,14 @@ private:
     void restoreActiveTab(int index);
     void setStatusText(const QString &text);
     void configureEditor(CncEditor *editor);
+    void updateTabMark(int index);
+    void updatePosition();
+    // The selected machine's program folder when it exists (where the file
+    // dialogs start), else empty.
+    QString programFolder() const;
+    void rememberRecentFile(const QString &path);
+    void fillRecentFilesMenu();
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     TForm_Main *m_main;
     QTabWidget *m_pages;
@@ -108,6 +133,10 @@ private:
     SearchState m_search;
     GCodeColours m_highlighterColours;
     ConfirmReplaceDialog *m_confirm = nullptr;
+    QLabel *m_position = nullptr;
+    QMenu *m_recentMenu = nullptr;
+    QStringList m_recent;
+    bool m_recentRead = false;
 };
 
 // Wires the editor area into the main window (called once at start-up).

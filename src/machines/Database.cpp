@@ -268,6 +268,17 @@ QList<MachineRecord> TDataModule1::filteredMachines(const QString &nameFilter, c
     return readMachines(sql, values);
 }
 
+QList<MachineRecord> TDataModule1::machinesMatching(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return allMachines();
+    const QVariant pattern(QLatin1Char('%') + t + QLatin1Char('%'));
+    return readMachines(QStringLiteral("SELECT * \nFROM ZVRD_MAQUINAS\nWHERE (DSC_MAQUINA LIKE ? OR NUM_MAQUINA LIKE ?)\n")
+                            + orderByNumber(db()),
+                        {pattern, pattern});
+}
+
 void TDataModule1::deleteMachine(const QString &id)
 {
     run(db(), m_file, QStringLiteral("DELETE FROM ZVRD_MAQUINAS\nWHERE ID_MAQUINA=?"), {idParam(id)});

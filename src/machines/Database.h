@@ -33,6 +33,9 @@ public:
     QList<MachineRecord> allMachines();
     // 2: the filtered list; blank filters are left out; "%" and "_" act as wildcards.
     QList<MachineRecord> filteredMachines(const QString &nameFilter, const QString &numberFilter);
+    // The selection window's filter: machines whose name or number contains the
+    // text, with the same LIKE as the filtered list; a blank text gives them all.
+    QList<MachineRecord> machinesMatching(const QString &text);
     // 3: deletes the machine row only.
     void deleteMachine(const QString &id);
     // 4: one machine, or nothing.

@@ -44,6 +44,18 @@ void runFilter(MachineList &filtered, const QString &nameText, const QString &nu
     filtered.open(rows);
 }
 
+void filterAllMachines(MachineList &all, const QString &text)
+{
+    QList<MachineRecord> rows;
+    try {
+        rows = TDataModule1::instance().machinesMatching(trimmedFilter(text));
+    } catch (...) {
+        all.close();
+        throw;
+    }
+    all.open(rows);
+}
+
 QString withTrailingSeparator(const QString &directory)
 {
     // Only a separator is added; the stored text is not converted otherwise.

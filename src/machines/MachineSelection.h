@@ -21,6 +21,11 @@ void listAllMachines(MachineList &all);
 // failure the list stays closed and empty.
 void runFilter(MachineList &filtered, const QString &nameText, const QString &numberText);
 
+// The selection window's list: machines whose name or number contains the
+// trimmed text (every machine for a blank one). On failure the list stays
+// closed and empty.
+void filterAllMachines(MachineList &all, const QString &text);
+
 // A filter box's text without leading and trailing blanks and control characters.
 QString trimmedFilter(const QString &text);
 

@@ -3,6 +3,7 @@
 #include "MachineList.h"
 #include "MachineListArea.h"
 #include "MachineListView.h"
+#include "MachineSelection.h"
 #include "app/AppState.h"
 #include "app/Ribbon.h"
 #include "app/WindowFactories.h"
@@ -12,6 +13,9 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -34,6 +38,16 @@ TForm_Selecionar_Maquina::TForm_Selecionar_Maquina(QWidget *parent) : QDialog(pa
     auto *group = new QGroupBox(this);
     group->setObjectName(QStringLiteral("GroupBox1"));
     auto *groupLayout = new QVBoxLayout(group);
+    auto *filterRow = new QHBoxLayout;
+    m_filterLabel = new QLabel(Texts::extra("Extra.SelectMachineFilter"), group);
+    m_filterLabel->setObjectName(QStringLiteral("LabelFilter"));
+    m_filter = new QLineEdit(group);
+    m_filter->setObjectName(QStringLiteral("EditFilter"));
+    m_filter->setClearButtonEnabled(true);
+    m_filterLabel->setBuddy(m_filter);
+    filterRow->addWidget(m_filterLabel);
+    filterRow->addWidget(m_filter, 1);
+    groupLayout->addLayout(filterRow);
     m_all = new MachineList(this);
     m_view = new MachineListView(m_all, VisibleRows,
                                  {QStringLiteral("Label8"), QStringLiteral("Label15"), QStringLiteral("Label16"),
@@ -68,6 +82,41 @@ TForm_Selecionar_Maquina::TForm_Selecionar_Maquina(QWidget *parent) : QDialog(pa
     connect(select, &QPushButton::clicked, this, &TForm_Selecionar_Maquina::BitBtn1Click);
     connect(cancel, &QPushButton::clicked, this, &TForm_Selecionar_Maquina::BitBtn5Click);
     connect(m_view, &QAbstractItemView::doubleClicked, this, &TForm_Selecionar_Maquina::BitBtn1Click);
+    connect(m_filter, &QLineEdit::textChanged, this, &TForm_Selecionar_Maquina::runFilter);
+    m_filter->installEventFilter(this);
+    setTabOrder(m_filter, m_view);
+}
+
+void TForm_Selecionar_Maquina::showEvent(QShowEvent *event)
+{
+    // The command has just listed every machine.
+    m_filterLabel->setText(Texts::extra("Extra.SelectMachineFilter"));
+    {
+        const QSignalBlocker quiet(m_filter);
+        m_filter->clear();
+    }
+    QDialog::showEvent(event);
+    m_filter->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm_Selecionar_Maquina::runFilter()
+{
+    const QString text = m_filter->text();
+    guarded([this, text] { MachineSelection::filterAllMachines(*m_all, text); });
+}
+
+// Up and down in the filter box move through the list, so that the keyboard
+// never has to leave the box: type, pick, Enter.
+bool TForm_Selecionar_Maquina::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_filter && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up) {
+            m_all->setPosition(m_all->position() + (key == Qt::Key_Down ? 1 : -1));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TForm_Selecionar_Maquina::BitBtn1Click()

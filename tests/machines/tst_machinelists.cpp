@@ -135,6 +135,8 @@ private slots:
     void selectionMovesFilteredCursorToSamePosition();
     void selectWindowSelectsChosenMachine();
     void selectWindowCancelAndEmptyList();
+    void selectWindowFilter_data();
+    void selectWindowFilter();
     void cursorFollowsKeysAndMouse();
     void captionsAndDatesReachThePanels();
 
@@ -481,6 +483,54 @@ void tst_MachineLists::selectWindowCancelAndEmptyList()
     QVERIFY(window->isVisible());
     QCOMPARE(app().SelectedMachineNumber, QStringLiteral("1"));
     window->hide();
+}
+
+void tst_MachineLists::selectWindowFilter_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QString>("selected"); // after Down in the box and Enter
+    QTest::newRow("name in another letter case") << "torno" << QStringList{"110", "310"} << "310";
+    QTest::newRow("accented capitals") << "ÉTAU" << QStringList{"20"} << "20";
+    QTest::newRow("number part") << "10" << QStringList{"10", "110", "310"} << "110";
+    QTest::newRow("blanks around are trimmed") << "  mill " << QStringList{"10"} << "10";
+    QTest::newRow("nothing matches") << "robot" << QStringList{} << "1";
+}
+
+void tst_MachineLists::selectWindowFilter()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, listed);
+    QFETCH(QString, selected);
+    start({{"1", "Gantry"}, {"10", "Vertical Mill"}, {"110", "Torno CNC"}, {"20", "Étau hydraulique"},
+           {"310", "TORNO grande"}});
+    auto *window = qobject_cast<TForm_Selecionar_Maquina *>(Application::window(QStringLiteral("Form_Selecionar_Maquina")));
+    QVERIFY(window);
+    QWidget *focused = nullptr;
+    QStringList shown;
+    QString leftOver;
+    QTimer::singleShot(0, window, [&] {
+        // Opened again after a filtered choice, the window starts from all machines.
+        leftOver = window->filterBox()->text();
+        focused = window->focusWidget();
+        QTest::keyClicks(window->filterBox(), typed);
+        shown = numbers(window->allMachines());
+        QTest::keyClick(window->filterBox(), Qt::Key_Down);
+        QTest::keyClick(window->filterBox(), Qt::Key_Return);
+        if (window->isVisible())
+            window->reject();
+    });
+    window->filterBox()->setText(QStringLiteral("left from before"));
+    control<QToolButton>("SpeedButton1")->click();
+    QCOMPARE(leftOver, QString());
+    QCOMPARE(focused, static_cast<QWidget *>(window->filterBox()));
+    QCOMPARE(shown, listed);
+    if (listed.isEmpty()) {
+        QCOMPARE(m_dialogs->messages(), QStringList{QStringLiteral("ERROR: Please select Machine.")});
+    } else {
+        QVERIFY(m_dialogs->messages().isEmpty());
+    }
+    QCOMPARE(app().SelectedMachineNumber, selected);
 }
 
 void tst_MachineLists::cursorFollowsKeysAndMouse()
