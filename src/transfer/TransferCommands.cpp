@@ -1,8 +1,10 @@
 #include "TransferCommands.h"
 
+#include "ConnectingNotice.h"
 #include "SerialReceiveWindow.h"
 #include "SerialSendWindow.h"
 #include "TransferDirWindow.h"
+#include "TransferErrors.h"
 #include "TransferFtpWindow.h"
 #include "TransferRules.h"
 #include "TransferValues.h"
@@ -19,6 +21,8 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QToolButton>
+
+#include <memory>
 
 namespace {
 
@@ -125,7 +129,20 @@ void FUNC_Transfer_FTP(const QString &file, int mode)
         TransferValues &v = transferValues();
         TransferRules::loadFtpValues(v, app().SelectedMachineId);
         window->prepare(file, mode);
-        window->FUNC_Conectar_FTP(v.FtpUser, v.FtpPassword, v.FtpHost, v.FtpDirectory, v.FtpPort);
+        const QString place = TransferErrors::ftpPlace(v.FtpHost, v.FtpPort);
+        try {
+            // Connecting may take up to the client's time limit: say so, with Cancel.
+            std::unique_ptr<ConnectingNotice> notice;
+            if (!window->IdFTP1()->connected())
+                notice = std::make_unique<ConnectingNotice>(QApplication::activeWindow(), place,
+                                                            [window] { window->IdFTP1()->abort(); });
+            window->FUNC_Conectar_FTP(v.FtpUser, v.FtpPassword, v.FtpHost, v.FtpDirectory, v.FtpPort);
+        } catch (const FtpAborted &) {
+            Msg::information(T("Shared.MSG05"));
+            return;
+        } catch (const Error &e) {
+            throw Error(TransferErrors::ftpReason(e, place));
+        }
     }
     QCoreApplication::processEvents();
     WindowRules::showModal(window, window->ribbonCaption());

@@ -332,11 +332,17 @@ void tst_TransferFtp::connectionFailuresOpenNoWindow_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("wrong password") << "nc" << "wrong" << QString() << "530";
-    QTest::newRow("missing directory") << "nowhere" << FtpTestServer::password() << QString() << "550";
-    QTest::newRow("port not a number") << "nc" << FtpTestServer::password() << "21a" << "Invalid port \"21a\"";
-    QTest::newRow("no port stored") << "nc" << FtpTestServer::password() << "" << "Invalid port \"\"";
-    QTest::newRow("nobody listening") << "nc" << FtpTestServer::password() << "closed" << "";
+    QTest::addColumn<QString>("said"); // the first line of the message; %1: host and port
+    QTest::newRow("wrong password") << "nc" << "wrong" << QString() << "530"
+                                    << "The FTP server %1 refused the login: check the user and the password.";
+    QTest::newRow("missing directory") << "nowhere" << FtpTestServer::password() << QString() << "550"
+                                       << "The FTP server %1 refused the request.";
+    QTest::newRow("port not a number") << "nc" << FtpTestServer::password() << "21a" << "Invalid port \"21a\""
+                                       << "Invalid port \"21a\"";
+    QTest::newRow("no port stored") << "nc" << FtpTestServer::password() << "" << "Invalid port \"\"" << "Invalid port \"\"";
+    QTest::newRow("nobody listening") << "nc" << FtpTestServer::password() << "closed" << "Could"
+                                      << "No FTP server answers at %1: check the host and the port, and that the "
+                                         "machine's FTP server is running.";
 }
 
 void tst_TransferFtp::connectionFailuresOpenNoWindow()
@@ -345,8 +351,10 @@ void tst_TransferFtp::connectionFailuresOpenNoWindow()
     QFETCH(QString, password);
     QFETCH(QString, port);
     QFETCH(QString, reason);
+    QFETCH(QString, said);
     startServer();
     if (port == QLatin1String("closed")) {
+        // A free port: taken and given back, so nothing listens on it.
         QTcpServer probe;
         QVERIFY(probe.listen(QHostAddress::LocalHost));
         port = QString::number(probe.serverPort());
@@ -358,7 +366,8 @@ void tst_TransferFtp::connectionFailuresOpenNoWindow()
     QCOMPARE(m_fx->dialogs().calls().size(), 1);
     QCOMPARE(m_fx->dialogs().last().kind, QStringLiteral("error"));
     QVERIFY2(m_fx->dialogs().last().text.contains(reason), qPrintable(m_fx->dialogs().last().text));
-    QVERIFY(!m_fx->dialogs().last().text.isEmpty());
+    const QString place = QStringLiteral("127.0.0.1:") + (port.isNull() ? QString::number(m_server->port()) : port);
+    QCOMPARE(m_fx->dialogs().last().text.section(QLatin1Char('\n'), 0, 0), said.arg(place));
 }
 
 void tst_TransferFtp::serverStoppedBetweenPreparingAndSending()
@@ -385,8 +394,11 @@ void tst_TransferFtp::transferFailureKeepsTheWindowOpen_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("send of a file gone from disk") << 1 << "ERROR: Failed to send the File by FTP." << "Cannot read";
-    QTest::newRow("receive of a file gone from the server") << 2 << "ERROR: Failed to receive File by FTP." << "550";
+    QTest::addColumn<QString>("said"); // the reason line of the message; %1: the server's port
+    QTest::newRow("send of a file gone from disk") << 1 << "ERROR: Failed to send the File by FTP." << "Cannot read"
+                                                   << "Cannot read";
+    QTest::newRow("receive of a file gone from the server") << 2 << "ERROR: Failed to receive File by FTP." << "550"
+                                                            << "The FTP server 127.0.0.1:%1 refused the request.";
 }
 
 void tst_TransferFtp::transferFailureKeepsTheWindowOpen()
@@ -394,6 +406,7 @@ void tst_TransferFtp::transferFailureKeepsTheWindowOpen()
     QFETCH(int, mode);
     QFETCH(QString, message);
     QFETCH(QString, reason);
+    QFETCH(QString, said);
     startServer();
     ftpMachine(QStringLiteral("nc"));
     const QString file = m_programs + QDir::separator() + QStringLiteral("gone.nc");
@@ -415,7 +428,11 @@ void tst_TransferFtp::transferFailureKeepsTheWindowOpen()
     });
     TransferCommands::dispatch(file, mode);
     QVERIFY(shown.shown());
-    QCOMPARE(m_fx->dialogs().messages(), QStringList(message));
+    // The fixed message, then the reason in the operator's terms with the client's text.
+    QCOMPARE(m_fx->dialogs().messages().size(), 1);
+    const QStringList lines = m_fx->dialogs().last().text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), message);
+    QVERIFY2(lines.size() >= 2 && lines.at(1).startsWith(said.arg(m_server->port())), qPrintable(m_fx->dialogs().last().text));
     QCOMPARE(m_fx->dialogs().last().icon, Dialogs::Icon::Error);
     QVERIFY(open);
     QVERIFY(!buttonEnabled);
