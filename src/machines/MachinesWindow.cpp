@@ -32,6 +32,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAbstractItemView>
+#include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -109,21 +111,42 @@ private:
     std::function<void()> m_refresh;
 };
 
-// Each entry of the port list shows its COM name, then the device it stands for; the entry's
-// own text (what is stored) stays the COM name.
+// Each entry of the port list shows its COM name, then, lined up in a column of their own,
+// the device it stands for; the entry's own text (what is stored) stays the COM name.
 class PortItemDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        QStyledItemDelegate::initStyleOption(option, index);
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const QWidget *widget = opt.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        const QString device = index.data(TForm_Maquinas::PortDeviceRole).toString();
+        if (device.isEmpty())
+            return;
+        QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+        text.setLeft(text.left() + deviceColumn(opt.fontMetrics));
+        painter->save();
+        painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, device);
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
         const QString device = index.data(TForm_Maquinas::PortDeviceRole).toString();
         if (!device.isEmpty())
-            option->text += QStringLiteral("    ") + device;
+            size.rwidth() = qMax(size.width(), deviceColumn(option.fontMetrics) + option.fontMetrics.horizontalAdvance(device) + 24);
+        return size;
     }
+
+private:
+    static int deviceColumn(const QFontMetrics &fm) { return fm.horizontalAdvance(QStringLiteral("COM12")) + 3 * fm.averageCharWidth(); }
 };
 
 QPixmap machinePicture(int number)
@@ -404,6 +427,9 @@ void TForm_Maquinas::refreshPortDevices()
         ports->setItemData(i, shown, PortDeviceRole);
         ports->setItemData(i, shown.isEmpty() ? QVariant() : QVariant(shown), Qt::ToolTipRole);
     }
+    // The open list is wide enough for the longest device (a by-id name is long).
+    ports->view()->setMinimumWidth(ports->view()->sizeHintForColumn(0)
+                                   + ports->view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     control<QPushButton>("Button4")->setText(Texts::extra("Extra.SerialPortsButton"));
     showPortDevice();
 }

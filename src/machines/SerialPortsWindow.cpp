@@ -75,7 +75,11 @@ SerialPortsWindow::SerialPortsWindow(const QString &deviceRoot, QWidget *parent)
     m_ports->header()->setSectionResizeMode(DeviceColumn, QHeaderView::Stretch);
     m_ports->header()->setSectionResizeMode(StateColumn, QHeaderView::ResizeToContents);
     m_ports->header()->setStretchLastSection(false);
-    layout->addWidget(m_ports, 3);
+    // All twelve names at once, without scrolling.
+    m_ports->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ports->setFixedHeight(m_ports->header()->sizeHint().height() + 2 * m_ports->frameWidth()
+                            + int(names.size()) * m_ports->sizeHintForRow(0) + 2);
+    layout->addWidget(m_ports);
 
     m_foundCaption = new QLabel(Texts::extra("Extra.SerialPortsFound"), this);
     layout->addWidget(m_foundCaption);
@@ -86,7 +90,8 @@ SerialPortsWindow::SerialPortsWindow(const QString &deviceRoot, QWidget *parent)
     m_found->setColumnCount(2);
     m_found->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     connect(m_found, &QTreeWidget::itemDoubleClicked, this, &SerialPortsWindow::FoundDeviceActivated);
-    layout->addWidget(m_found, 2);
+    m_found->setMinimumHeight(6 * m_found->fontMetrics().height());
+    layout->addWidget(m_found, 1);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -102,7 +107,7 @@ SerialPortsWindow::SerialPortsWindow(const QString &deviceRoot, QWidget *parent)
     layout->addLayout(buttons);
     connect(save, &QPushButton::clicked, this, &SerialPortsWindow::SaveClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    resize(760, 560);
+    resize(760, sizeHint().height());
 }
 
 QComboBox *SerialPortsWindow::deviceField(const QString &portName) const

@@ -44,6 +44,7 @@ private slots:
     void receiveOntoExistingFile();
     void receiveChecksOriginThenName();
     void cancelDuringThrottledDownload();
+    void connectionLostMidwayIsSaid();
     void connectionFailuresOpenNoWindow_data();
     void connectionFailuresOpenNoWindow();
     void serverStoppedBetweenPreparingAndSending();
@@ -324,6 +325,37 @@ void tst_TransferFtp::cancelDuringThrottledDownload()
     QCOMPARE(readBytes(local), QByteArray("the good old program\n"));
     QCOMPARE(QDir(m_programs).entryList(QDir::Files | QDir::Hidden), QStringList("BIG.nc"));
     QVERIFY(!window()->isVisible());
+}
+
+void tst_TransferFtp::connectionLostMidwayIsSaid()
+{
+    const QByteArray big(4 * 1024 * 1024, 'g');
+    writeBytes(m_root->filePath(QStringLiteral("nc/BIG.nc")), big);
+    startServer({QStringLiteral("--write-limit"), QStringLiteral("300000")});
+    ftpMachine(QStringLiteral("nc"));
+    const quint16 port = m_server->port();
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_FTP *w = window();
+        w->ListView1()->setCurrentItem(w->ListView1()->findItems(QStringLiteral("BIG.nc"), Qt::MatchExactly, 1).value(0));
+        w->BitBtn4Click();
+        // The server goes away once data flows.
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (w->ProgressBar1()->value() > 0) {
+                poll.stop();
+                m_server->stop();
+            }
+        });
+        poll.start(20);
+        w->BitBtn2Click();
+    });
+    TransferCommands::SpeedButton19Click();
+    QVERIFY(shown.shown());
+    QCOMPARE(m_fx->dialogs().messages().size(), 1);
+    const QStringList lines = m_fx->dialogs().last().text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), QStringLiteral("ERROR: Failed to receive File by FTP."));
+    QCOMPARE(lines.value(1), QStringLiteral("The connection to the FTP server 127.0.0.1:%1 was lost.").arg(port));
+    QVERIFY(!QFile::exists(m_programs + QDir::separator() + QStringLiteral("BIG.nc")));
 }
 
 void tst_TransferFtp::connectionFailuresOpenNoWindow_data()
