@@ -12,6 +12,7 @@
 #include "transfer/TransferValues.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -45,6 +46,7 @@ private slots:
     void receiveChecksOriginThenName();
     void cancelDuringThrottledDownload();
     void connectionLostMidwayIsSaid();
+    void connectingCanBeCancelled();
     void connectionFailuresOpenNoWindow_data();
     void connectionFailuresOpenNoWindow();
     void serverStoppedBetweenPreparingAndSending();
@@ -358,6 +360,36 @@ void tst_TransferFtp::connectionLostMidwayIsSaid()
     QVERIFY(!QFile::exists(m_programs + QDir::separator() + QStringLiteral("BIG.nc")));
 }
 
+// Preparing the window connects first, which may take the client's whole time limit against
+// a server that accepts and never answers: a notice says so and its Cancel stops it.
+void tst_TransferFtp::connectingCanBeCancelled()
+{
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    startServer();
+    ftpMachine(QStringLiteral("nc"), FtpTestServer::password(), QString::number(silent.serverPort()));
+    QString text;
+    std::function<void()> pressCancel = [&] {
+        QDialog *notice = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("ConnectingNotice") && w->isVisible())
+                notice = qobject_cast<QDialog *>(w);
+        if (!notice) {
+            QTimer::singleShot(20, pressCancel);
+            return;
+        }
+        text = notice->findChild<QLabel *>(QStringLiteral("ConnectingText"))->text();
+        notice->findChild<QPushButton *>(QStringLiteral("ConnectingCancel"))->click();
+    };
+    QTimer::singleShot(0, pressCancel);
+    WhenShown shown(window(), [] {});
+    QVERIFY(guarded([] { TransferCommands::SpeedButton19Click(); }));
+    QCOMPARE(text, QStringLiteral("Connecting to 127.0.0.1:%1 ...").arg(silent.serverPort()));
+    QVERIFY(!shown.shown());
+    QCOMPARE(m_fx->dialogs().messages(), QStringList(QStringLiteral("INFORMATION: Operation Cancelled.")));
+    QVERIFY(!window()->IdFTP1()->connected());
+}
+
 void tst_TransferFtp::connectionFailuresOpenNoWindow_data()
 {
     QTest::addColumn<QString>("directory");
@@ -415,9 +447,13 @@ void tst_TransferFtp::serverStoppedBetweenPreparingAndSending()
     });
     TransferCommands::dispatch(file, 1);
     QVERIFY(shown.shown());
-    // The lost connection is made again, which fails with the system's reason.
+    // The lost connection is made again, which fails: said in the operator's terms, with
+    // the system's reason.
     QCOMPARE(m_fx->dialogs().calls().size(), 1);
     QCOMPARE(m_fx->dialogs().last().kind, QStringLiteral("error"));
+    QVERIFY2(m_fx->dialogs().last().text.startsWith(QStringLiteral("No FTP server answers at 127.0.0.1:%1:").arg(m_server->port())),
+             qPrintable(m_fx->dialogs().last().text));
+    QVERIFY(window()->statusText().isEmpty()); // no longer "Connecting to ..."
     QVERIFY2(m_fx->dialogs().last().text.contains(QLatin1String("connect")), qPrintable(m_fx->dialogs().last().text));
 }
 
