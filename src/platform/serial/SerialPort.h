@@ -119,7 +119,6 @@ signals:
     // The open port failed (device gone, input/output error); the text names the port. The port
     // closes itself soon after, and write() keeps throwing this failure until the next open().
     void failed(const QString &message);
-
     void linesChanged(const SerialLines &lines);
     // A byte came with a parity or framing error, or the line was in break, after `position`
     // good bytes of this opening (the data before it has come through received() already).
