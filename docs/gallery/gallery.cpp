@@ -10,6 +10,7 @@
 #include "editor/GoToWindow.h"
 #include "editor/TextSearchDialog.h"
 #include "machines/MachinesWindow.h"
+#include "machines/SerialPortsWindow.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
@@ -154,8 +155,16 @@ int main(int argc, char **argv)
                 machines->ComboBox1Change();
                 machines->findChild<QComboBox *>(QStringLiteral("ComboBox2"))->setCurrentIndex(type);
                 machines->ComboBox2Change();
+                // The serial page with a port chosen shows the device it stands for.
+                machines->findChild<QComboBox *>(QStringLiteral("ComboBox3"))->setCurrentIndex(type == 4 ? 1 : 0);
                 save(machines, out + QLatin1Char('/') + name + QStringLiteral("-page%1").arg(type) + suffix);
             }
+            // The window that sets the devices of the serial ports, from the serial page.
+            SerialPortsWindow ports(QStringLiteral("/dev"), machines);
+            ports.load(QStringLiteral("COM1"));
+            ports.show();
+            save(&ports, out + QStringLiteral("/form-serialports") + suffix);
+            ports.hide();
             machines->hide();
             continue;
         }

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "MachineFieldChecks.h"
+#include "SerialPortsWindow.h"
 #include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "app/Ribbon.h"
@@ -13,8 +14,12 @@
 #include "platform/Shell.h"
 #include "platform/WindowRules.h"
 #include "platform/ftp/FtpClient.h"
+#include "platform/serial/SerialDevices.h"
 #include "platform/serial/SerialPort.h"
+#include "platform/serial/SerialPortNames.h"
+#include "transfer/ConnectingNotice.h"
 #include "transfer/SerialTables.h"
+#include "transfer/TransferErrors.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,7 +32,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAbstractItemView>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -85,6 +93,60 @@ class TestButton : public QPushButton
 public:
     using QPushButton::QPushButton;
     QSize sizeHint() const override { return QPushButton::sizeHint() + QSize(24, 0); }
+};
+
+// The port list refreshes the devices its names stand for whenever it opens: an adapter may
+// have been plugged in or out since.
+class PortComboBox : public QComboBox
+{
+public:
+    PortComboBox(QWidget *parent, std::function<void()> refresh) : QComboBox(parent), m_refresh(std::move(refresh)) {}
+    void showPopup() override
+    {
+        m_refresh();
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> m_refresh;
+};
+
+// Each entry of the port list shows its COM name, then, lined up in a column of their own,
+// the device it stands for; the entry's own text (what is stored) stays the COM name.
+class PortItemDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const QWidget *widget = opt.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        const QString device = index.data(TForm_Maquinas::PortDeviceRole).toString();
+        if (device.isEmpty())
+            return;
+        QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+        text.setLeft(text.left() + deviceColumn(opt.fontMetrics));
+        painter->save();
+        painter->setPen(opt.palette.color(opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, device);
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const QString device = index.data(TForm_Maquinas::PortDeviceRole).toString();
+        if (!device.isEmpty())
+            size.rwidth() = qMax(size.width(), deviceColumn(option.fontMetrics) + option.fontMetrics.horizontalAdvance(device) + 24);
+        return size;
+    }
+
+private:
+    static int deviceColumn(const QFontMetrics &fm) { return fm.horizontalAdvance(QStringLiteral("COM12")) + 3 * fm.averageCharWidth(); }
 };
 
 QPixmap machinePicture(int number)
@@ -220,7 +282,30 @@ TForm_Maquinas::TForm_Maquinas(QWidget *parent) : QDialog(parent)
         int r = 0;
         for (const auto &row : rows) {
             g->addWidget(label(serialPage, row.label), r, 0);
-            g->addWidget(combo(serialPage, row.combo, row.items), r, 1);
+            if (r == 0) {
+                // The port list, with the device of the chosen name beside it and the
+                // button to the window that sets the devices.
+                auto *ports = new PortComboBox(serialPage, [this] { refreshPortDevices(); });
+                ports->setObjectName(QLatin1String(row.combo));
+                ports->addItems(row.items);
+                ports->setItemDelegate(new PortItemDelegate(ports));
+                auto *portRow = new QHBoxLayout;
+                portRow->addWidget(ports, 1);
+                auto *devices = new QPushButton(serialPage);
+                devices->setObjectName(QStringLiteral("Button4"));
+                devices->setVisible(SerialPortNames::mapsToDevices());
+                portRow->addWidget(devices);
+                g->addLayout(portRow, r, 1);
+                m_portDevice = new QLabel(serialPage);
+                m_portDevice->setObjectName(QStringLiteral("PortDevice"));
+                m_portDevice->setTextFormat(Qt::PlainText);
+                m_portDevice->setVisible(SerialPortNames::mapsToDevices());
+                g->addWidget(m_portDevice, ++r, 1);
+                connect(ports, &QComboBox::currentIndexChanged, this, &TForm_Maquinas::showPortDevice);
+                connect(devices, &QPushButton::clicked, this, &TForm_Maquinas::Button4Click);
+            } else {
+                g->addWidget(combo(serialPage, row.combo, row.items), r, 1);
+            }
             ++r;
         }
         auto *crlf = new QCheckBox(serialPage);
@@ -328,8 +413,51 @@ void TForm_Maquinas::FUNC_Liberar_Campos_Maquinas()
     control<QCheckBox>("CheckBox1")->setEnabled(true);
 }
 
+void TForm_Maquinas::refreshPortDevices()
+{
+    QComboBox *ports = control<QComboBox>("ComboBox3");
+    for (int i = 0; i < ports->count(); ++i) {
+        const QString name = ports->itemText(i);
+        QString shown;
+        if (!name.isEmpty() && SerialPortNames::mapsToDevices()) {
+            const QString device = SerialPortNames::deviceFor(name);
+            shown = Texts::extra(SerialDevices::exists(device) ? "Extra.SerialDevicePresent" : "Extra.SerialDeviceAbsent")
+                        .arg(device);
+        }
+        ports->setItemData(i, shown, PortDeviceRole);
+        ports->setItemData(i, shown.isEmpty() ? QVariant() : QVariant(shown), Qt::ToolTipRole);
+    }
+    // The open list is wide enough for the longest device (a by-id name is long).
+    ports->view()->setMinimumWidth(ports->view()->sizeHintForColumn(0)
+                                   + ports->view()->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    control<QPushButton>("Button4")->setText(Texts::extra("Extra.SerialPortsButton"));
+    showPortDevice();
+}
+
+void TForm_Maquinas::showPortDevice()
+{
+    QComboBox *ports = control<QComboBox>("ComboBox3");
+    m_portDevice->setText(ports->currentData(PortDeviceRole).toString());
+}
+
+void TForm_Maquinas::Button4Click()
+{
+    SerialPortsWindow window(m_deviceRoot, this);
+    window.load(control<QComboBox>("ComboBox3")->currentText());
+    WindowRules::centreOnScreen(&window);
+    window.exec();
+    refreshPortDevices();
+}
+
+void TForm_Maquinas::showEvent(QShowEvent *event)
+{
+    refreshPortDevices();
+    QDialog::showEvent(event);
+}
+
 void TForm_Maquinas::prepare(Mode mode)
 {
+    refreshPortDevices();
     control<QPushButton>("BitBtn1")->setEnabled(mode == Mode::Register);
     control<QPushButton>("BitBtn2")->setEnabled(mode == Mode::Edit);
     control<QPushButton>("BitBtn3")->setEnabled(true);
@@ -660,17 +788,25 @@ void TForm_Maquinas::Button1Click()
     }
     runTest(control<QPushButton>("Button1"), [this] {
         const QString place = control<QLineEdit>("Edit4")->text() + control<QLineEdit>("Edit8")->text();
+        const QString server = TransferErrors::ftpPlace(control<QLineEdit>("Edit4")->text(),
+                                                        control<QLineEdit>("Edit5")->text());
         try {
             m_ftp->setUser(control<QLineEdit>("Edit6")->text().trimmed());
             m_ftp->setPassword(control<QLineEdit>("Edit7")->text().trimmed());
             m_ftp->setHost(control<QLineEdit>("Edit4")->text().trimmed());
             m_ftp->setPort(FtpClient::portFromText(control<QLineEdit>("Edit5")->text().trimmed()));
-            m_ftp->connectToHost();
+            {
+                ConnectingNotice notice(this, server, [this] { m_ftp->abort(); });
+                m_ftp->connectToHost();
+            }
             m_ftp->changeDir(control<QLineEdit>("Edit8")->text().trimmed());
             Msg::information(T("Form_Maquinas.MSG24") + place + T("Form_Maquinas.MSG25"));
-        } catch (const Error &) {
+        } catch (const FtpAborted &) {
+            Msg::information(T("Shared.MSG05"));
+        } catch (const Error &e) {
+            // The fixed message, then why in the operator's terms, with the client's own text.
             Msg::error(T("Form_Maquinas.MSG26") + place + QStringLiteral("\".") + QLatin1Char('\r')
-                       + T("Form_Maquinas.MSG27"));
+                       + T("Form_Maquinas.MSG27") + QLatin1Char('\r') + TransferErrors::ftpReason(e, server));
         }
         try {
             m_ftp->disconnectFromHost();
@@ -710,9 +846,13 @@ void TForm_Maquinas::Button2Click()
             for (int i = 0; i < m_readings.size(); ++i)
                 m_readings.at(i)->setText(values[i]);
             Msg::information(T("Form_Maquinas.MSG28") + port + T("Form_Maquinas.MSG29"));
-        } catch (const Error &) {
+        } catch (const SerialPortOpenError &e) {
             Msg::error(T("Form_Maquinas.MSG30") + port + QStringLiteral("\".") + QLatin1Char('\r')
-                       + T("Form_Maquinas.MSG31"));
+                       + T("Form_Maquinas.MSG31") + QLatin1Char('\r') + TransferErrors::serialOpenReason(e));
+        } catch (const Error &e) {
+            // A setting the device refused: the port's text names the port and its device.
+            Msg::error(T("Form_Maquinas.MSG30") + port + QStringLiteral("\".") + QLatin1Char('\r')
+                       + T("Form_Maquinas.MSG31") + QLatin1Char('\r') + e.message());
         }
         m_port->close();
     });

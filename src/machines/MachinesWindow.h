@@ -63,6 +63,7 @@ public:
     void Button1Click(); // FTP test
     void Button2Click(); // serial test
     void Button3Click(); // directory test
+    void Button4Click(); // devices of the serial ports
     void ComboBox1Change();
     void ComboBox2Change();
     void ComboBox8Change();
@@ -76,10 +77,22 @@ public:
     // Called after a successful Register or Change to refresh the machine list.
     static std::function<void()> refreshMachineList;
 
+    // The port list's entries carry the device their COM name stands for, with whether it
+    // exists, as a text under this role.
+    static constexpr int PortDeviceRole = Qt::UserRole + 1;
+    // Reads the devices of the port list's names again (Zavrin.ini and the system).
+    void refreshPortDevices();
+    // The folder whose serial devices the devices window lists (/dev unless set).
+    void setSerialDeviceRoot(const QString &root) { m_deviceRoot = root; }
+
     FtpClient *ftpClient() const { return m_ftp; }
     SerialPort *serialPort() const { return m_port; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void showPortDevice();
     template <typename T> T *control(const char *name) const { return findChild<T *>(QLatin1String(name)); }
     // The FTP page's fields in the order the parameter row takes them.
     FtpParameters ftpParameters() const;
@@ -97,6 +110,8 @@ private:
     QList<QLabel *> m_readings;
     FtpClient *m_ftp;
     SerialPort *m_port;
+    QLabel *m_portDevice = nullptr;
+    QString m_deviceRoot = QStringLiteral("/dev");
 };
 
 // Wires "Register", "Edit" and "View" of the "Machines" page.

@@ -1,6 +1,7 @@
 #include "SerialReceiveWindow.h"
 
 #include "SerialWindowFrame.h"
+#include "TransferErrors.h"
 #include "app/AppState.h"
 #include "lang/Texts.h"
 #include "platform/Dialogs.h"
@@ -185,7 +186,8 @@ void TForm_Transfer_SERIAL232_R::onPortFailed()
     if (!isVisible())
         return;
     m_timer->stop();
-    Msg::error(T("Form_Transfer_SERIAL232_R.MSG09"));
+    Msg::error(T("Form_Transfer_SERIAL232_R.MSG09") + QLatin1Char('\n')
+               + TransferErrors::serialReason(m_port->failureKind(), m_port->deviceName(), m_port->failureMessage()));
     if (m_text.isEmpty()) {
         closeWindow();
         return;

@@ -2,6 +2,7 @@
 
 #include "SerialSend.h"
 #include "SerialWindowFrame.h"
+#include "TransferErrors.h"
 #include "TransferRules.h"
 #include "app/AppState.h"
 #include "lang/Texts.h"
@@ -148,7 +149,10 @@ void TForm_Transfer_SERIAL232::SERIAL_ENVIA(const QString &file)
         m_port->close();
         m_frame->setStatus(e.message());
         showProgress(0);
-        Msg::error(Texts::extra("Extra.SerialSendFailed").arg(e.message()));
+        const QString reason = m_port->failureMessage().isEmpty()
+                                   ? e.message()
+                                   : TransferErrors::serialReason(m_port->failureKind(), m_port->deviceName(), e.message());
+        Msg::error(Texts::extra("Extra.SerialSendFailed").arg(reason));
         closeWindow();
         return;
     }
@@ -190,7 +194,8 @@ void TForm_Transfer_SERIAL232::onPortFailed()
 {
     if (!isVisible())
         return;
-    Msg::error(T("Form_Transfer_SERIAL232.MSG08"));
+    Msg::error(T("Form_Transfer_SERIAL232.MSG08") + QLatin1Char('\n')
+               + TransferErrors::serialReason(m_port->failureKind(), m_port->deviceName(), m_port->failureMessage()));
     closeWindow();
 }
 

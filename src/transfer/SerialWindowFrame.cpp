@@ -1,5 +1,7 @@
 #include "SerialWindowFrame.h"
 
+#include "TransferErrors.h"
+
 #include "LineIndicatorPanel.h"
 #include "app/AppState.h"
 #include "app/Ribbon.h"
@@ -135,6 +137,6 @@ void SerialWindowFrame::openPort()
     try {
         m_port->open();
     } catch (const SerialPortOpenError &e) {
-        throw Error(Texts::extra("Extra.PortNotAvailable").arg(e.port(), e.reason()));
+        throw Error(Texts::extra("Extra.PortNotAvailable").arg(e.port(), TransferErrors::serialOpenReason(e)));
     }
 }

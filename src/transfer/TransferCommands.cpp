@@ -1,8 +1,10 @@
 #include "TransferCommands.h"
 
+#include "ConnectingNotice.h"
 #include "SerialReceiveWindow.h"
 #include "SerialSendWindow.h"
 #include "TransferDirWindow.h"
+#include "TransferErrors.h"
 #include "TransferFtpWindow.h"
 #include "TransferRules.h"
 #include "TransferValues.h"
@@ -19,6 +21,8 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QToolButton>
+
+#include <memory>
 
 namespace {
 
@@ -125,12 +129,22 @@ void FUNC_Transfer_FTP(const QString &file, int mode)
         TransferValues &v = transferValues();
         TransferRules::loadFtpValues(v, app().SelectedMachineId);
         window->prepare(file, mode);
-        // Connecting toggles: a connection left from an earlier transfer (perhaps to
-        // another machine) is closed first and made again, so that the window always
-        // opens on a fresh listing of this machine's folder.
-        if (window->IdFTP1()->connected())
+        const QString place = TransferErrors::ftpPlace(v.FtpHost, v.FtpPort);
+        try {
+            // Connecting toggles: a connection left from an earlier transfer (perhaps to
+            // another machine) is closed first and made again, so that the window always
+            // opens on a fresh listing of this machine's folder.
+            if (window->IdFTP1()->connected())
+                window->FUNC_Conectar_FTP(v.FtpUser, v.FtpPassword, v.FtpHost, v.FtpDirectory, v.FtpPort);
+            // Connecting may take up to the client's time limit: say so, with Cancel.
+            ConnectingNotice notice(QApplication::activeWindow(), place, [window] { window->IdFTP1()->abort(); });
             window->FUNC_Conectar_FTP(v.FtpUser, v.FtpPassword, v.FtpHost, v.FtpDirectory, v.FtpPort);
-        window->FUNC_Conectar_FTP(v.FtpUser, v.FtpPassword, v.FtpHost, v.FtpDirectory, v.FtpPort);
+        } catch (const FtpAborted &) {
+            Msg::information(T("Shared.MSG05"));
+            return;
+        } catch (const Error &e) {
+            throw Error(TransferErrors::ftpReason(e, place));
+        }
     }
     QCoreApplication::processEvents();
     WindowRules::showModal(window, window->ribbonCaption());

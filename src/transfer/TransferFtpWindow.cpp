@@ -1,5 +1,6 @@
 #include "TransferFtpWindow.h"
 
+#include "TransferErrors.h"
 #include "TransferRules.h"
 #include "TransferValues.h"
 #include "app/AppState.h"
@@ -226,8 +227,19 @@ void TForm_Transfer_FTP::reportStopped(void (*show)(const QString &), const QStr
         Msg::attention(Texts::extra("Extra.FtpNotRenamed").arg(c.name, Edit7()->text(), c.reason));
 }
 
+QString TForm_Transfer_FTP::ftpPlace() const
+{
+    const TransferValues &v = transferValues();
+    return TransferErrors::ftpPlace(v.FtpHost, v.FtpPort);
+}
+
 bool TForm_Transfer_FTP::connectForTransfer(const char *notConnectedKey)
 {
+    // Making the connection may take up to the client's time limit: say so meanwhile, while
+    // Cancel stays pressable.
+    const bool connecting = !m_client->connected();
+    if (connecting)
+        setStatusText(Texts::extra("Extra.FtpConnecting").arg(ftpPlace()));
     try {
         connectIfNeeded();
     } catch (const FtpAborted &) {
@@ -235,7 +247,13 @@ bool TForm_Transfer_FTP::connectForTransfer(const char *notConnectedKey)
             throw;
         reportCancelled();
         return false;
+    } catch (const Error &e) {
+        if (connecting)
+            setStatusText(QString());
+        throw Error(TransferErrors::ftpReason(e, ftpPlace()));
     }
+    if (connecting)
+        setStatusText(QString());
     if (!m_client->connected()) {
         Msg::error(T(notConnectedKey));
         return false;
@@ -268,7 +286,7 @@ void TForm_Transfer_FTP::transfer(std::initializer_list<QPushButton *> buttons, 
         // The message of the failure is fixed; the client's reason stays in the
         // status bar so that the operator can tell a full disk from a refused name.
         setStatusText(e.message());
-        reportStopped(Msg::error, T(failedKey));
+        reportStopped(Msg::error, T(failedKey) + QLatin1Char('\n') + TransferErrors::ftpReason(e, ftpPlace()));
     }
 }
 

@@ -68,6 +68,8 @@ private:
     void IdFTP1Work(FtpClient::WorkMode mode, qint64 done);
     void IdFTP1WorkEnd(FtpClient::WorkMode mode);
     void connectIfNeeded();
+    // The machine's FTP server as messages name it ("host:port").
+    QString ftpPlace() const;
     // Connects for a send or a receive when the connection is gone; false when that was
     // cancelled (and said so) or left the client unconnected (the message `notConnectedKey`).
     bool connectForTransfer(const char *notConnectedKey);

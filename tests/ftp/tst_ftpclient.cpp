@@ -2,6 +2,8 @@
 #include "TestSupport.h"
 #include "platform/ftp/FtpClient.h"
 
+#include <curl/curl.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -31,6 +33,8 @@ private slots:
     void missingDirectoryFailsAndKeepsConnection();
     void portFromText_data();
     void portFromText();
+    void failureKinds_data();
+    void failureKinds();
     void unreachableHostFailsInTime_data();
     void unreachableHostFailsInTime();
     void oneControlConnectionForEverything();
@@ -229,8 +233,9 @@ void TestFtpClient::wrongPasswordIsRefused()
         QFAIL("login with a wrong password succeeded");
     } catch (const FtpAborted &) {
         QFAIL("reported as cancelled");
-    } catch (const Error &e) {
+    } catch (const FtpError &e) {
         QVERIFY2(e.message().contains(QStringLiteral("530")), qPrintable(e.message()));
+        QCOMPARE(e.kind(), FtpFailure::Kind::LoginRefused);
     }
     QVERIFY(!client.connected());
     QVERIFY_THROWS_EXCEPTION(Error, client.list());
@@ -284,17 +289,53 @@ void TestFtpClient::portFromText()
     }
 }
 
+void TestFtpClient::failureKinds_data()
+{
+    using Kind = FtpFailure::Kind;
+    QTest::addColumn<int>("curlCode");
+    QTest::addColumn<QByteArray>("lastReply");
+    QTest::addColumn<bool>("stalled");
+    QTest::addColumn<Kind>("kind");
+    QTest::newRow("password refused") << int(CURLE_LOGIN_DENIED) << QByteArray("530 Login incorrect.") << false << Kind::LoginRefused;
+    QTest::newRow("session refused later") << int(CURLE_QUOTE_ERROR) << QByteArray("530 Not logged in.") << false << Kind::LoginRefused;
+    QTest::newRow("host name unknown") << int(CURLE_COULDNT_RESOLVE_HOST) << QByteArray() << false << Kind::HostNotFound;
+    QTest::newRow("nothing listening") << int(CURLE_COULDNT_CONNECT) << QByteArray() << false << Kind::NoServer;
+    QTest::newRow("no greeting in time") << int(CURLE_OPERATION_TIMEDOUT) << QByteArray() << false << Kind::TimedOut;
+    QTest::newRow("server never connects back") << int(CURLE_FTP_ACCEPT_TIMEOUT) << QByteArray("200 PORT ok") << false << Kind::TimedOut;
+    QTest::newRow("data connection stalled") << int(CURLE_RECV_ERROR) << QByteArray("150 Here it comes") << true << Kind::TimedOut;
+    QTest::newRow("closed mid-way") << int(CURLE_PARTIAL_FILE) << QByteArray("150 Here it comes") << false << Kind::ConnectionLost;
+    QTest::newRow("reset mid-way") << int(CURLE_RECV_ERROR) << QByteArray() << false << Kind::ConnectionLost;
+    QTest::newRow("server shutting down") << int(CURLE_WEIRD_SERVER_REPLY) << QByteArray("421 Bye") << false << Kind::ConnectionLost;
+    QTest::newRow("directory missing") << int(CURLE_REMOTE_ACCESS_DENIED) << QByteArray("550 No such file") << false << Kind::Refused;
+    QTest::newRow("disk full") << int(CURLE_UPLOAD_FAILED) << QByteArray("452 No space") << false << Kind::Refused;
+    QTest::newRow("multi-line refusal") << int(CURLE_QUOTE_ERROR) << QByteArray("550-Denied") << false << Kind::Refused;
+    QTest::newRow("not a reply") << int(CURLE_WEIRD_SERVER_REPLY) << QByteArray("5500 x") << false << Kind::Other;
+    QTest::newRow("local failure") << int(CURLE_OUT_OF_MEMORY) << QByteArray("226 Done") << false << Kind::Other;
+}
+
+void TestFtpClient::failureKinds()
+{
+    QFETCH(int, curlCode);
+    QFETCH(QByteArray, lastReply);
+    QFETCH(bool, stalled);
+    QFETCH(FtpFailure::Kind, kind);
+    QCOMPARE(FtpFailure::classify(curlCode, FtpFailure::replyCode(lastReply.constData(), int(lastReply.size())), stalled),
+             kind);
+}
+
 void TestFtpClient::unreachableHostFailsInTime_data()
 {
     QTest::addColumn<bool>("silentListener");
-    QTest::newRow("nothing listening") << false;
+    QTest::addColumn<FtpFailure::Kind>("kind");
+    QTest::newRow("nothing listening") << false << FtpFailure::Kind::NoServer;
     // Connects but never greets: the connect time-out covers greeting and login.
-    QTest::newRow("server never answers") << true;
+    QTest::newRow("server never answers") << true << FtpFailure::Kind::TimedOut;
 }
 
 void TestFtpClient::unreachableHostFailsInTime()
 {
     QFETCH(bool, silentListener);
+    QFETCH(FtpFailure::Kind, kind);
     QTcpServer listener;
     QVERIFY(listener.listen(QHostAddress::LocalHost));
     const quint16 port = listener.serverPort();
@@ -309,7 +350,12 @@ void TestFtpClient::unreachableHostFailsInTime()
     client.setConnectTimeoutMs(1500);
     QElapsedTimer clock;
     clock.start();
-    QVERIFY_THROWS_EXCEPTION(Error, client.connectToHost());
+    try {
+        client.connectToHost();
+        QFAIL("connected");
+    } catch (const FtpError &e) {
+        QCOMPARE(e.kind(), kind);
+    }
     QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(!client.connected());
 }

@@ -7,9 +7,11 @@
 #include "machines/Database.h"
 #include "machines/DatabaseSchema.h"
 #include "machines/MachinesWindow.h"
+#include "machines/SerialPortsWindow.h"
 #include "platform/Paths.h"
 #include "platform/ftp/FtpClient.h"
 #include "platform/serial/SerialPort.h"
+#include "platform/serial/SerialPortNames.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 #include "serial/PtyPair.h"
@@ -21,6 +23,8 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QTcpServer>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -44,7 +48,13 @@ private slots:
     void passwordIsMasked();
     void folderButtonAddsSeparator();
     void ftpTest();
+    void ftpTestSaysWhy_data();
+    void ftpTestSaysWhy();
+    void ftpTestConnectingCanBeCancelled();
     void serialTest();
+    void portListShowsDevices();
+    void devicesWindowWritesSerialPorts();
+    void devicesButtonOpensTheWindow();
 
 private:
     TForm_Maquinas *w() { return TForm_Maquinas::instance(); }
@@ -54,6 +64,9 @@ private:
     void fillMachine(const char *number, const char *description);
     int rows(const char *table, const QString &id);
     void openEdit(const QString &id);
+    // A scratch folder standing for /dev, with links to the ends of a pty pair.
+    QString scratchDevices(const PtyPair &pty);
+    void ftpFields(quint16 port, const QString &password);
 
     QTemporaryDir m_dir;
     ScriptedDialogs *m_dialogs = nullptr;
@@ -369,17 +382,108 @@ void tst_MachinesWindow::ftpTest()
 
     const QString failure = QStringLiteral("ERROR: Failed Communication Test FTP \"127.0.0.1%1\".\r"
                                            "Please check the parameters for FTP communication.");
+    // The fixed message, then why, then the client's own text.
+    const auto shown = [&] { return m_dialogs->last().text.section(QLatin1Char('\r'), 0, 1); };
+    const auto reason = [&] { return m_dialogs->last().text.section(QLatin1Char('\r'), 2); };
     edit("Edit8")->setText(QStringLiteral("/missing"));
     w()->Button1Click();
-    QCOMPARE(m_dialogs->last().text, failure.arg(QStringLiteral("/missing")));
+    QCOMPARE(shown(), failure.arg(QStringLiteral("/missing")));
+    QVERIFY2(reason().startsWith(QStringLiteral("The FTP server 127.0.0.1:%1 refused the request.\n").arg(server.port())),
+             qPrintable(reason()));
+    QVERIFY2(reason().contains(QLatin1String("550")), qPrintable(reason()));
     edit("Edit8")->setText(QStringLiteral("/nc"));
     edit("Edit7")->setText(QStringLiteral("wrong"));
     w()->Button1Click();
-    QCOMPARE(m_dialogs->last().text, failure.arg(QStringLiteral("/nc")));
+    QCOMPARE(shown(), failure.arg(QStringLiteral("/nc")));
     edit("Edit5")->setText(QStringLiteral("twenty-one"));
     w()->Button1Click();
-    QCOMPARE(m_dialogs->last().text, failure.arg(QStringLiteral("/nc")));
+    QCOMPARE(shown(), failure.arg(QStringLiteral("/nc")));
+    QCOMPARE(reason(), QStringLiteral("Invalid port \"twenty-one\""));
     QVERIFY(!w()->ftpClient()->connected());
+}
+
+void tst_MachinesWindow::ftpFields(quint16 port, const QString &password)
+{
+    w()->prepare(TForm_Maquinas::Mode::Register);
+    choose("ComboBox1", 3);
+    edit("Edit4")->setText(QStringLiteral("127.0.0.1"));
+    edit("Edit5")->setText(QString::number(port));
+    edit("Edit6")->setText(FtpTestServer::user());
+    edit("Edit7")->setText(password);
+    edit("Edit8")->setText(QStringLiteral("/"));
+}
+
+void tst_MachinesWindow::ftpTestSaysWhy_data()
+{
+    QTest::addColumn<QString>("server"); // "ftp": the test server, "closed": nothing listens, "silent"
+    QTest::addColumn<QString>("reason"); // %1: host and port
+    QTest::addColumn<QString>("detail"); // in the client's own text
+    QTest::newRow("refused login") << "ftp" << "The FTP server %1 refused the login: check the user and the password." << "530";
+    QTest::newRow("closed port") << "closed"
+                                 << "No FTP server answers at %1: check the host and the port, and that the machine's FTP "
+                                    "server is running."
+                                 << "onnect";
+    QTest::newRow("silent server") << "silent" << "The FTP server %1 did not answer within the time limit." << "timed out";
+}
+
+// A wrong password and a dead server no longer give the same words.
+void tst_MachinesWindow::ftpTestSaysWhy()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, reason);
+    QFETCH(QString, detail);
+    QTemporaryDir root;
+    FtpTestServer ftp(root.path());
+    QTcpServer listener; // accepts connections (the system does) and never says a word
+    quint16 port = 0;
+    if (server == QLatin1String("ftp")) {
+        QString error;
+        QVERIFY2(ftp.start(&error), qPrintable(error));
+        port = ftp.port();
+    } else {
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        port = listener.serverPort();
+        if (server == QLatin1String("closed"))
+            listener.close();
+    }
+    // pyftpdlib answers a wrong password only after a pause of its own.
+    w()->ftpClient()->setConnectTimeoutMs(server == QLatin1String("silent") ? 1500 : 10000);
+    ftpFields(port, QStringLiteral("wrong"));
+    w()->Button1Click();
+    QCOMPARE(m_dialogs->messages().size(), 1);
+    QCOMPARE(m_dialogs->last().icon, Dialogs::Icon::Error);
+    const QStringList lines = m_dialogs->last().text.split(QRegularExpression(QStringLiteral("[\r\n]")));
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.at(0), QStringLiteral("ERROR: Failed Communication Test FTP \"127.0.0.1/\"."));
+    QCOMPARE(lines.at(2), reason.arg(QStringLiteral("127.0.0.1:%1").arg(port)));
+    QVERIFY2(lines.at(3).contains(detail), qPrintable(lines.at(3)));
+    w()->ftpClient()->setConnectTimeoutMs(10000);
+}
+
+void tst_MachinesWindow::ftpTestConnectingCanBeCancelled()
+{
+    QTcpServer listener;
+    QVERIFY(listener.listen(QHostAddress::LocalHost));
+    ftpFields(listener.serverPort(), FtpTestServer::password());
+    QString text;
+    bool buttonPressed = false;
+    std::function<void()> pressCancel = [&] {
+        auto *notice = w()->findChild<QDialog *>(QStringLiteral("ConnectingNotice"));
+        if (!notice || !notice->isVisible()) {
+            QTimer::singleShot(20, w(), pressCancel);
+            return;
+        }
+        text = notice->findChild<QLabel *>(QStringLiteral("ConnectingText"))->text();
+        notice->findChild<QPushButton *>(QStringLiteral("ConnectingCancel"))->click();
+        buttonPressed = true;
+    };
+    QTimer::singleShot(0, w(), pressCancel);
+    w()->Button1Click();
+    QVERIFY(buttonPressed);
+    QCOMPARE(text, QStringLiteral("Connecting to 127.0.0.1:%1 ...").arg(listener.serverPort()));
+    QCOMPARE(m_dialogs->messages(), QStringList(QStringLiteral("INFORMATION: Operation Cancelled.")));
+    QVERIFY(!w()->ftpClient()->connected());
+    QVERIFY(!w()->findChild<QDialog *>(QStringLiteral("ConnectingNotice")));
 }
 
 void tst_MachinesWindow::serialTest()
@@ -413,9 +517,120 @@ void tst_MachinesWindow::serialTest()
 
     combo("ComboBox3")->setCurrentIndex(4); // COM4: no such device
     w()->Button2Click();
-    QCOMPARE(m_dialogs->last().text, QStringLiteral("ERROR: Failed Test Port Communication \"COM4\".\r"
-                                                    "Please check the serial communication parameters."));
+    // The fixed message, then the device the port stands for and why it failed.
+    const QStringList lines = m_dialogs->last().text.split(QRegularExpression(QStringLiteral("[\r\n]")));
+    QCOMPARE(lines.mid(0, 2), QStringList({QStringLiteral("ERROR: Failed Test Port Communication \"COM4\"."),
+                                           QStringLiteral("Please check the serial communication parameters.")}));
+    QCOMPARE(lines.value(2), QStringLiteral("The device \"%1\" does not exist: is the serial adapter plugged in, and is "
+                                            "this the port's device?")
+                                 .arg(m_dir.filePath(QStringLiteral("nothere"))));
+    QVERIFY2(lines.value(3).contains(QLatin1String("No such file")), qPrintable(lines.value(3)));
     QVERIFY(w()->findChild<QPushButton *>(QStringLiteral("Button2"))->isEnabled());
+}
+
+QString tst_MachinesWindow::scratchDevices(const PtyPair &pty)
+{
+    const QDir dev(m_dir.filePath(QStringLiteral("dev%1").arg(m_db)));
+    dev.mkpath(QStringLiteral("serial/by-id"));
+    QFile::link(pty.endA(), dev.filePath(QStringLiteral("ttyUSB0")));
+    QFile::link(pty.endB(), dev.filePath(QStringLiteral("ttyACM0")));
+    QFile::link(QStringLiteral("../../ttyUSB0"), dev.filePath(QStringLiteral("serial/by-id/usb-Shop_Adapter_77-if00-port0")));
+    return dev.path();
+}
+
+void tst_MachinesWindow::portListShowsDevices()
+{
+    PtyPair pty;
+    QString error;
+    QVERIFY2(pty.start(m_dir.path(), &error), qPrintable(error));
+    const QString dev = scratchDevices(pty);
+    const QString byId = dev + QStringLiteral("/serial/by-id/usb-Shop_Adapter_77-if00-port0");
+    TestSupport::writeBytes(m_dir.filePath(QStringLiteral("Zavrin.ini")),
+                            "[SERIALPORTS]\nCOM3=" + byId.toUtf8() + "\nCOM4=" + dev.toUtf8() + "/ttyUSB7\n");
+    w()->prepare(TForm_Maquinas::Mode::Register);
+    choose("ComboBox1", 4);
+    QComboBox *ports = combo("ComboBox3");
+    // The entries stay the COM names (what is stored), each with its device beside it.
+    QCOMPARE(ports->itemText(3), QStringLiteral("COM3"));
+    QCOMPARE(ports->itemData(3, TForm_Maquinas::PortDeviceRole).toString(), byId + QStringLiteral(" (present)"));
+    QCOMPARE(ports->itemData(4, TForm_Maquinas::PortDeviceRole).toString(), dev + QStringLiteral("/ttyUSB7 (not found)"));
+    QVERIFY(ports->itemData(0, TForm_Maquinas::PortDeviceRole).toString().isEmpty());
+    auto *beside = w()->findChild<QLabel *>(QStringLiteral("PortDevice"));
+    QVERIFY(beside->text().isEmpty());
+    ports->setCurrentIndex(4);
+    QCOMPARE(beside->text(), dev + QStringLiteral("/ttyUSB7 (not found)"));
+    // A device that appears (an adapter plugged in) shows the next time the list opens.
+    QVERIFY(QFile::link(pty.endB(), dev + QStringLiteral("/ttyUSB7")));
+    ports->showPopup();
+    ports->hidePopup();
+    QCOMPARE(beside->text(), dev + QStringLiteral("/ttyUSB7 (present)"));
+}
+
+void tst_MachinesWindow::devicesWindowWritesSerialPorts()
+{
+    PtyPair pty;
+    QString error;
+    QVERIFY2(pty.start(m_dir.path(), &error), qPrintable(error));
+    const QString dev = scratchDevices(pty);
+    const QString ini = m_dir.filePath(QStringLiteral("Zavrin.ini"));
+    const QByteArray before = TestSupport::readBytes(ini) + "[SERIALPORTS]\nCOM4=/dev/old\n";
+    TestSupport::writeBytes(ini, before);
+
+    SerialPortsWindow window(dev);
+    window.load(QStringLiteral("COM3"));
+    QStringList found;
+    for (int i = 0; i < window.foundList()->topLevelItemCount(); ++i)
+        found << window.foundList()->topLevelItem(i)->text(0);
+    QCOMPARE(found, QStringList({dev + QStringLiteral("/serial/by-id/usb-Shop_Adapter_77-if00-port0"),
+                                 dev + QStringLiteral("/ttyUSB0"), dev + QStringLiteral("/ttyACM0")}));
+    QCOMPARE(window.deviceField(QStringLiteral("COM4"))->currentText(), QStringLiteral("/dev/old"));
+    QCOMPARE(window.portList()->topLevelItem(3)->text(2), QStringLiteral("not found"));
+    // A double click on a found device gives it to the port under the cursor.
+    window.FoundDeviceActivated(window.foundList()->topLevelItem(0));
+    QCOMPARE(window.deviceField(QStringLiteral("COM3"))->currentText(), found.at(0));
+    QCOMPARE(window.portList()->topLevelItem(2)->text(2), QStringLiteral("present"));
+    window.deviceField(QStringLiteral("COM4"))->setEditText(QString()); // back to the default
+    window.deviceField(QStringLiteral("COM5"))->setEditText(QStringLiteral("ttyUSB0"));
+    window.SaveClick();
+    QCOMPARE(m_dialogs->last().text, QStringLiteral("ERROR: The device \"ttyUSB0\" of the port \"COM5\" is not valid: a "
+                                                    "device is a path that begins with \"/\"."));
+    QCOMPARE(TestSupport::readBytes(ini), before);
+    window.deviceField(QStringLiteral("COM5"))->setEditText(QStringLiteral("/dev/ttyUSB0\n[LANGUAGE]"));
+    window.SaveClick();
+    QCOMPARE(TestSupport::readBytes(ini), before);
+    window.deviceField(QStringLiteral("COM5"))->setEditText(QString());
+    window.SaveClick();
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    const QByteArray after = TestSupport::readBytes(ini);
+    QVERIFY2(after.startsWith(before.left(before.indexOf("[SERIALPORTS]"))), after.constData());
+    QVERIFY2(after.endsWith("[SERIALPORTS]\nCOM4=\nCOM3=" + found.at(0).toUtf8() + "\n"), after.constData());
+    QCOMPARE(SerialPortNames::deviceFor(QStringLiteral("COM3")), found.at(0));
+    QCOMPARE(SerialPortNames::deviceFor(QStringLiteral("COM4")), QStringLiteral("/dev/ttyS3"));
+}
+
+void tst_MachinesWindow::devicesButtonOpensTheWindow()
+{
+    PtyPair pty;
+    QString error;
+    QVERIFY2(pty.start(m_dir.path(), &error), qPrintable(error));
+    w()->setSerialDeviceRoot(scratchDevices(pty));
+    w()->prepare(TForm_Maquinas::Mode::Register);
+    choose("ComboBox1", 4);
+    combo("ComboBox3")->setCurrentIndex(2);
+    QString title;
+    QTimer::singleShot(0, w(), [&] {
+        auto *window = qobject_cast<SerialPortsWindow *>(QApplication::activeModalWidget());
+        QVERIFY(window);
+        title = window->windowTitle();
+        // It opens on the port chosen in the list.
+        QCOMPARE(window->portList()->currentItem()->text(0), QStringLiteral("COM2"));
+        window->deviceField(QStringLiteral("COM2"))->setEditText(pty.endA());
+        window->SaveClick();
+    });
+    w()->Button4Click();
+    QCOMPARE(title, QStringLiteral("Zavrin - Serial Port Devices"));
+    QCOMPARE(w()->findChild<QLabel *>(QStringLiteral("PortDevice"))->text(), pty.endA() + QStringLiteral(" (present)"));
+    QCOMPARE(w()->findChild<QPushButton *>(QStringLiteral("Button4"))->text(), QStringLiteral("&Devices..."));
 }
 
 QTEST_MAIN(tst_MachinesWindow)

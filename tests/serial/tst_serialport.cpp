@@ -3,6 +3,7 @@
 
 #include "app/AppState.h"
 #include "platform/Error.h"
+#include "platform/serial/SerialDevices.h"
 #include "platform/serial/SerialPort.h"
 #include "platform/serial/SerialPortNames.h"
 
@@ -31,6 +32,10 @@ private slots:
     void deviceNames_data();
     void deviceNames();
     void openCloseAndMissingPorts();
+    void openFailuresAreTold_data();
+    void openFailuresAreTold();
+    void devicesFoundUnderTheRoot();
+    void mappingsWrittenInOneRewrite();
     void stopBitsReachDevice_data();
     void stopBitsReachDevice();
     void byteExactBothWays();
@@ -152,6 +157,72 @@ void tst_SerialPort::openCloseAndMissingPorts()
     port.setSettings(missing);
     QVERIFY_THROWS_EXCEPTION(Error, port.open());
     QVERIFY(!port.isOpen());
+}
+
+void tst_SerialPort::openFailuresAreTold_data()
+{
+    QTest::addColumn<QString>("portName");
+    QTest::addColumn<SerialFailure::Kind>("kind");
+    QTest::newRow("mapped to a missing device") << "COM5" << SerialFailure::Kind::DeviceMissing;
+    QTest::newRow("device held by another port") << "COM3" << SerialFailure::Kind::DeviceBusy;
+}
+
+void tst_SerialPort::openFailuresAreTold()
+{
+    QFETCH(QString, portName);
+    QFETCH(SerialFailure::Kind, kind);
+    SerialPort holder(settingsFor(SerialSettings::FlowPreset::None));
+    holder.open(); // COM3 is in use from here on
+    SerialSettings s = settingsFor(SerialSettings::FlowPreset::None);
+    s.portName = portName;
+    SerialPort port(s);
+    try {
+        port.open();
+        QFAIL("the port opened");
+    } catch (const SerialPortOpenError &e) {
+        QCOMPARE(e.kind(), kind);
+        QCOMPARE(e.device(), SerialPortNames::deviceFor(portName));
+    }
+}
+
+// A scratch folder stands for /dev: links to the ends of a pty pair.
+void tst_SerialPort::devicesFoundUnderTheRoot()
+{
+    const QDir dev(m_dir->filePath(QStringLiteral("dev")));
+    QVERIFY(dev.mkpath(QStringLiteral("serial/by-id")));
+    QVERIFY(QFile::link(m_pty->endA(), dev.filePath(QStringLiteral("ttyUSB0"))));
+    QVERIFY(QFile::link(m_pty->endB(), dev.filePath(QStringLiteral("ttyS10"))));
+    QVERIFY(QFile::link(m_pty->endB(), dev.filePath(QStringLiteral("ttyS2"))));
+    QVERIFY(QFile::link(m_dir->filePath(QStringLiteral("gone")), dev.filePath(QStringLiteral("ttyACM0"))));
+    QVERIFY(QFile::link(QStringLiteral("../../ttyUSB0"), dev.filePath(QStringLiteral("serial/by-id/usb-Shop_Adapter_77-if00-port0"))));
+    QVERIFY(QFile::link(m_pty->endA(), dev.filePath(QStringLiteral("sda")))); // not a serial name
+
+    QStringList paths, targets;
+    for (const SerialDevices::Device &d : SerialDevices::scan(dev.path())) {
+        paths << d.path;
+        targets << d.target;
+    }
+    // The stable names first; a link to nothing is no device; ttyS in number order.
+    QCOMPARE(paths, QStringList({dev.filePath(QStringLiteral("serial/by-id/usb-Shop_Adapter_77-if00-port0")),
+                                 dev.filePath(QStringLiteral("ttyUSB0")), dev.filePath(QStringLiteral("ttyS2")),
+                                 dev.filePath(QStringLiteral("ttyS10"))}));
+    QCOMPARE(targets, QStringList({dev.filePath(QStringLiteral("ttyUSB0")), QString(), QString(), QString()}));
+    QVERIFY(SerialDevices::scan(m_dir->filePath(QStringLiteral("nothere"))).isEmpty());
+}
+
+void tst_SerialPort::mappingsWrittenInOneRewrite()
+{
+    QString error;
+    QVERIFY2(SerialPortNames::writeMappings({{QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB1")},
+                                             {QStringLiteral("COM7"), QStringLiteral(" /dev/ttyACM0 ")},
+                                             {QStringLiteral("COM5"), QString()}},
+                                            &error),
+             qPrintable(error));
+    QCOMPARE(SerialPortNames::deviceFor(QStringLiteral("COM3")), QStringLiteral("/dev/ttyUSB1"));
+    QCOMPARE(SerialPortNames::deviceFor(QStringLiteral("COM7")), QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(SerialPortNames::deviceFor(QStringLiteral("COM5")), QStringLiteral("/dev/ttyS4")); // back to the default
+    // The rest of the file is kept as it was.
+    QVERIFY(TestSupport::readBytes(app().mainSettingsPath()).startsWith("[Geral]\r\nIdioma=EN\r\n[SERIALPORTS]\r\n"));
 }
 
 void tst_SerialPort::stopBitsReachDevice_data()

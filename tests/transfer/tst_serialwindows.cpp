@@ -634,11 +634,19 @@ void tst_SerialWindows::portFailureOffersToSave()
     m_dialogs->answer(Dialogs::Ok);
     m_dialogs->answer(Dialogs::Yes);
     m_peer.reset();
+    const QString device = m_pty->endA();
     m_pty->stop();
     QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 5000);
-    QCOMPARE(m_dialogs->messages(),
-             QStringList({"ERROR: Failure during Serial transfer. Form will be closed.",
-                          "QUESTION: Is there CNC data File to save. Would You Like to Save the File ?",
+    // The fixed message, then what became of the device, named, with the system's own text.
+    QStringList messages = m_dialogs->messages();
+    QVERIFY(!messages.isEmpty());
+    const QStringList failure = messages.takeFirst().split(QLatin1Char('\n'));
+    QCOMPARE(failure.size(), 3);
+    QCOMPARE(failure.at(0), QStringLiteral("ERROR: Failure during Serial transfer. Form will be closed."));
+    QCOMPARE(failure.at(1), QStringLiteral("The connection to the device \"%1\" was lost (adapter unplugged or device failed).").arg(device));
+    QVERIFY2(failure.at(2).contains(device), qPrintable(failure.at(2)));
+    QCOMPARE(messages,
+             QStringList({"QUESTION: Is there CNC data File to save. Would You Like to Save the File ?",
                           "INFORMATION: The File \"" + programFolder() + "O2000.nc\"was saved successfully."}));
     QCOMPARE(TestSupport::readBytes(programFolder() + QStringLiteral("O2000.nc")),
              QByteArray("%\r\nO2000\r\nM30\r\n%\r\n"));

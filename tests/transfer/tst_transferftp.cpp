@@ -12,6 +12,7 @@
 #include "transfer/TransferValues.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -44,6 +45,8 @@ private slots:
     void receiveOntoExistingFile();
     void receiveChecksOriginThenName();
     void cancelDuringThrottledDownload();
+    void connectionLostMidwayIsSaid();
+    void connectingCanBeCancelled();
     void connectionFailuresOpenNoWindow_data();
     void connectionFailuresOpenNoWindow();
     void serverStoppedBetweenPreparingAndSending();
@@ -326,17 +329,84 @@ void tst_TransferFtp::cancelDuringThrottledDownload()
     QVERIFY(!window()->isVisible());
 }
 
+void tst_TransferFtp::connectionLostMidwayIsSaid()
+{
+    const QByteArray big(4 * 1024 * 1024, 'g');
+    writeBytes(m_root->filePath(QStringLiteral("nc/BIG.nc")), big);
+    startServer({QStringLiteral("--write-limit"), QStringLiteral("300000")});
+    ftpMachine(QStringLiteral("nc"));
+    const quint16 port = m_server->port();
+    WhenShown shown(window(), [&] {
+        TForm_Transfer_FTP *w = window();
+        w->ListView1()->setCurrentItem(w->ListView1()->findItems(QStringLiteral("BIG.nc"), Qt::MatchExactly, 1).value(0));
+        w->BitBtn4Click();
+        // The server goes away once data flows.
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (w->ProgressBar1()->value() > 0) {
+                poll.stop();
+                m_server->stop();
+            }
+        });
+        poll.start(20);
+        w->BitBtn2Click();
+    });
+    TransferCommands::SpeedButton19Click();
+    QVERIFY(shown.shown());
+    QCOMPARE(m_fx->dialogs().messages().size(), 1);
+    const QStringList lines = m_fx->dialogs().last().text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), QStringLiteral("ERROR: Failed to receive File by FTP."));
+    QCOMPARE(lines.value(1), QStringLiteral("The connection to the FTP server 127.0.0.1:%1 was lost.").arg(port));
+    QVERIFY(!QFile::exists(m_programs + QDir::separator() + QStringLiteral("BIG.nc")));
+}
+
+// Preparing the window connects first, which may take the client's whole time limit against
+// a server that accepts and never answers: a notice says so and its Cancel stops it.
+void tst_TransferFtp::connectingCanBeCancelled()
+{
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    startServer();
+    ftpMachine(QStringLiteral("nc"), FtpTestServer::password(), QString::number(silent.serverPort()));
+    QString text;
+    std::function<void()> pressCancel = [&] {
+        QDialog *notice = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("ConnectingNotice") && w->isVisible())
+                notice = qobject_cast<QDialog *>(w);
+        if (!notice) {
+            QTimer::singleShot(20, pressCancel);
+            return;
+        }
+        text = notice->findChild<QLabel *>(QStringLiteral("ConnectingText"))->text();
+        notice->findChild<QPushButton *>(QStringLiteral("ConnectingCancel"))->click();
+    };
+    QTimer::singleShot(0, pressCancel);
+    WhenShown shown(window(), [] {});
+    QVERIFY(guarded([] { TransferCommands::SpeedButton19Click(); }));
+    QCOMPARE(text, QStringLiteral("Connecting to 127.0.0.1:%1 ...").arg(silent.serverPort()));
+    QVERIFY(!shown.shown());
+    QCOMPARE(m_fx->dialogs().messages(), QStringList(QStringLiteral("INFORMATION: Operation Cancelled.")));
+    QVERIFY(!window()->IdFTP1()->connected());
+}
+
 void tst_TransferFtp::connectionFailuresOpenNoWindow_data()
 {
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("wrong password") << "nc" << "wrong" << QString() << "530";
-    QTest::newRow("missing directory") << "nowhere" << FtpTestServer::password() << QString() << "550";
-    QTest::newRow("port not a number") << "nc" << FtpTestServer::password() << "21a" << "Invalid port \"21a\"";
-    QTest::newRow("no port stored") << "nc" << FtpTestServer::password() << "" << "Invalid port \"\"";
-    QTest::newRow("nobody listening") << "nc" << FtpTestServer::password() << "closed" << "";
+    QTest::addColumn<QString>("said"); // the first line of the message; %1: host and port
+    QTest::newRow("wrong password") << "nc" << "wrong" << QString() << "530"
+                                    << "The FTP server %1 refused the login: check the user and the password.";
+    QTest::newRow("missing directory") << "nowhere" << FtpTestServer::password() << QString() << "550"
+                                       << "The FTP server %1 refused the request.";
+    QTest::newRow("port not a number") << "nc" << FtpTestServer::password() << "21a" << "Invalid port \"21a\""
+                                       << "Invalid port \"21a\"";
+    QTest::newRow("no port stored") << "nc" << FtpTestServer::password() << "" << "Invalid port \"\"" << "Invalid port \"\"";
+    QTest::newRow("nobody listening") << "nc" << FtpTestServer::password() << "closed" << "Could"
+                                      << "No FTP server answers at %1: check the host and the port, and that the "
+                                         "machine's FTP server is running.";
 }
 
 void tst_TransferFtp::connectionFailuresOpenNoWindow()
@@ -345,8 +415,10 @@ void tst_TransferFtp::connectionFailuresOpenNoWindow()
     QFETCH(QString, password);
     QFETCH(QString, port);
     QFETCH(QString, reason);
+    QFETCH(QString, said);
     startServer();
     if (port == QLatin1String("closed")) {
+        // A free port: taken and given back, so nothing listens on it.
         QTcpServer probe;
         QVERIFY(probe.listen(QHostAddress::LocalHost));
         port = QString::number(probe.serverPort());
@@ -358,7 +430,8 @@ void tst_TransferFtp::connectionFailuresOpenNoWindow()
     QCOMPARE(m_fx->dialogs().calls().size(), 1);
     QCOMPARE(m_fx->dialogs().last().kind, QStringLiteral("error"));
     QVERIFY2(m_fx->dialogs().last().text.contains(reason), qPrintable(m_fx->dialogs().last().text));
-    QVERIFY(!m_fx->dialogs().last().text.isEmpty());
+    const QString place = QStringLiteral("127.0.0.1:") + (port.isNull() ? QString::number(m_server->port()) : port);
+    QCOMPARE(m_fx->dialogs().last().text.section(QLatin1Char('\n'), 0, 0), said.arg(place));
 }
 
 void tst_TransferFtp::serverStoppedBetweenPreparingAndSending()
@@ -374,9 +447,13 @@ void tst_TransferFtp::serverStoppedBetweenPreparingAndSending()
     });
     TransferCommands::dispatch(file, 1);
     QVERIFY(shown.shown());
-    // The lost connection is made again, which fails with the system's reason.
+    // The lost connection is made again, which fails: said in the operator's terms, with
+    // the system's reason.
     QCOMPARE(m_fx->dialogs().calls().size(), 1);
     QCOMPARE(m_fx->dialogs().last().kind, QStringLiteral("error"));
+    QVERIFY2(m_fx->dialogs().last().text.startsWith(QStringLiteral("No FTP server answers at 127.0.0.1:%1:").arg(m_server->port())),
+             qPrintable(m_fx->dialogs().last().text));
+    QVERIFY(window()->statusText().isEmpty()); // no longer "Connecting to ..."
     QVERIFY2(m_fx->dialogs().last().text.contains(QLatin1String("connect")), qPrintable(m_fx->dialogs().last().text));
 }
 
@@ -385,8 +462,11 @@ void tst_TransferFtp::transferFailureKeepsTheWindowOpen_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("send of a file gone from disk") << 1 << "ERROR: Failed to send the File by FTP." << "Cannot read";
-    QTest::newRow("receive of a file gone from the server") << 2 << "ERROR: Failed to receive File by FTP." << "550";
+    QTest::addColumn<QString>("said"); // the reason line of the message; %1: the server's port
+    QTest::newRow("send of a file gone from disk") << 1 << "ERROR: Failed to send the File by FTP." << "Cannot read"
+                                                   << "Cannot read";
+    QTest::newRow("receive of a file gone from the server") << 2 << "ERROR: Failed to receive File by FTP." << "550"
+                                                            << "The FTP server 127.0.0.1:%1 refused the request.";
 }
 
 void tst_TransferFtp::transferFailureKeepsTheWindowOpen()
@@ -394,6 +474,7 @@ void tst_TransferFtp::transferFailureKeepsTheWindowOpen()
     QFETCH(int, mode);
     QFETCH(QString, message);
     QFETCH(QString, reason);
+    QFETCH(QString, said);
     startServer();
     ftpMachine(QStringLiteral("nc"));
     const QString file = m_programs + QDir::separator() + QStringLiteral("gone.nc");
@@ -415,7 +496,11 @@ void tst_TransferFtp::transferFailureKeepsTheWindowOpen()
     });
     TransferCommands::dispatch(file, mode);
     QVERIFY(shown.shown());
-    QCOMPARE(m_fx->dialogs().messages(), QStringList(message));
+    // The fixed message, then the reason in the operator's terms with the client's text.
+    QCOMPARE(m_fx->dialogs().messages().size(), 1);
+    const QStringList lines = m_fx->dialogs().last().text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), message);
+    QVERIFY2(lines.size() >= 2 && lines.at(1).startsWith(said.arg(m_server->port())), qPrintable(m_fx->dialogs().last().text));
     QCOMPARE(m_fx->dialogs().last().icon, Dialogs::Icon::Error);
     QVERIFY(open);
     QVERIFY(!buttonEnabled);

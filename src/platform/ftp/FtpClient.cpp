@@ -968,6 +968,7 @@ void FtpClient::run(FtpDetail::Request &request)
         if (!request.localError.isEmpty())
             throw Error(request.localError);
         const bool refused = request.upload && result == CURLE_UPLOAD_FAILED;
+        const bool stalled = request.stalled || (result == CURLE_OPERATION_TIMEDOUT && begun);
         QString message = QString::fromUtf8(curl_easy_strerror(result));
         if (request.stalled)
             message = QStringLiteral("The data connection stalled: no data for %1 seconds.").arg(d->stallTimeoutSeconds);
@@ -984,7 +985,9 @@ void FtpClient::run(FtpDetail::Request &request)
         }
         if (refused)
             throw FtpRefused(message);
-        throw Error(message);
+        throw FtpError(message, FtpFailure::classify(result, FtpFailure::replyCode(lastReply.constData(),
+                                                                                   int(lastReply.size())),
+                                                     stalled));
     }
 
     if (request.dataTransfer) {

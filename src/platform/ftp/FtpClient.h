@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Error.h"
+#include "platform/ftp/FtpFailure.h"
 #include "platform/ftp/FtpListing.h"
 
 #include <QList>
@@ -22,12 +23,27 @@ public:
     using Error::Error;
 };
 
-// The server refused to store a file under the name given (its STOR answer was
-// a refusal), before any data went: nothing was created.
-class FtpRefused : public Error
+// A failed FTP request: libcurl's text (with the server's refusal where there is one)
+// and what kind of failure that was, so a window can say it in the operator's terms.
+class FtpError : public Error
 {
 public:
-    using Error::Error;
+    explicit FtpError(QString message, FtpFailure::Kind kind = FtpFailure::Kind::Other)
+        : Error(std::move(message)), m_kind(kind)
+    {
+    }
+    FtpFailure::Kind kind() const { return m_kind; }
+
+private:
+    FtpFailure::Kind m_kind;
+};
+
+// The server refused to store a file under the name given (its STOR answer was
+// a refusal), before any data went: nothing was created.
+class FtpRefused : public FtpError
+{
+public:
+    explicit FtpRefused(QString message) : FtpError(std::move(message), FtpFailure::Kind::Refused) {}
 };
 
 // The FTP client of the transfer window and of the machine registration test.
@@ -44,7 +60,8 @@ public:
 // calls), while the caller's thread lets events through every 20 ms, reports
 // progress (at least every 200 ms during a transfer) and passes a Cancel on by
 // shutting the connection's sockets, which ends any wait at once. The work
-// signals come on the thread that owns the object. Failures throw Error with libcurl's text and,
+// signals come on the thread that owns the object. Failures of a request throw FtpError
+// (classified by FtpFailure) with libcurl's text and,
 // where there is one, the server's refusal ("Access denied: 530 (530 Login
 // incorrect.)"); abort() makes the running operation throw FtpAborted.
 //

@@ -1,9 +1,11 @@
 #include "SerialPort.h"
 
+#include "SerialDevices.h"
 #include "SerialPortNames.h"
 #include "platform/Error.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QPointer>
 
 #include <atomic>
@@ -120,8 +122,14 @@ void SerialPort::open()
     m_opening = false;
     if (!opened) {
         const QString reason = m_port.errorString();
+        const QSerialPort::SerialPortError error = m_port.error();
         m_port.clearError();
-        throw SerialPortOpenError(m_settings.portName, deviceName(), reason);
+        bool accessible = true;
+#ifdef Q_OS_UNIX
+        accessible = ::access(QFile::encodeName(m_device).constData(), R_OK | W_OK) == 0;
+#endif
+        throw SerialPortOpenError(m_settings.portName, deviceName(), reason,
+                                  SerialFailure::classifyOpen(error, SerialDevices::exists(m_device), accessible));
     }
     ++m_openings;
     m_failure.clear();
@@ -536,6 +544,7 @@ void SerialPort::reportFailure(QSerialPort::SerialPortError error, const QString
                          : error == QSerialPort::WriteError ? QStringLiteral(" while writing")
                                                             : QString();
     m_failure = QStringLiteral("The serial port %1 failed%2: %3").arg(describePort(), when, reason);
+    m_failureKind = SerialFailure::classifyRunning(error);
     // A dead device stays writable and readable to poll, and Qt would retry its buffered bytes
     // for ever: drop them now and close once Qt has left its own notification.
     m_port.clear(QSerialPort::AllDirections);

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 
+#include "SerialFailure.h"
 #include "SerialLineMarks.h"
 #include "SerialLines.h"
 #include "SerialSettings.h"
@@ -27,19 +28,25 @@ inline QString describeSerialPort(const QString &port, const QString &device)
 class SerialPortOpenError : public Error
 {
 public:
-    SerialPortOpenError(const QString &port, const QString &device, const QString &reason)
+    SerialPortOpenError(const QString &port, const QString &device, const QString &reason,
+                        SerialFailure::Kind kind = SerialFailure::Kind::Other)
         : Error(QStringLiteral("Unable to open the serial port %1: %2").arg(describeSerialPort(port, device), reason)),
           m_port(device.isEmpty() || device == port ? port : QStringLiteral("%1 (%2)").arg(port, device)),
-          m_reason(reason)
+          m_device(device.isEmpty() ? port : device), m_reason(reason), m_kind(kind)
     {
     }
     // "COM7" or "COM7 (/dev/ttyUSB0)".
     const QString &port() const { return m_port; }
+    // The device that was to be opened ("/dev/ttyUSB0"; the port name where it is the device).
+    const QString &device() const { return m_device; }
     const QString &reason() const { return m_reason; }
+    SerialFailure::Kind kind() const { return m_kind; }
 
 private:
     QString m_port;
+    QString m_device;
     QString m_reason;
+    SerialFailure::Kind m_kind;
 };
 
 class SerialPort : public QObject
@@ -79,6 +86,11 @@ public:
     // Drops the bytes the driver has not sent yet, so that a cancelled send stops at once
     // and closing does not wait for a held line.
     void discardOutput();
+
+    // The failure of the latest opening (failed() was raised): its text naming the port and the
+    // device, and what kind it was. Empty text while the port has not failed.
+    const QString &failureMessage() const { return m_failure; }
+    SerialFailure::Kind failureKind() const { return m_failureKind; }
 
     SerialLines lines() const { return m_lines; }
     // The stop bits the open device really uses, which may differ from the settings where
@@ -136,6 +148,7 @@ private:
     QSerialPort m_port;
     QString m_device;
     QString m_failure;
+    SerialFailure::Kind m_failureKind = SerialFailure::Kind::Other;
     bool m_opening = false;
     bool m_draining = false;     // drainLine() waits for the device on another thread
     bool m_closePending = false; // close() was asked for meanwhile
