@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "AppState.h"
+#include "HelpWindow.h"
 #include "MainWindow.h"
 #include "MessagesWindow.h"
 #include "SplashWindow.h"
@@ -99,6 +100,7 @@ TForm_Main *createWindows(const Options &options)
     installSettingsCommands(main);
     installRegistrationCommands(main);
     installOpenFromBrowser(main);
+    setHelpViewer([](const QString &path) { HelpWindow::showHelpPage(path); });
     return main;
 }
 
@@ -106,6 +108,8 @@ void applyLanguage()
 {
     Startup::runLanguage(app());
     FUNC_Aplicar_Idioma(g_windows);
+    if (HelpWindow *help = HelpWindow::instance())
+        help->retranslate();
 }
 
 void firstShow(TForm_Main *main, const Options &options)
@@ -135,6 +139,8 @@ void firstShow(TForm_Main *main, const Options &options)
 
 void destroyWindows()
 {
+    setHelpViewer({});
+    HelpWindow::destroy();
     QList<QWidget *> windows = g_windows;
     g_windows.clear();
     // Children of the main window (the messages panel) go with it.

@@ -11,10 +11,18 @@
 
 namespace {
 
+std::function<void(const QString &)> g_helpViewer;
+
 class RealShell : public Shell
 {
 public:
-    void openHelpPage(const QString &path) override { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+    void openHelpPage(const QString &path) override
+    {
+        if (g_helpViewer)
+            g_helpViewer(path);
+        else
+            QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
 
     bool openWithAssociatedProgram(const QString &path) override
     {
@@ -63,6 +71,8 @@ Shell *g_shell = nullptr;
 Shell &shell() { return g_shell ? *g_shell : g_realShell; }
 
 void setShell(Shell *s) { g_shell = s; }
+
+void setHelpViewer(std::function<void(const QString &path)> viewer) { g_helpViewer = std::move(viewer); }
 
 bool ScriptedShell::moveToTrash(const QString &path, QString *error)
 {
