@@ -101,6 +101,7 @@ TForm_Main *createWindows(const Options &options)
     installRegistrationCommands(main);
     installOpenFromBrowser(main);
     setHelpViewer([](const QString &path) { HelpWindow::showHelpPage(path); });
+    WindowRules::keepCaptionsAsTitles();
     return main;
 }
 
@@ -108,6 +109,10 @@ void applyLanguage()
 {
     Startup::runLanguage(app());
     FUNC_Aplicar_Idioma(g_windows);
+    for (QWidget *w : g_windows) {
+        if (w->isWindow() && w != g_windows.first()) // the main window keeps its own caption
+            WindowRules::showCaptionAsTitle(w);
+    }
     if (HelpWindow *help = HelpWindow::instance())
         help->retranslate();
 }

@@ -16,6 +16,9 @@ public:
     virtual void openHelpPage(const QString &path) = 0;
     // Opens a file with the program the desktop associates with it.
     virtual bool openWithAssociatedProgram(const QString &path) = 0;
+    // Whether the desktop has a program for the file's type, so that opening it
+    // can work (a CNC program often has none).
+    virtual bool hasAssociatedProgram(const QString &path) = 0;
     // Moves a file or folder to the trash; false with the reason in *error.
     virtual bool moveToTrash(const QString &path, QString *error) = 0;
     // The files on the clipboard (a copy in a file manager), and putting files there.
@@ -42,12 +45,14 @@ public:
         openedFiles << path;
         return true;
     }
+    bool hasAssociatedProgram(const QString &path) override { return !withoutProgram.contains(path); }
     bool moveToTrash(const QString &path, QString *error) override;
     QStringList clipboardFiles() override { return clipboard; }
     void setClipboardFiles(const QStringList &paths) override { clipboard = paths; }
 
     QStringList helpPages;
     QStringList openedFiles;
+    QStringList withoutProgram; // files the desktop has no program for
     QStringList trashed;
     QStringList clipboard;
 };
