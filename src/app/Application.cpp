@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "HelpWindow.h"
+#include "QtTranslations.h"
 #include "MainWindow.h"
 #include "MessagesWindow.h"
 #include "SplashWindow.h"
@@ -108,6 +109,7 @@ TForm_Main *createWindows(const Options &options)
 void applyLanguage()
 {
     Startup::runLanguage(app());
+    QtTranslations::install(app().LanguageCode, app().AppDirectory);
     FUNC_Aplicar_Idioma(g_windows);
     for (QWidget *w : g_windows) {
         if (w->isWindow() && w != g_windows.first()) // the main window keeps its own caption
