@@ -141,7 +141,10 @@ QList<Hit> search(const QString &folder, const QString &query)
             hit.title = name;
         hit.matches = matches;
         const qsizetype at = places.at(folded.indexOf(words.first()));
-        const qsizetype from = std::max<qsizetype>(0, at - 60);
+        qsizetype from = std::max<qsizetype>(0, at - 60);
+        // From the start of a word.
+        while (from > 0 && from < at && !text.at(from - 1).isSpace())
+            ++from;
         QString excerpt = text.mid(from, 160).simplified();
         if (from > 0)
             excerpt.prepend(QStringLiteral("… "));

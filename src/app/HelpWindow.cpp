@@ -8,7 +8,8 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QImage>
+#include <QImageReader>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QToolButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -28,19 +30,42 @@ QPointer<HelpWindow> g_help;
 QVariant HelpBrowser::loadResource(int type, const QUrl &name)
 {
     QVariant resource = QTextBrowser::loadResource(type, name);
-    // The pictures are screenshots wider than the reading column: shrink them to the
-    // page width so that no picture has to be scrolled sideways.
-    if (type == QTextDocument::ImageResource) {
-        QImage image;
-        if (resource.userType() == QMetaType::QByteArray)
-            image.loadFromData(resource.toByteArray());
-        else if (resource.canConvert<QImage>())
-            image = resource.value<QImage>();
-        const int room = std::max(240, viewport()->width() - 48);
-        if (!image.isNull() && image.width() > room)
-            return image.scaledToWidth(room, Qt::SmoothTransformation);
+    if (type != QTextDocument::HtmlResource || resource.userType() != QMetaType::QByteArray)
+        return resource;
+    // The rich-text engine knows no <figure>, <nav>, <main> or <footer>: as blocks they
+    // keep a picture out of the text around it. Pictures wider than the page are
+    // shown at the page's width, so that none has to be scrolled sideways.
+    QString html = QString::fromUtf8(resource.toByteArray());
+    static const QRegularExpression blocks(QStringLiteral("<(/?)(figure|figcaption|nav|main|footer)\\b"));
+    html.replace(blocks, QStringLiteral("<\\1div"));
+    const QUrl page = source().resolved(name);
+    const int room = pictureRoom();
+    m_loadedRoom = room;
+    static const QRegularExpression picture(QStringLiteral("<img\\s+src=\"([^\"]+)\""));
+    QString out;
+    qsizetype last = 0;
+    for (auto it = picture.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(html).mid(last, m.capturedEnd() - last);
+        last = m.capturedEnd();
+        const QUrl image = page.resolved(QUrl(m.captured(1)));
+        const QSize size = image.isLocalFile() ? QImageReader(image.toLocalFile()).size() : QSize();
+        if (size.isValid() && size.width() > room)
+            out += QStringLiteral(" width=\"%1\" height=\"%2\"")
+                       .arg(room)
+                       .arg(qRound(double(size.height()) * room / size.width()));
     }
-    return resource;
+    out += QStringView(html).mid(last);
+    return out.toUtf8();
+}
+
+int HelpBrowser::pictureRoom() const { return std::max(240, viewport()->width() - 40); }
+
+void HelpBrowser::resizeEvent(QResizeEvent *event)
+{
+    QTextBrowser::resizeEvent(event);
+    if (m_loadedRoom > 0 && std::abs(pictureRoom() - m_loadedRoom) > 40)
+        emit pageWidthChanged();
 }
 
 HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent)
@@ -111,6 +136,19 @@ HelpWindow::HelpWindow(QWidget *parent) : QDialog(parent)
     connect(m_browser, &QTextBrowser::backwardAvailable, this, &HelpWindow::updateButtons);
     connect(m_browser, &QTextBrowser::forwardAvailable, this, &HelpWindow::updateButtons);
     connect(m_browser, &QTextBrowser::anchorClicked, this, &HelpWindow::linkClicked);
+    // Fitted again once the width has settled (a window being dragged wider).
+    auto *refit = new QTimer(this);
+    refit->setSingleShot(true);
+    refit->setInterval(150);
+    connect(m_browser, &HelpBrowser::pageWidthChanged, refit, qOverload<>(&QTimer::start));
+    connect(refit, &QTimer::timeout, this, [this] {
+        if (m_showingMissing || m_browser->source().isEmpty())
+            return;
+        QScrollBar *bar = m_browser->verticalScrollBar();
+        const double at = bar->maximum() > 0 ? double(bar->value()) / bar->maximum() : 0.0;
+        m_browser->reload();
+        bar->setValue(qRound(at * bar->maximum()));
+    });
     connect(m_searchButton, &QPushButton::clicked, this, &HelpWindow::searchClick);
     connect(m_searchEdit, &QLineEdit::returnPressed, this, &HelpWindow::searchClick);
     connect(m_results, &QListWidget::itemActivated, this, &HelpWindow::resultActivated);
@@ -154,8 +192,10 @@ void HelpWindow::showHelpPage(const QString &path)
         g_help->setGeometry(geometry);
     }
     g_help->retranslate();
-    g_help->showPage(path);
     g_help->show();
+    // Laid out before the page is read, so that pictures fit the page's width.
+    g_help->layout()->activate();
+    g_help->showPage(path);
     g_help->raise();
     g_help->activateWindow();
 }

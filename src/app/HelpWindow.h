@@ -11,7 +11,8 @@ class QPushButton;
 class QLabel;
 
 // The help pages shown inside the application, so that help needs no browser:
-// links, back and forward, and a search over every page of the language.
+// links, back and forward, and a search over every page of the language. The
+// browser reads a page's blocks and pictures so that they fit its width.
 class HelpBrowser : public QTextBrowser
 {
     Q_OBJECT
@@ -19,6 +20,17 @@ class HelpBrowser : public QTextBrowser
 public:
     using QTextBrowser::QTextBrowser;
     QVariant loadResource(int type, const QUrl &name) override;
+
+signals:
+    // The page got so much narrower or wider that its pictures should be fitted again.
+    void pageWidthChanged();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    int pictureRoom() const;
+    int m_loadedRoom = 0;
 };
 
 class HelpWindow : public QDialog

@@ -28,9 +28,10 @@ namespace {
 
 QWidget *helpWindow()
 {
+    // The window of a shown text browser (the help window, not the window it stands over).
     for (QWidget *w : QApplication::allWidgets()) {
-        if (w->isWindow() && w->isVisible() && w->findChild<QTextBrowser *>())
-            return w;
+        if (qobject_cast<QTextBrowser *>(w) && w->window()->isVisible())
+            return w->window();
     }
     return nullptr;
 }
