@@ -61,6 +61,7 @@ private slots:
     void helpButtonShowsThePageOfItsWindow_data();
     void helpButtonShowsThePageOfItsWindow();
     void linksBackAndForward();
+    void helpFromAModalWindowStandsOverIt();
     void missingPageIsSaidInTheWindow();
     void searchFindsWordsInEveryPage_data();
     void searchFindsWordsInEveryPage();
@@ -170,6 +171,32 @@ void tst_HelpWindow::linksBackAndForward()
     back->click();
     QCOMPARE(b->source().fileName(), QStringLiteral("func04.html"));
     QCOMPARE(b->documentTitle(), pageTitle(QStringLiteral(ZAVRIN_RUN_DIR "/Help/EN/func04.html")));
+}
+
+// A modal window blocks every window but its own: the help window asked from it
+// belongs to it, so that it can be read and used while the modal window is open.
+void tst_HelpWindow::helpFromAModalWindowStandsOverIt()
+{
+    TForm_Main *main = start("EN");
+    QWidget *font = Application::window(QStringLiteral("Form_Font"));
+    QVERIFY(font);
+    font->setWindowModality(Qt::ApplicationModal);
+    font->show();
+    QCOMPARE(QApplication::activeModalWidget(), font);
+    clickHelp(font);
+    QVERIFY(helpWindow());
+    QCOMPARE(helpWindow()->parentWidget(), font);
+    QCOMPARE(browser()->source().fileName(), QStringLiteral("func05.9.html"));
+    font->hide();
+    font->setWindowModality(Qt::NonModal);
+
+    // Asked again from the main window, the same help window moves over it.
+    QWidget *help = helpWindow();
+    main->ribbonPages()->setCurrentIndex(1);
+    clickHelp(main);
+    QCOMPARE(helpWindow(), help);
+    QCOMPARE(help->parentWidget(), main);
+    QCOMPARE(browser()->source().fileName(), QStringLiteral("func04.html"));
 }
 
 void tst_HelpWindow::missingPageIsSaidInTheWindow()
