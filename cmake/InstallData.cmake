@@ -1,6 +1,7 @@
-# Run by `cmake --install` (and by CPack, with DESTDIR set): writes the files that
-# name the folder the program is installed in, which `--prefix` may choose only now,
-# and lays out the shop's data. What is there already is kept: an existing Zavrin.ini,
+# Run by `cmake --install` (and by CPack, with DESTDIR set): writes the launcher,
+# which names the folder the program is installed in (`--prefix` may choose it only
+# now), and lays out the shop's data. The settings and the demo database name their
+# files relative to the application folder, so the folder can be copied or moved. What is there already is kept: an existing Zavrin.ini,
 # ZavrinEditCNC.ini, machine database or program folder holds the shop's settings,
 # machines and programs, and a reinstallation or an upgrade must not replace them.
 #
@@ -19,7 +20,7 @@ if(NOT "$ENV{DESTDIR}" STREQUAL "")
   # defaults/, and its postinst copies each into place only where nothing is there
   # yet and creates the database. The package never owns the live files, so an
   # upgrade or a removal leaves the shop's settings, machines and programs alone.
-  set(ZAVRIN_DEMO_DATABASE "${app}/demo/machines.db")
+  set(ZAVRIN_INI_DATABASE "demo/machines.db")
   configure_file("${ZAVRIN_INI_IN}" "${root}/defaults/Zavrin.ini" @ONLY)
   file(COPY "${ZAVRIN_EDITCNC_INI}" DESTINATION "${root}/defaults")
   file(COPY "${ZAVRIN_DEMO_DIR}/programs" "${ZAVRIN_DEMO_DIR}/machines" DESTINATION "${root}/defaults/demo")
@@ -33,7 +34,7 @@ else()
   if(EXISTS "${root}/Zavrin.ini")
     message(STATUS "Kept: ${root}/Zavrin.ini")
   else()
-    set(ZAVRIN_DEMO_DATABASE "${app}/demo/machines.db")
+    set(ZAVRIN_INI_DATABASE "demo/machines.db")
     configure_file("${ZAVRIN_INI_IN}" "${root}/Zavrin.ini" @ONLY)
     file(CHMOD "${root}/Zavrin.ini" PERMISSIONS ${writable})
     message(STATUS "Installing: ${root}/Zavrin.ini")
@@ -59,7 +60,7 @@ else()
   if(EXISTS "${root}/demo/machines.db")
     message(STATUS "Kept: ${root}/demo/machines.db")
   else()
-    execute_process(COMMAND "${ZAVRIN_NEWDB}" "${root}/demo/machines.db" --demo --root "${app}/demo"
+    execute_process(COMMAND "${ZAVRIN_NEWDB}" "${root}/demo/machines.db" --demo --root demo
                     RESULT_VARIABLE result OUTPUT_QUIET)
     if(NOT result EQUAL 0)
       message(FATAL_ERROR "The machine database ${root}/demo/machines.db could not be created (${result}).")

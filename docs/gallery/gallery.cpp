@@ -4,6 +4,7 @@
 // screenshot gallery and the help pages.
 #include "app/AppState.h"
 #include "app/Application.h"
+#include "app/HelpWindow.h"
 #include "app/MainWindow.h"
 #include "editor/ConfirmReplaceDialog.h"
 #include "editor/EditorArea.h"
@@ -138,6 +139,18 @@ int main(int argc, char **argv)
     for (int page = 0; page < 2; ++page) {
         main->ribbonPages()->setCurrentIndex(page);
         save(main, out + QLatin1Char('/') + QLatin1String(pages[page]) + suffix);
+    }
+
+    // The help window, asked from the browser page, after a search ("FTP" reads the
+    // same in every language).
+    main->ribbonPages()->setCurrentIndex(0);
+    main->helpButtonClick();
+    if (HelpWindow *help = HelpWindow::instance()) {
+        help->resize(1100, 720);
+        help->findChild<QLineEdit *>(QStringLiteral("HelpSearchEdit"))->setText(QStringLiteral("FTP"));
+        help->searchClick();
+        save(help, out + QStringLiteral("/form-help") + suffix);
+        help->hide();
     }
 
     for (QWidget *w : Application::windows()) {

@@ -1,6 +1,8 @@
 #include "Application.h"
 
 #include "AppState.h"
+#include "HelpWindow.h"
+#include "QtTranslations.h"
 #include "MainWindow.h"
 #include "MessagesWindow.h"
 #include "SplashWindow.h"
@@ -99,13 +101,22 @@ TForm_Main *createWindows(const Options &options)
     installSettingsCommands(main);
     installRegistrationCommands(main);
     installOpenFromBrowser(main);
+    setHelpViewer([](const QString &path) { HelpWindow::showHelpPage(path); });
+    WindowRules::keepCaptionsAsTitles();
     return main;
 }
 
 void applyLanguage()
 {
     Startup::runLanguage(app());
+    QtTranslations::install(app().LanguageCode, app().AppDirectory);
     FUNC_Aplicar_Idioma(g_windows);
+    for (QWidget *w : g_windows) {
+        if (w->isWindow() && w != g_windows.first()) // the main window keeps its own caption
+            WindowRules::showCaptionAsTitle(w);
+    }
+    if (HelpWindow *help = HelpWindow::instance())
+        help->retranslate();
 }
 
 void firstShow(TForm_Main *main, const Options &options)
@@ -135,6 +146,8 @@ void firstShow(TForm_Main *main, const Options &options)
 
 void destroyWindows()
 {
+    setHelpViewer({});
+    HelpWindow::destroy();
     QList<QWidget *> windows = g_windows;
     g_windows.clear();
     // Children of the main window (the messages panel) go with it.

@@ -167,9 +167,8 @@ void TForm_Config::BitBtn1Click()
     if (state.LanguageCode != m_chosenLanguageCode) {
         if (!Settings::writeLanguage(state, m_chosenLanguageCode, &error))
             throw Error(error);
-        Startup::runLanguage(state);
         state.HelpDirectory = state.helpDirectoryFor(state.LanguageCode);
-        FUNC_Aplicar_Idioma(Application::windows());
+        Application::applyLanguage();
     }
     if (m_databaseFileAccepted) {
         if (!Settings::writeDatabaseFile(state, m_chosenDatabaseFile, &error))

@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "AppState.h"
+#include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 
 #include <QFileInfo>
@@ -22,7 +23,9 @@ const char *colourSection(int index) { return ColourSections[index]; }
 void FUNC_LeIni(AppState &state)
 {
     const ProfileFile ini(state.mainSettingsPath());
-    state.DatabaseFile = ini.readString(QStringLiteral("DIRBD"), Value, state.DatabaseFile);
+    // A relative file is in the application folder (a folder that was copied or moved).
+    state.DatabaseFile = Paths::inApplicationFolder(ini.readString(QStringLiteral("DIRBD"), Value, state.DatabaseFile),
+                                                    state.AppDirectory);
     state.LanguageCode = ini.readString(QStringLiteral("LANGUAGE"), Value, state.LanguageCode);
 }
 

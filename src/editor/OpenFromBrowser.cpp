@@ -23,6 +23,14 @@ void SpeedButton2Click(TForm_Main *main)
     }
     if (!QFileInfo(path).isFile())
         return; // a folder: nothing to open
+    openInEditor(main, path);
+}
+
+void openInEditor(TForm_Main *main, const QString &path)
+{
+    EditorArea *editor = EditorArea::instance();
+    if (!editor)
+        return;
     guarded([&] {
         editor->FUNC_Abrir_Arquivo(path);
         main->ribbonPages()->setCurrentIndex(2);
@@ -34,4 +42,6 @@ void installOpenFromBrowser(TForm_Main *main)
 {
     QObject::connect(main->findChild<QToolButton *>(QStringLiteral("SpeedButton2")), &QToolButton::clicked, main,
                      [main] { SpeedButton2Click(main); });
+    if (BrowserArea *browser = BrowserArea::instance())
+        browser->setOpenInEditor([main](const QString &path) { openInEditor(main, path); });
 }

@@ -259,7 +259,12 @@ void BrowserArea::SpeedButton3Click()
 
 void BrowserArea::openFile(const QString &path)
 {
-    if (!shell().openWithAssociatedProgram(path))
+    // A CNC program that no desktop program opens is what the editor is for.
+    if (shell().hasAssociatedProgram(path) && shell().openWithAssociatedProgram(path))
+        return;
+    if (m_openInEditor)
+        m_openInEditor(path);
+    else
         Msg::error(Texts::extra("Extra.OpenFailed").arg(path));
 }
 

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QComboBox;
 class QLineEdit;
 class QToolButton;
@@ -58,6 +60,10 @@ public:
     void SpeedButton23Click(); // paste (Ctrl+V)
     void SpeedButton3Click();  // create a product directory
 
+    // Where a double-clicked file goes when the desktop has no program for it
+    // (the editor); without it such a file is reported as not opened.
+    void setOpenInEditor(std::function<void(const QString &path)> open) { m_openInEditor = std::move(open); }
+
 private:
     void showFolder(const QString &path, QObject *origin);
     void fillAddressBox(const QString &path);
@@ -72,6 +78,7 @@ private:
     ShellListView *m_list;
     QComboBox *m_address;
     QLineEdit *m_filterEdit;
+    std::function<void(const QString &)> m_openInEditor;
 };
 
 // Wires the browser into the main window (called once at start-up).

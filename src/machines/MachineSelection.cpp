@@ -77,7 +77,9 @@ std::optional<MachineRecord> selectMachine(MachineList &all, MachineList &filter
     state.SelectedMachineDescription = m.description;
     state.SelectedTransferType = m.transferType;
     state.SelectedPictureId = m.pictureId;
-    state.SelectedProgramDirectory = withTrailingSeparator(m.programDirectory);
+    // A relative folder is in the application folder, wherever that was copied.
+    state.SelectedProgramDirectory =
+        withTrailingSeparator(Paths::inApplicationFolder(m.programDirectory, state.AppDirectory));
     return m;
 }
 

@@ -32,7 +32,8 @@ int main(int argc, char **argv)
             QTextStream(stdout) << "usage: zavrin-newdb PATH [--demo] [--machines N] [--root DIR]\n"
                                    "Creates a machine database. --demo adds machines of every transfer type;\n"
                                    "--machines adds N more directory machines (for benchmarks); --root is the folder\n"
-                                   "that holds the demo machines' program folders (default: beside PATH).\n";
+                                   "that holds the demo machines' program folders (default: beside PATH); a relative\n"
+                                   "DIR is stored as it is and read relative to the application folder.\n";
             return 0;
         } else if (path.isEmpty() && !arg.startsWith(QLatin1String("--"))) {
             path = arg;

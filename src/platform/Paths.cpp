@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QRegularExpression>
 
 namespace Paths {
 
@@ -25,5 +26,18 @@ QString join(const QString &folder, const QString &name)
 }
 
 QString applicationDirectory() { return withTrailingSeparator(QCoreApplication::applicationDirPath()); }
+
+QString inApplicationFolder(const QString &path, const QString &appDirectory)
+{
+    // A drive or network path of a database shared with Windows workstations is
+    // absolute on every system.
+    static const QRegularExpression windowsAbsolute(QStringLiteral("^([A-Za-z]:[\\\\/]|\\\\\\\\)"));
+    if (path.isEmpty() || QDir::isAbsolutePath(path) || appDirectory.isEmpty() || windowsAbsolute.match(path).hasMatch())
+        return path;
+    const bool folder = path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'));
+    const QString full = toNative(QDir::cleanPath(QDir(QDir::fromNativeSeparators(appDirectory)).filePath(
+        QDir::fromNativeSeparators(path))));
+    return folder ? withTrailingSeparator(full) : full;
+}
 
 } // namespace Paths

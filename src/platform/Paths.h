@@ -12,4 +12,9 @@ QString toNative(const QString &path);
 QString join(const QString &folder, const QString &name);
 // The folder of the running executable, ending in a separator.
 QString applicationDirectory();
+// A folder or file as the settings and the machine database hold it: an absolute
+// path (or an empty text) as it is; a relative one under `appDirectory`, so that
+// a copied or moved application folder works on its own files. A separator at
+// the end is kept.
+QString inApplicationFolder(const QString &path, const QString &appDirectory);
 } // namespace Paths

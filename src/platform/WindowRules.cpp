@@ -2,7 +2,8 @@
 
 #include <QDialog>
 #include <QEvent>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QVariant>
@@ -26,9 +27,48 @@ public:
     }
 };
 
+class CaptionAsTitle : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto *w = static_cast<QWidget *>(watched);
+            if (w->isWindow() && !w->inherits("QMainWindow"))
+                WindowRules::showCaptionAsTitle(w);
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 namespace WindowRules {
+
+void showCaptionAsTitle(QWidget *window)
+{
+    QString title;
+    if (QObject *ribbon = window->findChild<QObject *>(QStringLiteral("Ribbon1")))
+        title = ribbon->property("caption").toString();
+    if (title.isEmpty()) {
+        title = window->windowTitle();
+        // Names of the design ("Form_Maquinas") mean nothing to an operator.
+        if (title.isEmpty() || title == window->objectName() || title.startsWith(QLatin1String("Form_")))
+            title = QStringLiteral("Zavrin");
+    }
+    if (window->windowTitle() != title)
+        window->setWindowTitle(title);
+}
+
+void keepCaptionsAsTitles()
+{
+    static QPointer<CaptionAsTitle> filter;
+    if (!filter && qApp) {
+        filter = new CaptionAsTitle(qApp);
+        qApp->installEventFilter(filter);
+    }
+}
 
 void keepNormalWhenMaximised(QWidget *window) { window->installEventFilter(new NormalWhenMaximised(window)); }
 

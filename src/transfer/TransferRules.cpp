@@ -1,6 +1,7 @@
 #include "TransferRules.h"
 
 #include "TransferValues.h"
+#include "app/AppState.h"
 #include "machines/Database.h"
 #include "machines/MachineRecord.h"
 #include "platform/Paths.h"
@@ -73,7 +74,8 @@ QString percentText(qint64 position, qint64 maximum)
 
 void loadPathValues(TransferValues &values, const QString &machineId)
 {
-    values.MachineTransferDirectory = TDataModule1::instance().loadPathParameters(machineId).directory;
+    values.MachineTransferDirectory =
+        Paths::inApplicationFolder(TDataModule1::instance().loadPathParameters(machineId).directory, app().AppDirectory);
 }
 
 void loadFtpValues(TransferValues &values, const QString &machineId)

@@ -276,18 +276,22 @@ void tst_ConfigWindow::languageChange_data()
     QTest::addColumn<QString>("firstLanguage");
     QTest::addColumn<QString>("settingsGroup");
 
-    QTest::newRow("EN to DE") << QByteArray("EN") << 4 << "DE" << "Zavrin" << "Zavrin" << "Form_Config"
+    // The config window's title is its caption, never the name "Form_Config" of the catalog.
+    QTest::newRow("EN to DE") << QByteArray("EN") << 4 << "DE" << "Zavrin" << "Zavrin"
+                              << QStringLiteral("Zavrin\u00A0- Einstellungen")
                               << "BD Maschinen :" << "Englisch" << "Einstellungen";
     QTest::newRow("EN to FR keeps the main title") << QByteArray("EN") << 3 << "FR" << "Zavrin" << "Zavrin"
-                                                   << "Form_Config" << "Machines BD :" << "Anglais" << "Paramètres";
-    QTest::newRow("ES to DE keeps the Spanish config title")
-        << QByteArray("ES") << 4 << "DE" << "Zavrin" << "Zavrin" << "Zavrin" << "BD Maschinen :" << "Englisch"
+                                                   << "Zavrin - Paramètres" << "Machines BD :" << "Anglais" << "Paramètres";
+    QTest::newRow("ES to DE: the config title follows")
+        << QByteArray("ES") << 4 << "DE" << "Zavrin" << "Zavrin" << QStringLiteral("Zavrin\u00A0- Einstellungen")
+        << "BD Maschinen :" << "Englisch"
         << "Einstellungen";
-    QTest::newRow("FR to DE: title still empty") << QByteArray("FR") << 4 << "DE" << "" << "Zavrin" << ""
+    QTest::newRow("FR to DE: title still empty") << QByteArray("FR") << 4 << "DE" << "" << "Zavrin"
+                                                 << QStringLiteral("Zavrin\u00A0- Einstellungen")
                                                  << "BD Maschinen :" << "Englisch" << "Einstellungen";
-    QTest::newRow("PTBR to EN") << QByteArray("PTBR") << 0 << "EN" << "Zavrin" << "Zavrin" << "Form_Config"
+    QTest::newRow("PTBR to EN") << QByteArray("PTBR") << 0 << "EN" << "Zavrin" << "Zavrin" << "Zavrin - Settings"
                                 << "Machines DB :" << "English" << "Settings";
-    QTest::newRow("no language to ES") << QByteArray() << 2 << "ES" << "Zavrin" << "Zavrin" << "Zavrin"
+    QTest::newRow("no language to ES") << QByteArray() << 2 << "ES" << "Zavrin" << "Zavrin" << "Zavrin - Ajustes"
                                        << "BD Máquinas:" << "Inglés" << "Configuración";
 }
 
@@ -332,10 +336,12 @@ void tst_ConfigWindow::startLanguageGaps_data()
     QTest::addColumn<QString>("mainRibbon");
     QTest::addColumn<QString>("configTitle");
     QTest::addColumn<QString>("label2");
-    QTest::newRow("French has no main title") << QByteArray("FR") << "" << "" << "" << "Langue :";
-    QTest::newRow("German has no config title") << QByteArray("DE") << "" << "Zavrin" << "" << "Sprache :";
-    QTest::newRow("English") << QByteArray("EN") << "Zavrin" << "Zavrin" << "Form_Config" << "Language :";
-    QTest::newRow("no language") << QByteArray() << "" << "" << "" << "";
+    // A window's title is its caption (the ribbon's), or "Zavrin" without one.
+    QTest::newRow("French has no main title") << QByteArray("FR") << "" << "" << "Zavrin - Paramètres" << "Langue :";
+    QTest::newRow("German has no config title") << QByteArray("DE") << "" << "Zavrin" << QStringLiteral("Zavrin\u00A0- Einstellungen")
+                                                << "Sprache :";
+    QTest::newRow("English") << QByteArray("EN") << "Zavrin" << "Zavrin" << "Zavrin - Settings" << "Language :";
+    QTest::newRow("no language") << QByteArray() << "" << "" << "Zavrin" << "";
 }
 
 void tst_ConfigWindow::startLanguageGaps()

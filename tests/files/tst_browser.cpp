@@ -1,4 +1,6 @@
 #include "BrowserTestWindows.h"
+#include "editor/CncEditor.h"
+#include "editor/EditorArea.h"
 #include "files/BrowserArea.h"
 #include "files/FileCopy.h"
 #include "files/FolderListModel.h"
@@ -34,6 +36,7 @@ private slots:
     void pasteOfClipboardFilesForgetsCopiedItem();
     void pasteFailureIsReported();
     void openingItemsAndGoingUp();
+    void doubleClickWithoutProgramOpensTheEditor();
     void selectedFileIsNeverAFolder();
     void viewButtonsSwitchStyles();
     void columnCaptionsFollowLanguage();
@@ -288,6 +291,33 @@ void tst_Browser::openingItemsAndGoingUp()
     QTest::keyClick(box->lineEdit(), Qt::Key_Return);
     QCOMPARE(m_browser->currentFolder(), path(QStringLiteral("other")));
     QCOMPARE(box->currentText(), path(QStringLiteral("other")));
+}
+
+// A CNC program that the desktop has no program for goes into the editor, not
+// into an error box; a file with a program still opens there.
+void tst_Browser::doubleClickWithoutProgramOpensTheEditor()
+{
+    showFolder(QStringLiteral("progs"), AllItems);
+    ShellListView *list = m_browser->ShellListView1();
+    EditorArea *editor = EditorArea::instance();
+    QVERIFY(editor);
+    m_shell->withoutProgram << path(QStringLiteral("progs/prog_g10.nc"));
+
+    QVERIFY(select(QStringLiteral("prog_g10.nc")));
+    QTest::keyClick(list->currentView(), Qt::Key_Return); // as a double click does
+    QVERIFY2(m_dialogs->messages().isEmpty(), qPrintable(m_dialogs->messages().join(QLatin1Char('\n'))));
+    QVERIFY(m_shell->openedFiles.isEmpty());
+    QCOMPARE(editor->tabCount(), 1);
+    QCOMPARE(QDir::toNativeSeparators(editor->CurrentFileName()), path(QStringLiteral("progs/prog_g10.nc")));
+    QCOMPARE(editor->CurrentEditor()->text(), QStringLiteral("O0010\nG1 X1\n"));
+    QCOMPARE(m_main->ribbonPages()->currentIndex(), 2);
+
+    m_main->ribbonPages()->setCurrentIndex(0);
+    QVERIFY(select(QStringLiteral("abc.nc")));
+    list->openItem(list->currentView()->currentIndex());
+    QCOMPARE(m_shell->openedFiles, QStringList{path(QStringLiteral("progs/abc.nc"))});
+    QCOMPARE(editor->tabCount(), 1);
+    QCOMPARE(m_main->ribbonPages()->currentIndex(), 0);
 }
 
 void tst_Browser::selectedFileIsNeverAFolder()

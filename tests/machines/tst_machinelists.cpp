@@ -374,10 +374,12 @@ void tst_MachineLists::selection_data()
     const QString sep = Paths::separator();
     QTest::newRow("picture 7, missing folder without separator")
         << QVariant(7) << true << "D:\\CNC\\M1" << "D:\\CNC\\M1" + sep << false;
-    QTest::newRow("picture 8 shows none") << QVariant(8) << false << "M" + sep << "M" + sep << false;
-    QTest::newRow("empty picture shows none") << QVariant(QString()) << false << "x" << "x" + sep << false;
+    // A relative folder is in the application folder (@app).
+    QTest::newRow("picture 8 shows none") << QVariant(8) << false << "M" + sep << "@appM" + sep << false;
+    QTest::newRow("empty picture shows none") << QVariant(QString()) << false << "x" << "@appx" + sep << false;
     QTest::newRow("empty folder becomes the separator") << QVariant(1) << true << "" << sep << true;
     QTest::newRow("existing folder") << QVariant(5) << true << "@existing" << "@existing" + sep << true;
+    QTest::newRow("relative existing folder") << QVariant(5) << true << "programs" << "@existing" + sep << true;
 }
 
 void tst_MachineLists::selection()
@@ -393,6 +395,7 @@ void tst_MachineLists::selection()
     QVERIFY(QDir().mkpath(parked));
     directory.replace(QStringLiteral("@existing"), existing);
     selected.replace(QStringLiteral("@existing"), existing);
+    selected.replace(QStringLiteral("@app"), TestSupport::folder(m_dir->path()));
     start({{"1", "First"}, {"2", "Second", "DIRNET", picture, directory}});
     browseTo(parked);
     FUNC_Selecionar_Maquina(2);
