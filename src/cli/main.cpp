@@ -1,6 +1,7 @@
 // zavrin-cnc: the program tools of the editor, for scripts and batch work.
 #include "CommandLine.h"
 #include "DocumentLines.h"
+#include "StatsCommand.h"
 
 #include "editor/GCodeScanner.h"
 #include "editor/ProgramFile.h"
@@ -104,6 +105,16 @@ int main(int argc, char *argv[])
 #endif
     QCoreApplication application(argc, argv);
     Texts::FUNC_Textos_EN(); // messages in English
+    const QStringList arguments = application.arguments().mid(1);
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("stats") && !arguments.contains(QLatin1String("--help"))
+        && !arguments.contains(QLatin1String("-h"))) {
+        try {
+            return runStatsCommand(arguments.mid(1));
+        } catch (const Error &error) {
+            printError(error.message());
+            return 1;
+        }
+    }
     CommandLine command;
     try {
         command = parseCommandLine(application.arguments().mid(1));
