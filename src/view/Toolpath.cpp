@@ -60,14 +60,15 @@ double arcStartRadius(const Toolpath &path, size_t index)
     const ToolpathSegment &s = path.segments[index];
     const ToolpathArc &arc = path.arcs[size_t(s.arc)];
     const PlaneAxes axes = planeAxes(arc.plane);
-    const double *from = path.segmentStart(index);
-    return std::hypot(from[axes.a] - arc.centreA, from[axes.b] - arc.centreB);
+    const ToolpathPoint from = path.segmentStart(index);
+    return std::hypot(from.x[axes.a] - arc.centreA, from.x[axes.b] - arc.centreB);
 }
 
 void segmentPoint(const Toolpath &path, size_t index, double t, double out[3])
 {
     const ToolpathSegment &s = path.segments[index];
-    const double *from = path.segmentStart(index);
+    const ToolpathPoint start = path.segmentStart(index);
+    const double *from = start.x;
     if (s.arc < 0) {
         for (int i = 0; i < 3; ++i)
             out[i] = from[i] + (s.end[i] - from[i]) * t;

@@ -19,6 +19,15 @@ struct PlaneAxes
 };
 PlaneAxes planeAxes(Plane plane);
 
+// A point in doubles, for the arithmetic on stored (single-precision) points.
+struct ToolpathPoint
+{
+    double x[3];
+};
+
+// Positions are kept in single precision: a 24-bit significand resolves
+// 0.0001 mm at 1 m, finer than the drawing needs, and keeps a segment at 24
+// bytes (the figures are summed in double precision as the path is read).
 struct ToolpathSegment
 {
     enum Kind : uint8_t { Rapid, Feed, Arc };
@@ -27,7 +36,7 @@ struct ToolpathSegment
         AssumedStart = 2,  // starts on an axis the program has not positioned yet
         Rejected = 4,      // an arc the control would reject (its radii differ)
     };
-    double end[3];
+    float end[3];
     int32_t line;
     int32_t arc;           // index into Toolpath::arcs, -1 for a straight move
     Kind kind;
@@ -38,8 +47,8 @@ struct ToolpathSegment
 // (radians, positive counter-clockwise seen from the plane's normal).
 struct ToolpathArc
 {
-    double centreA, centreB;
-    double sweep;
+    float centreA, centreB;
+    float sweep;
     Plane plane;
 };
 
@@ -142,9 +151,14 @@ struct Toolpath
     size_t firstSegmentAtOrAfter(int line) const;
     // Segments [first, last) made by `line`.
     std::pair<size_t, size_t> segmentsOfLine(int line) const;
-    const double *segmentStart(size_t index) const
+    ToolpathPoint segmentEnd(size_t index) const
     {
-        return index == 0 ? start : segments[index - 1].end;
+        const float *e = segments[index].end;
+        return {{e[0], e[1], e[2]}};
+    }
+    ToolpathPoint segmentStart(size_t index) const
+    {
+        return index == 0 ? ToolpathPoint{{start[0], start[1], start[2]}} : segmentEnd(index - 1);
     }
     // Bytes held by the segment, arc and marker tables.
     size_t storageBytes() const;

@@ -145,9 +145,9 @@ void ToolpathCanvas::drawSegment(QPainter &painter, const Camera &camera, const 
 {
     const Toolpath &path = *m_path;
     const ToolpathSegment &s = path.segments[index];
-    const QPointF a = projectWith(camera, size, path.segmentStart(index));
+    const QPointF a = projectWith(camera, size, path.segmentStart(index).x);
     if (s.arc < 0) {
-        painter.drawLine(a, projectWith(camera, size, s.end));
+        painter.drawLine(a, projectWith(camera, size, path.segmentEnd(index).x));
         return;
     }
     const int pieces = arcPieces(arcStartRadius(path, index) * camera.scale, path.arcs[size_t(s.arc)].sweep);
@@ -212,16 +212,16 @@ void ToolpathCanvas::drawPath(QPainter &painter, const Camera &camera, const QSi
             if (style >= 0)
                 flush();
             else
-                polyline.append(projectWith(camera, size, path.segmentStart(i)));
+                polyline.append(projectWith(camera, size, path.segmentStart(i).x));
             style = segmentStyle;
             lastX = lastY = INT32_MIN;
         }
         if (s.arc < 0) {
-            addPoint(projectWith(camera, size, s.end));
+            addPoint(projectWith(camera, size, path.segmentEnd(i).x));
             continue;
         }
         double radiusPixels = arcStartRadius(path, i) * camera.scale;
-        const QPointF centreProbe = projectWith(camera, size, s.end);
+        const QPointF centreProbe = projectWith(camera, size, path.segmentEnd(i).x);
         // Arcs far off screen need no detail.
         if (centreProbe.x() < -radiusPixels * 3 - w || centreProbe.x() > 2 * w + radiusPixels * 3
             || centreProbe.y() < -radiusPixels * 3 - h || centreProbe.y() > 2 * h + radiusPixels * 3)
@@ -319,7 +319,7 @@ void ToolpathCanvas::paintEvent(QPaintEvent *)
         // The position after the line: where the tool stands.
         const size_t at = last > first ? last - 1 : (first > 0 ? first - 1 : 0);
         if (at < m_path->segments.size()) {
-            const QPointF p = project(m_path->segments[at].end);
+            const QPointF p = project(m_path->segmentEnd(at).x);
             painter.setPen(QPen(Qt::black, 1.5));
             painter.setBrush(QColor(255, 230, 0));
             painter.drawEllipse(p, 5, 5);
@@ -415,9 +415,9 @@ int ToolpathCanvas::lineAt(const QPointF &point) const
     };
     for (size_t i = 0; i < path.segments.size(); ++i) {
         const ToolpathSegment &s = path.segments[i];
-        QPointF previous = project(path.segmentStart(i));
+        QPointF previous = project(path.segmentStart(i).x);
         if (s.arc < 0) {
-            consider(previous, project(s.end), s.line);
+            consider(previous, project(path.segmentEnd(i).x), s.line);
             continue;
         }
         const int pieces = arcPieces(arcStartRadius(path, i) * m_camera.scale, path.arcs[size_t(s.arc)].sweep);

@@ -295,9 +295,9 @@ void Interpreter::addSegment(ToolpathSegment::Kind kind, const double to[3], int
             m_path.extents.include(axis, to[axis]);
     }
     ToolpathSegment s;
-    s.end[0] = to[0];
-    s.end[1] = to[1];
-    s.end[2] = to[2];
+    s.end[0] = float(to[0]);
+    s.end[1] = float(to[1]);
+    s.end[2] = float(to[2]);
     s.line = m_line;
     s.arc = arcIndex;
     s.kind = kind;
@@ -419,7 +419,7 @@ void Interpreter::arc(const Block &block, bool clockwise, const double to[3], in
     }
 
     const int arcIndex = int(m_path.arcs.size());
-    m_path.arcs.push_back({ca, cb, sweep, m_plane});
+    m_path.arcs.push_back({float(ca), float(cb), float(sweep), m_plane});
     const bool planeKnown = (m_known & (1 << axes.a)) && (m_known & (1 << axes.b));
     const double normalDelta = to[axes.normal] - m_pos[axes.normal];
     if (rejected) {

@@ -198,7 +198,7 @@ void TestToolpath::drillingCycles()
     QCOMPARE(path.holes, 2);
     QVERIFY2(std::fabs(path.rapidLength - rapidLength) < 1e-9, qPrintable(QString::number(path.rapidLength)));
     QVERIFY2(std::fabs(path.feedLength - feedLength) < 1e-9, qPrintable(QString::number(path.feedLength)));
-    QCOMPARE(path.segments.back().end[2], endZ);
+    QCOMPARE(double(path.segments.back().end[2]), endZ);
     QCOMPARE(path.extents.min[2], -2.0);
     // A marker at the bottom of each hole, on the line that made it.
     int holeMarkers = 0;
@@ -223,7 +223,7 @@ void TestToolpath::arcCentreSetting()
         QVERIFY(path->problems.empty());
         QVERIFY(std::fabs(path->feedLength - 5 * Pi) < 1e-9);
         QCOMPARE(path->arcs.size(), size_t(1));
-        QCOMPARE(path->arcs[0].centreA, 0.0);
+        QCOMPARE(path->arcs[0].centreA, 0.0f);
     }
     // Read the wrong way, the same program is flagged.
     const Toolpath wrong = interpret(lines({"G0 X10 Y0 Z0", "G03 X0 Y10 I-10 J0 F100"}), true);
