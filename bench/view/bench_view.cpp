@@ -182,10 +182,11 @@ int main(int argc, char *argv[])
     const QString file = args[1];
     const QByteArray text = readProgramDocument(file).utf8;
     if (args.size() >= 4 && args[2] == QLatin1String("--shot")) {
-        CncEditor editor;
-        editor.loadDocument(readProgramDocument(file));
         QSplitter window;
-        window.addWidget(&editor);
+        auto *editorWidget = new CncEditor(&window);
+        CncEditor &editor = *editorWidget;
+        editor.loadDocument(readProgramDocument(file));
+        window.addWidget(editorWidget);
         auto *panel = new ProgramViewPanel(&window);
         window.addWidget(panel);
         window.resize(1440, 900);

@@ -38,6 +38,7 @@ ProgramViewPanel::ProgramViewPanel(QWidget *parent) : QWidget(parent)
         {"ViewFront", ToolpathCanvas::View::Front},
         {"ViewSide", ToolpathCanvas::View::Side},
         {"View3D", ToolpathCanvas::View::Iso},
+        {"ViewLathe", ToolpathCanvas::View::Lathe},
     };
     m_canvas = new ToolpathCanvas(this);
     for (const auto &v : views) {
@@ -93,7 +94,7 @@ void ProgramViewPanel::applyTexts()
 {
     const struct { const char *name; const char *key; } texts[] = {
         {"ViewTop", "Extra.ViewTop"}, {"ViewFront", "Extra.ViewFront"}, {"ViewSide", "Extra.ViewSide"},
-        {"View3D", "Extra.View3D"}, {"ViewFit", "Extra.ViewFit"},
+        {"View3D", "Extra.View3D"}, {"ViewLathe", "Extra.ViewLathe"}, {"ViewFit", "Extra.ViewFit"},
     };
     for (const auto &t : texts)
         findChild<QToolButton *>(QLatin1String(t.name))->setText(Texts::extraOrEnglish(QLatin1String(t.key)));
@@ -190,6 +191,8 @@ void ProgramViewPanel::showPath(std::shared_ptr<const Toolpath> path, quint64 ge
         message = Texts::extraOrEnglish(QStringLiteral("Extra.ViewStopped")).arg(path->stopLine).arg(path->stopReason);
     }
     m_canvas->setMessage(message);
+    if (m_fitNext && !path->segments.empty())
+        m_canvas->setView(ToolpathCanvas::suggestedView(*path));
     m_canvas->setPath(path, m_fitNext);
     m_fitNext = false;
     m_figures->setText(figuresText());

@@ -72,12 +72,25 @@ void ToolpathCanvas::invalidate()
     update();
 }
 
+ToolpathCanvas::View ToolpathCanvas::suggestedView(const Toolpath &path)
+{
+    const ToolpathExtents &e = path.extents;
+    const bool flatInY = !e.known[1] || e.max[1] - e.min[1] <= 0;
+    if (!flatInY || !e.known[0] || !e.known[2])
+        return View::Top;
+    for (const ToolpathArc &arc : path.arcs)
+        if (arc.plane == Plane::ZX)
+            return View::Lathe;
+    return View::Front;
+}
+
 void ToolpathCanvas::viewCoordinates(const Camera &camera, const double p[3], double &u, double &v)
 {
     switch (camera.view) {
     case View::Top: u = p[0]; v = p[1]; return;
     case View::Front: u = p[0]; v = p[2]; return;
     case View::Side: u = p[1]; v = p[2]; return;
+    case View::Lathe: u = p[2]; v = p[0]; return;
     case View::Iso: {
         const double c = std::cos(camera.yaw), s = std::sin(camera.yaw);
         const double x = p[0] * c - p[1] * s;

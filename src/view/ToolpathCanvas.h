@@ -18,7 +18,12 @@ class ToolpathCanvas : public QWidget
     Q_OBJECT
 
 public:
-    enum class View { Top, Front, Side, Iso };
+    // Lathe: Z across, X up (the turning drawing's convention).
+    enum class View { Top, Front, Side, Iso, Lathe };
+    // The view a new program opens in: the lathe view for a path in the ZX
+    // plane (no Y movement, arcs in G18), the front view for other paths
+    // without Y movement, the top view otherwise.
+    static View suggestedView(const Toolpath &path);
 
     explicit ToolpathCanvas(QWidget *parent = nullptr);
 

@@ -44,6 +44,8 @@ private slots:
     void programsWithoutMotionSayWhy();
     void editsAndToolRunsAreFollowed();
     void newerTextWins();
+    void newProgramOpensInItsView_data();
+    void newProgramOpensInItsView();
 
 private:
     bool waitForPath()
@@ -216,6 +218,32 @@ void TestProgramView::newerTextWins()
     QTest::qWait(300);
     QCOMPARE(m_panel->canvas()->path()->extents.max[0], 3.0);
     QCOMPARE(int(m_panel->canvas()->path()->segments.size()), 2);
+}
+
+void TestProgramView::newProgramOpensInItsView_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("view");
+    QTest::newRow("milling") << program({"G0 X0 Y0 Z5", "G1 Z-1 F100", "X10 Y4"}) << int(ToolpathCanvas::View::Top);
+    QTest::newRow("turning") << program({"G18 G0 X10 Z2", "G1 Z-20 F0.2", "G2 X14 Z-22 I2 K0"})
+                             << int(ToolpathCanvas::View::Lathe);
+    QTest::newRow("no Y, no arcs") << program({"G0 X0 Z5", "G1 Z-1 F100", "X10"}) << int(ToolpathCanvas::View::Front);
+}
+
+void TestProgramView::newProgramOpensInItsView()
+{
+    QFETCH(QString, text);
+    QFETCH(int, view);
+    CncEditor other;
+    other.setText(text);
+    m_panel->setEditor(&other);
+    QVERIFY(waitForPath());
+    QCOMPARE(int(m_panel->canvas()->view()), view);
+    // The whole path is in the widget.
+    const Toolpath &path = *m_panel->canvas()->path();
+    for (size_t i = 0; i < path.segments.size(); ++i)
+        QVERIFY(m_panel->canvas()->rect().contains(m_panel->canvas()->project(path.segmentEnd(i).x).toPoint()));
+    m_panel->setEditor(m_editor);
 }
 
 QTEST_MAIN(TestProgramView)
