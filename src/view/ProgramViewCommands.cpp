@@ -6,6 +6,7 @@
 #include "lang/Texts.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -53,6 +54,9 @@ void installProgramViewCommands(QWidget *main)
     if (!panel)
         return;
     auto *group = new RibbonGroup(page, QStringLiteral("RibbonGroupProgramView"));
+    // Beside the other editor groups, not after the page's closing stretch.
+    page->groups()->removeWidget(group);
+    page->groups()->insertWidget(page->groups()->indexOf(colourGroup) + 1, group);
     QIcon icon(QStringLiteral(":/icons/program-view.png"));
     QToolButton *button = group->addButton(QStringLiteral("SpeedButtonProgramView"), icon);
     button->setCheckable(true);

@@ -4,6 +4,13 @@
 #include "editor/CncEditor.h"
 #include "editor/EditorArea.h"
 #include "lang/Texts.h"
+#include "platform/Dialogs.h"
+#include "platform/Error.h"
+#include "platform/SafeFile.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -52,6 +59,10 @@ ProgramViewPanel::ProgramViewPanel(QWidget *parent) : QWidget(parent)
     fit->setObjectName(QStringLiteral("ViewFit"));
     connect(fit, &QToolButton::clicked, m_canvas, &ToolpathCanvas::fitToPath);
     bar->addWidget(fit);
+    auto *exportButton = new QToolButton(this);
+    exportButton->setObjectName(QStringLiteral("ViewExport"));
+    connect(exportButton, &QToolButton::clicked, this, &ProgramViewPanel::exportPicture);
+    bar->addWidget(exportButton);
     m_absoluteCentres = new QCheckBox(this);
     m_absoluteCentres->setObjectName(QStringLiteral("ViewAbsoluteIJ"));
     m_diameter = new QCheckBox(this);
@@ -95,6 +106,7 @@ void ProgramViewPanel::applyTexts()
     const struct { const char *name; const char *key; } texts[] = {
         {"ViewTop", "Extra.ViewTop"}, {"ViewFront", "Extra.ViewFront"}, {"ViewSide", "Extra.ViewSide"},
         {"View3D", "Extra.View3D"}, {"ViewLathe", "Extra.ViewLathe"}, {"ViewFit", "Extra.ViewFit"},
+        {"ViewExport", "Extra.ViewExport"},
     };
     for (const auto &t : texts)
         findChild<QToolButton *>(QLatin1String(t.name))->setText(Texts::extraOrEnglish(QLatin1String(t.key)));
@@ -221,6 +233,38 @@ QString ProgramViewPanel::figuresText() const
     return Texts::extraOrEnglish(QStringLiteral("Extra.ViewFigures"))
         .arg(axes.join(QStringLiteral("   ")), number(*path, path->feedLength), number(*path, path->rapidLength), unit,
              QString::number(estimatedMinutes(*path), 'f', 1), QString::number(path->problems.size()));
+}
+
+void ProgramViewPanel::writePicture(const QString &path) const
+{
+    const QSize size = m_canvas->size();
+    QByteArray bytes;
+    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+        bytes = m_canvas->renderSvg(size);
+    } else {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        m_canvas->renderImage(size).save(&buffer, "PNG");
+    }
+    QString reason;
+    if (!SafeFile::write(path, bytes, &reason))
+        throw Error(Texts::extraOrEnglish(QStringLiteral("Extra.ViewExportFailed")).arg(path, reason));
+}
+
+void ProgramViewPanel::exportPicture()
+{
+    guarded([this] {
+        // Beside the program, under its name.
+        const QString program = EditorArea::instance() ? EditorArea::instance()->CurrentFileName() : QString();
+        const QFileInfo info(program);
+        const QString suggested = program.isEmpty() || !info.isAbsolute()
+                                      ? QStringLiteral("toolpath.png")
+                                      : info.dir().filePath(info.completeBaseName() + QStringLiteral(".png"));
+        const QString path = dialogs().saveFile(this, Texts::extraOrEnglish(QStringLiteral("Extra.ViewExportTitle")),
+                                                suggested, QStringLiteral("PNG (*.png);;SVG (*.svg)"));
+        if (!path.isEmpty())
+            writePicture(path);
+    });
 }
 
 void ProgramViewPanel::followCaret()

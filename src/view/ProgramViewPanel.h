@@ -36,6 +36,13 @@ public:
     bool isReading() const { return m_reading; }
     QString figuresText() const;
 
+    // Saves the view as it is shown, as PNG or (for a name ending in ".svg")
+    // SVG, at the place the platform's save dialog gives. Errors go to the
+    // error box.
+    void exportPicture();
+    // The same without the dialog; throws Error naming the file and the reason.
+    void writePicture(const QString &path) const;
+
     ToolpathOptions options() const { return m_options; }
     void setOptions(const ToolpathOptions &options);
 

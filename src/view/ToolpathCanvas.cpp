@@ -17,6 +17,9 @@ const QColor FeedColour(20, 60, 160);
 const QColor RapidColour(230, 120, 20);
 const QColor RejectedColour(220, 0, 0);
 const QColor HighlightColour(255, 0, 200);
+const QColor HoleColour(0, 130, 60);
+const QColor ToolChangeColour(120, 0, 160);
+const QColor ReferenceColour(90, 90, 90);
 
 // How many straight pieces an arc needs so that no chord lies more than half
 // a pixel from the arc.
@@ -174,15 +177,10 @@ void ToolpathCanvas::drawSegment(QPainter &painter, const Camera &camera, const 
     }
 }
 
-void ToolpathCanvas::drawPath(QPainter &painter, const Camera &camera, const QSize &size) const
+void ToolpathCanvas::tracePath(const Camera &camera, const QSize &size, const PolylineSink &polylineOut,
+                               const MarkerSink &markerOut) const
 {
     const Toolpath &path = *m_path;
-    QPen feedPen(FeedColour, 1);
-    QPen rapidPen(RapidColour, 1, Qt::DashLine);
-    QPen rejectedPen(RejectedColour, 2);
-    enum Style { Feed, Rapid, Rejected };
-    const QPen *pens[3] = {&feedPen, &rapidPen, &rejectedPen};
-
     // Consecutive segments of one style go out as one polyline, with the
     // points that fall on the pixel of the point before left out: the shape
     // is kept to the pixel, however many segments share it.
@@ -190,15 +188,12 @@ void ToolpathCanvas::drawPath(QPainter &painter, const Camera &camera, const QSi
     polyline.reserve(4096);
     int style = -1;
     int lastX = INT32_MIN, lastY = INT32_MIN;
-    const auto flush = [&] {
-        if (polyline.size() >= 2) {
-            painter.setPen(*pens[style]);
-            painter.drawPolyline(polyline.constData(), int(polyline.size()));
-        }
+    const auto emitPolyline = [&] {
+        if (polyline.size() >= 2)
+            polylineOut(Style(style), polyline.constData(), int(polyline.size()));
         const QPointF last = polyline.isEmpty() ? QPointF() : polyline.last();
         polyline.clear();
-        if (style >= 0)
-            polyline.append(last);
+        polyline.append(last);
     };
     const auto addPoint = [&](const QPointF &p) {
         const int x = int(std::floor(p.x())), y = int(std::floor(p.y()));
@@ -207,23 +202,18 @@ void ToolpathCanvas::drawPath(QPainter &painter, const Camera &camera, const QSi
         lastX = x;
         lastY = y;
         polyline.append(p);
-        if (polyline.size() >= 8192) {
-            const QPointF last = p;
-            painter.setPen(*pens[style]);
-            painter.drawPolyline(polyline.constData(), int(polyline.size()));
-            polyline.clear();
-            polyline.append(last);
-        }
+        if (polyline.size() >= 8192)
+            emitPolyline();
     };
     const double w = size.width(), h = size.height();
     for (size_t i = 0; i < path.segments.size(); ++i) {
         const ToolpathSegment &s = path.segments[i];
-        const int segmentStyle = (s.flags & ToolpathSegment::Rejected) ? Rejected
-                                 : s.kind == ToolpathSegment::Rapid    ? Rapid
-                                                                       : Feed;
+        const int segmentStyle = (s.flags & ToolpathSegment::Rejected) ? RejectedStyle
+                                 : s.kind == ToolpathSegment::Rapid    ? RapidStyle
+                                                                       : FeedStyle;
         if (segmentStyle != style) {
             if (style >= 0)
-                flush();
+                emitPolyline();
             else
                 polyline.append(projectWith(camera, size, path.segmentStart(i).x));
             style = segmentStyle;
@@ -234,10 +224,10 @@ void ToolpathCanvas::drawPath(QPainter &painter, const Camera &camera, const QSi
             continue;
         }
         double radiusPixels = arcStartRadius(path, i) * camera.scale;
-        const QPointF centreProbe = projectWith(camera, size, path.segmentEnd(i).x);
+        const QPointF probe = projectWith(camera, size, path.segmentEnd(i).x);
         // Arcs far off screen need no detail.
-        if (centreProbe.x() < -radiusPixels * 3 - w || centreProbe.x() > 2 * w + radiusPixels * 3
-            || centreProbe.y() < -radiusPixels * 3 - h || centreProbe.y() > 2 * h + radiusPixels * 3)
+        if (probe.x() < -radiusPixels * 3 - w || probe.x() > 2 * w + radiusPixels * 3
+            || probe.y() < -radiusPixels * 3 - h || probe.y() > 2 * h + radiusPixels * 3)
             radiusPixels = 1;
         const int pieces = arcPieces(radiusPixels, path.arcs[size_t(s.arc)].sweep);
         for (int k = 1; k <= pieces; ++k) {
@@ -246,36 +236,94 @@ void ToolpathCanvas::drawPath(QPainter &painter, const Camera &camera, const QSi
             addPoint(projectWith(camera, size, p));
         }
     }
-    if (style >= 0 && polyline.size() >= 2) {
-        painter.setPen(*pens[style]);
-        painter.drawPolyline(polyline.constData(), int(polyline.size()));
-    }
-
-    // Markers: holes as circles, tool changes as triangles, reference and
-    // machine positions as squares.
-    painter.setBrush(Qt::NoBrush);
+    if (style >= 0 && polyline.size() >= 2)
+        polylineOut(Style(style), polyline.constData(), int(polyline.size()));
     for (const ToolpathMarker &m : path.markers) {
         const QPointF p = projectWith(camera, size, m.position);
         if (p.x() < -10 || p.y() < -10 || p.x() > w + 10 || p.y() > h + 10)
             continue;
-        switch (m.kind) {
-        case ToolpathMarker::Hole:
-            painter.setPen(QPen(QColor(0, 130, 60), 1));
-            painter.drawEllipse(p, 3, 3);
-            break;
-        case ToolpathMarker::ToolChange: {
-            painter.setPen(QPen(QColor(120, 0, 160), 1));
-            const QPointF t[3] = {p + QPointF(0, -6), p + QPointF(5, 4), p + QPointF(-5, 4)};
-            painter.drawPolygon(t, 3);
-            break;
-        }
-        case ToolpathMarker::ReferenceReturn:
-        case ToolpathMarker::MachineCoordinates:
-            painter.setPen(QPen(QColor(90, 90, 90), 1));
-            painter.drawRect(QRectF(p - QPointF(4, 4), QSizeF(8, 8)));
-            break;
-        }
+        markerOut(m.kind, p);
     }
+}
+
+void ToolpathCanvas::drawPath(QPainter &painter, const Camera &camera, const QSize &size) const
+{
+    const QPen pens[3] = {QPen(FeedColour, 1), QPen(RapidColour, 1, Qt::DashLine), QPen(RejectedColour, 2)};
+    painter.setBrush(Qt::NoBrush);
+    tracePath(
+        camera, size,
+        [&](Style style, const QPointF *points, int count) {
+            painter.setPen(pens[style]);
+            painter.drawPolyline(points, count);
+        },
+        [&](ToolpathMarker::Kind kind, const QPointF &p) {
+            // Holes as circles, tool changes as triangles, reference and
+            // machine positions as squares.
+            switch (kind) {
+            case ToolpathMarker::Hole:
+                painter.setPen(QPen(HoleColour, 1));
+                painter.drawEllipse(p, 3, 3);
+                break;
+            case ToolpathMarker::ToolChange: {
+                painter.setPen(QPen(ToolChangeColour, 1));
+                const QPointF t[3] = {p + QPointF(0, -6), p + QPointF(5, 4), p + QPointF(-5, 4)};
+                painter.drawPolygon(t, 3);
+                break;
+            }
+            case ToolpathMarker::ReferenceReturn:
+            case ToolpathMarker::MachineCoordinates:
+                painter.setPen(QPen(ReferenceColour, 1));
+                painter.drawRect(QRectF(p - QPointF(4, 4), QSizeF(8, 8)));
+                break;
+            }
+        });
+}
+
+QByteArray ToolpathCanvas::renderSvg(const QSize &size) const
+{
+    QByteArray svg;
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\""
+           + QByteArray::number(size.width()) + "\" height=\"" + QByteArray::number(size.height()) + "\" viewBox=\"0 0 "
+           + QByteArray::number(size.width()) + ' ' + QByteArray::number(size.height()) + "\">\n";
+    svg += "<rect width=\"100%\" height=\"100%\" fill=\"" + Background.name().toLatin1() + "\"/>\n";
+    if (!m_path || m_path->segments.empty())
+        return svg + "</svg>\n";
+    const auto colour = [](const QColor &c) { return c.name().toLatin1(); };
+    const QByteArray strokes[3] = {
+        "fill=\"none\" stroke=\"" + colour(FeedColour) + "\" stroke-width=\"1\"",
+        "fill=\"none\" stroke=\"" + colour(RapidColour) + "\" stroke-width=\"1\" stroke-dasharray=\"4 2\"",
+        "fill=\"none\" stroke=\"" + colour(RejectedColour) + "\" stroke-width=\"2\""};
+    const auto coordinate = [](double v) { return QByteArray::number(v, 'f', 2); };
+    tracePath(
+        m_camera, size,
+        [&](Style style, const QPointF *points, int count) {
+            svg += "<polyline " + strokes[style] + " points=\"";
+            for (int i = 0; i < count; ++i) {
+                if (i)
+                    svg += ' ';
+                svg += coordinate(points[i].x()) + ',' + coordinate(points[i].y());
+            }
+            svg += "\"/>\n";
+        },
+        [&](ToolpathMarker::Kind kind, const QPointF &p) {
+            const QByteArray x = coordinate(p.x()), y = coordinate(p.y());
+            switch (kind) {
+            case ToolpathMarker::Hole:
+                svg += "<circle cx=\"" + x + "\" cy=\"" + y + "\" r=\"3\" fill=\"none\" stroke=\"" + colour(HoleColour) + "\"/>\n";
+                break;
+            case ToolpathMarker::ToolChange:
+                svg += "<polygon points=\"" + x + ',' + coordinate(p.y() - 6) + ' ' + coordinate(p.x() + 5) + ','
+                       + coordinate(p.y() + 4) + ' ' + coordinate(p.x() - 5) + ',' + coordinate(p.y() + 4)
+                       + "\" fill=\"none\" stroke=\"" + colour(ToolChangeColour) + "\"/>\n";
+                break;
+            case ToolpathMarker::ReferenceReturn:
+            case ToolpathMarker::MachineCoordinates:
+                svg += "<rect x=\"" + coordinate(p.x() - 4) + "\" y=\"" + coordinate(p.y() - 4)
+                       + "\" width=\"8\" height=\"8\" fill=\"none\" stroke=\"" + colour(ReferenceColour) + "\"/>\n";
+                break;
+            }
+        });
+    return svg + "</svg>\n";
 }
 
 QImage ToolpathCanvas::renderImage(const QSize &size) const

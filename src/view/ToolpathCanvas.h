@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 // Draws a toolpath: rapids dashed, feed moves solid, arcs flattened to the
@@ -48,8 +49,10 @@ public:
     // Where a model point is drawn.
     QPointF project(const double point[3]) const;
 
-    // The full drawing at a size (what the cache holds, and the export).
+    // The full drawing at a size (what the cache holds, and the export), and
+    // the same drawing as an SVG picture.
     QImage renderImage(const QSize &size) const;
+    QByteArray renderSvg(const QSize &size) const;
 
 signals:
     void lineClicked(int line);
@@ -72,6 +75,12 @@ private:
     };
     static void viewCoordinates(const Camera &camera, const double p[3], double &u, double &v);
     static QPointF projectWith(const Camera &camera, const QSize &size, const double p[3]);
+    enum Style { FeedStyle, RapidStyle, RejectedStyle };
+    using PolylineSink = std::function<void(Style, const QPointF *, int)>;
+    using MarkerSink = std::function<void(ToolpathMarker::Kind, const QPointF &)>;
+    // The drawing as polylines of one style each and markers, in pixels.
+    void tracePath(const Camera &camera, const QSize &size, const PolylineSink &polyline,
+                   const MarkerSink &marker) const;
     void drawPath(QPainter &painter, const Camera &camera, const QSize &size) const;
     void drawSegment(QPainter &painter, const Camera &camera, const QSize &size, size_t index) const;
     void invalidate();

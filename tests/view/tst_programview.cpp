@@ -6,10 +6,14 @@
 
 #include "editor/CncEditor.h"
 #include "lang/Texts.h"
+#include "platform/ScriptedDialogs.h"
 
 #include "TestSupport.h"
 
+#include <QImage>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 namespace {
@@ -44,6 +48,9 @@ private slots:
     void programsWithoutMotionSayWhy();
     void editsAndToolRunsAreFollowed();
     void newerTextWins();
+    void exportWritesThePicture_data();
+    void exportWritesThePicture();
+    void exportCancelledOrFailing();
     void newProgramOpensInItsView_data();
     void newProgramOpensInItsView();
 
@@ -244,6 +251,65 @@ void TestProgramView::newProgramOpensInItsView()
     for (size_t i = 0; i < path.segments.size(); ++i)
         QVERIFY(m_panel->canvas()->rect().contains(m_panel->canvas()->project(path.segmentEnd(i).x).toPoint()));
     m_panel->setEditor(m_editor);
+}
+
+void TestProgramView::exportWritesThePicture_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("png") << QStringLiteral("view.png");
+    QTest::newRow("svg") << QStringLiteral("view.SVG");
+}
+
+void TestProgramView::exportWritesThePicture()
+{
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    ScriptedDialogs scripted;
+    setDialogs(&scripted);
+    scripted.answerPath(path);
+    m_panel->exportPicture();
+    setDialogs(nullptr);
+    QCOMPARE(scripted.calls().size(), 1);
+    QCOMPARE(scripted.last().kind, QStringLiteral("saveFile"));
+    const QByteArray bytes = TestSupport::readBytes(path);
+    const QSize size = m_panel->canvas()->size();
+    if (name.endsWith(QLatin1String(".png"))) {
+        const QImage image = QImage::fromData(bytes, "PNG");
+        QCOMPARE(image.size(), size);
+        // The square's bottom side is drawn in the feed colour.
+        const double p[3] = {5, 0, 0};
+        const QPoint at = m_panel->canvas()->project(p).toPoint();
+        QCOMPARE(image.pixelColor(at.x(), at.y()), QColor(20, 60, 160));
+    } else {
+        QXmlStreamReader xml(bytes);
+        int polylines = 0;
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("polyline"))
+                ++polylines;
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QVERIFY(polylines >= 2); // the rapid and the feed moves at least
+        QVERIFY(bytes.contains("width=\"" + QByteArray::number(size.width()) + '"'));
+    }
+}
+
+void TestProgramView::exportCancelledOrFailing()
+{
+    QTemporaryDir dir;
+    ScriptedDialogs scripted;
+    setDialogs(&scripted);
+    scripted.answerPath(QString()); // cancelled
+    m_panel->exportPicture();
+    QCOMPARE(scripted.calls().size(), 1);
+    QVERIFY(QDir(dir.path()).isEmpty());
+    // A folder that does not exist: the error box names the file.
+    const QString missing = dir.filePath(QStringLiteral("no/such/folder/view.png"));
+    scripted.answerPath(missing);
+    m_panel->exportPicture();
+    setDialogs(nullptr);
+    QCOMPARE(scripted.last().kind, QStringLiteral("error"));
+    QVERIFY2(scripted.last().text.contains(missing), qPrintable(scripted.last().text));
 }
 
 QTEST_MAIN(TestProgramView)
