@@ -4,6 +4,7 @@
 #include "view/ToolpathInterpreter.h"
 
 #include "editor/ProgramFile.h"
+#include "tools/ArcCentreTool.h"
 #include "tools/CoordinateWords.h"
 #include "tools/MirrorTool.h"
 #include "tools/ToolLines.h"
@@ -78,6 +79,7 @@ private slots:
     void drillingCycles();
     void arcCentreSetting();
     void rejectedArcIsFlaggedWithItsLine();
+    void diameterSetting();
     void unmodelledWordsAreCountedOncePerKind();
     void pathStops_data();
     void pathStops();
@@ -88,6 +90,8 @@ private slots:
     void translationMovesExtentsAndKeepsLengths();
     void mirrorMirrorsExtentsAndKeepsLengths_data() { corpus(); }
     void mirrorMirrorsExtentsAndKeepsLengths();
+    void absoluteCentresReadAsAbsoluteGiveTheSamePath_data() { corpus(); }
+    void absoluteCentresReadAsAbsoluteGiveTheSamePath();
     void everySegmentNamesAnExistingLine_data() { corpus(); }
     void everySegmentNamesAnExistingLine();
 
@@ -228,6 +232,21 @@ void TestToolpath::arcCentreSetting()
     // Read the wrong way, the same program is flagged.
     const Toolpath wrong = interpret(lines({"G0 X10 Y0 Z0", "G03 X0 Y10 I-10 J0 F100"}), true);
     QVERIFY(findProblem(wrong, ToolpathProblem::ArcRadiusMismatch));
+}
+
+void TestToolpath::diameterSetting()
+{
+    // X20 on a lathe read as a diameter is 10 from the axis; G8 in the
+    // program goes back to radius, G7 to diameter.
+    ToolpathOptions options;
+    options.xIsDiameter = true;
+    const Toolpath path = interpretToolpath("G18 G0 X20 Z0\nG1 Z-5 F0.2\nG8 X20\nG7 X20\n", options);
+    QCOMPARE(path.extents.max[0], 20.0);
+    QCOMPARE(double(path.segments[0].end[0]), 10.0);
+    QCOMPARE(double(path.segments[2].end[0]), 20.0);
+    QCOMPARE(double(path.segments[3].end[0]), 10.0);
+    const Toolpath radius = interpretToolpath("G18 G0 X20 Z0\n", ToolpathOptions());
+    QCOMPARE(double(radius.segments[0].end[0]), 20.0);
 }
 
 void TestToolpath::rejectedArcIsFlaggedWithItsLine()
@@ -436,6 +455,49 @@ void TestToolpath::mirrorMirrorsExtentsAndKeepsLengths()
     QVERIFY2(close(after.feedLength, before.feedLength),
              qPrintable(QStringLiteral("%1 against %2").arg(after.feedLength).arg(before.feedLength)));
     QVERIFY(close(after.rapidLength, before.rapidLength));
+    QCOMPARE(after.rejectedArcLines, before.rejectedArcLines);
+}
+
+void TestToolpath::absoluteCentresReadAsAbsoluteGiveTheSamePath()
+{
+    QFETCH(QString, file);
+    const QStringList program = programLines(file);
+    const Toolpath before = interpretLines(program);
+    if (before.arcs.empty())
+        QSKIP("no arcs");
+    if (const QString reason = toolsCannotMove(program); !reason.isEmpty())
+        QSKIP(qPrintable(reason));
+    for (const ToolpathArc &arc : before.arcs)
+        if (arc.plane != Plane::XY)
+            QSKIP("arcs outside the XY plane (the I/J tool converts I and J only)");
+    // The I/J tool takes an arc's start from the X and Y words of the lines
+    // before; an arc line without both words starts elsewhere than it assumes.
+    static const QRegularExpression arcMode(QStringLiteral("G9[01]\\.1"));
+    if (program.join(QLatin1Char('\n')).contains(arcMode))
+        QSKIP("the program sets its own arc-centre mode, which wins over the setting");
+    static const QRegularExpression arcLine(QStringLiteral("G0*[23](?![0-9.])"));
+    for (const QString &line : program) {
+        const QString code = line.section(QLatin1Char('('), 0, 0);
+        if (code.contains(arcLine) && !(code.contains(QLatin1Char('X')) && code.contains(QLatin1Char('Y'))))
+            QSKIP("an arc line without both X and Y");
+    }
+    ArcCentreTool tool(ArcCentreTool::Mode::AbsoluteStart, false, NumberSyntax());
+    bool ok;
+    const QStringList converted = applyTool(program, tool, &ok);
+    if (!ok)
+        QSKIP("the I/J tool stops on a word of this program");
+    ToolpathOptions options;
+    options.absoluteArcCentres = true;
+    const Toolpath after = interpretToolpath(converted.join(QLatin1Char('\n')).toUtf8(), options);
+
+    QCOMPARE(after.segments.size(), before.segments.size());
+    QCOMPARE(after.arcs.size(), before.arcs.size());
+    for (size_t i = 0; i < before.arcs.size(); ++i) {
+        QVERIFY(close(after.arcs[i].centreA, before.arcs[i].centreA, 1e-5));
+        QVERIFY(close(after.arcs[i].centreB, before.arcs[i].centreB, 1e-5));
+        QVERIFY(close(after.arcs[i].sweep, before.arcs[i].sweep, 1e-5));
+    }
+    QVERIFY(close(after.feedLength, before.feedLength));
     QCOMPARE(after.rejectedArcLines, before.rejectedArcLines);
 }
 
