@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSplitter>
@@ -75,6 +76,21 @@ ProgramViewPanel::ProgramViewPanel(QWidget *parent) : QWidget(parent)
             refresh();
         });
     }
+    // The rapid rate of the time estimate, millimetres per minute.
+    auto *rapidLabel = new QLabel(this);
+    rapidLabel->setObjectName(QStringLiteral("ViewRapidRateLabel"));
+    m_rapidRate = new QDoubleSpinBox(this);
+    m_rapidRate->setObjectName(QStringLiteral("ViewRapidRate"));
+    m_rapidRate->setRange(1, 200000);
+    m_rapidRate->setDecimals(0);
+    m_rapidRate->setValue(m_options.rapidRate);
+    rapidLabel->setBuddy(m_rapidRate);
+    connect(m_rapidRate, &QDoubleSpinBox::valueChanged, this, [this](double rate) {
+        m_options.rapidRate = rate;
+        refresh(true);
+    });
+    bar->addWidget(rapidLabel);
+    bar->addWidget(m_rapidRate);
     bar->addStretch(1);
     layout->addLayout(bar);
     layout->addWidget(m_canvas, 1);
@@ -112,12 +128,14 @@ void ProgramViewPanel::applyTexts()
         findChild<QToolButton *>(QLatin1String(t.name))->setText(Texts::extraOrEnglish(QLatin1String(t.key)));
     m_absoluteCentres->setText(Texts::extraOrEnglish(QStringLiteral("Extra.ViewAbsoluteIJ")));
     m_diameter->setText(Texts::extraOrEnglish(QStringLiteral("Extra.ViewDiameter")));
+    findChild<QLabel *>(QStringLiteral("ViewRapidRateLabel"))->setText(Texts::extraOrEnglish(QStringLiteral("Extra.ViewRapidRate")));
 }
 
 void ProgramViewPanel::setOptions(const ToolpathOptions &options)
 {
     m_options = options;
-    const QSignalBlocker a(m_absoluteCentres), d(m_diameter);
+    const QSignalBlocker a(m_absoluteCentres), d(m_diameter), r(m_rapidRate);
+    m_rapidRate->setValue(options.rapidRate);
     m_absoluteCentres->setChecked(options.absoluteArcCentres);
     m_diameter->setChecked(options.xIsDiameter);
     refresh();
@@ -232,7 +250,7 @@ QString ProgramViewPanel::figuresText() const
     const QString unit = path->inches ? QStringLiteral("in") : QStringLiteral("mm");
     return Texts::extraOrEnglish(QStringLiteral("Extra.ViewFigures"))
         .arg(axes.join(QStringLiteral("   ")), number(*path, path->feedLength), number(*path, path->rapidLength), unit,
-             QString::number(estimatedMinutes(*path), 'f', 1), QString::number(path->problems.size()));
+             QString::number(estimatedMinutes(*path), 'f', 2), QString::number(path->problems.size()));
 }
 
 void ProgramViewPanel::writePicture(const QString &path) const

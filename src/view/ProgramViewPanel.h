@@ -11,6 +11,7 @@
 
 class CncEditor;
 class QCheckBox;
+class QDoubleSpinBox;
 class QLabel;
 class QTabWidget;
 
@@ -60,6 +61,7 @@ private:
     QLabel *m_figures;
     QCheckBox *m_absoluteCentres;
     QCheckBox *m_diameter;
+    QDoubleSpinBox *m_rapidRate;
     QPointer<CncEditor> m_editor;
     QList<QMetaObject::Connection> m_editorConnections;
     QTimer m_pause;

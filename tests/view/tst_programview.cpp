@@ -10,6 +10,7 @@
 
 #include "TestSupport.h"
 
+#include <QDoubleSpinBox>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -47,6 +48,7 @@ private slots:
     void programsWithoutMotionSayWhy_data();
     void programsWithoutMotionSayWhy();
     void editsAndToolRunsAreFollowed();
+    void rapidRateSetsTheEstimate();
     void newerTextWins();
     void exportWritesThePicture_data();
     void exportWritesThePicture();
@@ -209,6 +211,19 @@ void TestProgramView::editsAndToolRunsAreFollowed()
     m_editor->undo();
     QVERIFY(waitForPath());
     QCOMPARE(m_panel->canvas()->path()->extents.max[0], 100.0);
+}
+
+void TestProgramView::rapidRateSetsTheEstimate()
+{
+    // 5 mm of rapids and 45 mm at F100: 0.45 min plus 5 / rate.
+    load(program({"G0 X0 Y0 Z0", "G0 Z5", "G1 Z0 F100", "X10", "Y10", "X0", "Y0"}));
+    auto *rate = m_panel->findChild<QDoubleSpinBox *>(QStringLiteral("ViewRapidRate"));
+    QVERIFY(rate);
+    QCOMPARE(m_panel->canvas()->path()->rapidMinutes, 5 / 5000.0);
+    rate->setValue(50);
+    QVERIFY(waitForPath());
+    QCOMPARE(m_panel->canvas()->path()->rapidMinutes, 0.1);
+    QVERIFY2(m_panel->figuresText().contains(QStringLiteral("0.55 min")), qPrintable(m_panel->figuresText()));
 }
 
 void TestProgramView::newerTextWins()
