@@ -22,6 +22,7 @@ qt_add_resources(zavrin_ui zavrin_icons PREFIX /icons BASE ${CMAKE_CURRENT_LIST_
   ${CMAKE_CURRENT_LIST_DIR}/messages.png
   ${CMAKE_CURRENT_LIST_DIR}/new-folder.png
   ${CMAKE_CURRENT_LIST_DIR}/open-cnc.png
+  ${CMAKE_CURRENT_LIST_DIR}/program-view.png
   ${CMAKE_CURRENT_LIST_DIR}/paste.png
   ${CMAKE_CURRENT_LIST_DIR}/receive.png
   ${CMAKE_CURRENT_LIST_DIR}/replace.png

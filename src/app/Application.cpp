@@ -97,6 +97,7 @@ TForm_Main *createWindows(const Options &options)
     installBrowserArea(main);
     installEditorArea(main);
     installToolCommands(main);
+    installProgramViewCommands(main);
     installTransferCommands(main);
     installSettingsCommands(main);
     installRegistrationCommands(main);

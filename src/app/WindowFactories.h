@@ -32,6 +32,7 @@ void installMachineListArea(TForm_Main *main); // machine list, filter, delete, 
 void installBrowserArea(TForm_Main *main);     // folder tree, file list, file commands
 void installEditorArea(TForm_Main *main);      // editor tabs, file commands, find and replace
 void installToolCommands(TForm_Main *main);    // the six tools
+void installProgramViewCommands(QWidget *main);  // the program view beside the tabs
 void installTransferCommands(TForm_Main *main); // transfer and receive commands
 void installSettingsCommands(TForm_Main *main); // configuration window
 

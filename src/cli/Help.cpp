@@ -6,6 +6,7 @@ QString commandLineHelp()
 {
     return QStringLiteral(R"(Usage: zavrin-cnc TOOL [TOOL OPTIONS] [--lines FIRST:LAST] [--system-decimal SEP]
                   [-o OUT | --in-place] [--binary-ok] [FILE]
+       zavrin-cnc stats [--ij abs|inc] [--json] FILE
        zavrin-cnc --help
 
 Applies one of the CNC program tools of Zavrin to a program file, as the
@@ -34,6 +35,14 @@ Tools:
       Negate X and/or Y; swap G02 to G03, G03 to G02, G41 to G42, G42 to G41.
   addchar --text T (--start | --end)
       Put T in front of or after every line (T may be empty or hold blanks).
+  stats [--ij abs|inc] [--diameter] [--rapid RATE] [--json] FILE
+      The program's toolpath: extents, cut and rapid lengths, an estimated
+      time (feed moves at their F, rapids at RATE mm/min, 5000 unless given),
+      counts of moves by kind and the problems, one "key: value" a line, or
+      a JSON object with --json. --ij abs reads I/J/K as absolute centres
+      (default inc: from the arc's start); --diameter reads X as a diameter.
+      Exit status 1 when the path cannot be followed from some line on (the
+      message names the line; the figures up to it are still written).
   tokens
       For each line, one line of its colouring tokens as KIND@START+LENGTH
       (positions 0-based, in UTF-16 code units).

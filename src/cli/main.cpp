@@ -6,6 +6,7 @@
 #ifdef Q_OS_UNIX
 #include "StreamedLines.h"
 #endif
+#include "StatsCommand.h"
 
 #include "editor/GCodeScanner.h"
 #include "editor/ProgramFile.h"
@@ -164,6 +165,17 @@ int main(int argc, char *argv[])
 #endif
     QCoreApplication application(argc, argv);
     Texts::FUNC_Textos_EN(); // messages in English
+    const QStringList arguments = application.arguments().mid(1);
+    // "stats --help" shows the usage; anywhere else -h is a value or a file name.
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("stats")
+        && arguments.value(1) != QLatin1String("--help") && arguments.value(1) != QLatin1String("-h")) {
+        try {
+            return runStatsCommand(arguments.mid(1));
+        } catch (const Error &error) {
+            printError(error.message());
+            return 1;
+        }
+    }
     CommandLine command;
     try {
         command = parseCommandLine(application.arguments().mid(1));
