@@ -4,13 +4,18 @@
 // show why.
 #include "view/ProgramViewPanel.h"
 
+#include "app/AppState.h"
+
 #include "editor/CncEditor.h"
 #include "lang/Texts.h"
 #include "platform/ScriptedDialogs.h"
 
 #include "TestSupport.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -55,6 +60,8 @@ private slots:
     void exportCancelledOrFailing();
     void newProgramOpensInItsView_data();
     void newProgramOpensInItsView();
+    void settingsAreRememberedPerFolder();
+    void refusedSettingsWriteIsShown();
 
 private:
     bool waitForPath()
@@ -71,11 +78,14 @@ private:
 
     CncEditor *m_editor = nullptr;
     ProgramViewPanel *m_panel = nullptr;
+    QTemporaryDir m_appDir; // Zavrin.ini of the run
 };
 
 void TestProgramView::init()
 {
     TestSupport::resetAppState();
+    QFile::remove(m_appDir.filePath(QStringLiteral("Zavrin.ini")));
+    app().AppDirectory = m_appDir.path() + QLatin1Char('/');
     Texts::FUNC_Textos_EN();
     m_editor = new CncEditor;
     m_editor->resize(400, 300);
@@ -266,6 +276,69 @@ void TestProgramView::newProgramOpensInItsView()
     for (size_t i = 0; i < path.segments.size(); ++i)
         QVERIFY(m_panel->canvas()->rect().contains(m_panel->canvas()->project(path.segmentEnd(i).x).toPoint()));
     m_panel->setEditor(m_editor);
+}
+
+void TestProgramView::settingsAreRememberedPerFolder()
+{
+    const QString mill = QDir::cleanPath(m_appDir.filePath(QStringLiteral("mill")));
+    const QString lathe = QDir::cleanPath(m_appDir.filePath(QStringLiteral("lathe")));
+    auto *absolute = m_panel->findChild<QCheckBox *>(QStringLiteral("ViewAbsoluteIJ"));
+    auto *diameter = m_panel->findChild<QCheckBox *>(QStringLiteral("ViewDiameter"));
+    auto *rate = m_panel->findChild<QDoubleSpinBox *>(QStringLiteral("ViewRapidRate"));
+    m_panel->setEditor(m_editor, mill + QStringLiteral("/a.nc"));
+    QVERIFY(waitForPath());
+    absolute->setChecked(true);
+    QVERIFY(waitForPath());
+    m_panel->setEditor(m_editor, lathe + QStringLiteral("/b.nc"));
+    QVERIFY(waitForPath());
+    QVERIFY(!absolute->isChecked()); // another folder, its own (default) setting
+    diameter->setChecked(true);
+    QVERIFY(waitForPath());
+    rate->setValue(9000);
+    QVERIFY(waitForPath());
+    // Back to the first folder: its setting applies to the reading.
+    m_panel->setEditor(m_editor, mill + QStringLiteral("/c.nc"));
+    QVERIFY(waitForPath());
+    QVERIFY(absolute->isChecked());
+    QVERIFY(!diameter->isChecked());
+    QVERIFY(m_panel->options().absoluteArcCentres);
+    QVERIFY(!m_panel->options().xIsDiameter);
+
+    // A new panel (a new run) reads them back.
+    ProgramViewPanel again;
+    QCOMPARE(again.options().rapidRate, 9000.0);
+    again.setEditor(m_editor, lathe + QStringLiteral("/b.nc"));
+    QCOMPARE(again.folder(), lathe);
+    QVERIFY(!again.options().absoluteArcCentres);
+    QVERIFY(again.options().xIsDiameter);
+    again.setEditor(m_editor, mill + QStringLiteral("/a.nc"));
+    QVERIFY(again.options().absoluteArcCentres);
+    QVERIFY(!again.options().xIsDiameter);
+    again.setEditor(nullptr);
+    QVERIFY(!again.findChild<QLabel *>(QStringLiteral("ViewSettingsError"))->isVisibleTo(&again));
+}
+
+void TestProgramView::refusedSettingsWriteIsShown()
+{
+    // A folder in the place of Zavrin.ini: every write is refused.
+    const QString ini = app().mainSettingsPath();
+    QVERIFY(QDir().mkdir(ini));
+    ProgramViewPanel panel;
+    panel.setEditor(m_editor, m_appDir.filePath(QStringLiteral("mill/a.nc")));
+    auto *absolute = panel.findChild<QCheckBox *>(QStringLiteral("ViewAbsoluteIJ"));
+    auto *error = panel.findChild<QLabel *>(QStringLiteral("ViewSettingsError"));
+    absolute->setChecked(true);
+    QDir().rmdir(ini);
+    QVERIFY(error->isVisibleTo(&panel));
+    QVERIFY2(error->text().contains(ini), qPrintable(error->text()));
+    QVERIFY(panel.options().absoluteArcCentres); // holds for the run
+    panel.setEditor(m_editor, m_appDir.filePath(QStringLiteral("lathe/b.nc")));
+    panel.setEditor(m_editor, m_appDir.filePath(QStringLiteral("mill/a.nc")));
+    QVERIFY(absolute->isChecked());
+    // The next write that succeeds clears the line.
+    absolute->setChecked(false);
+    QVERIFY(!error->isVisibleTo(&panel));
+    panel.setEditor(nullptr);
 }
 
 void TestProgramView::exportWritesThePicture_data()
