@@ -44,8 +44,12 @@ ProgramViewPanel::ProgramViewPanel(QWidget *parent) : QWidget(parent), m_setting
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
 
+    // Two rows, so that the panel can be narrower than the editor beside it:
+    // the views and commands, then the settings.
     auto *bar = new QHBoxLayout;
     bar->setSpacing(2);
+    auto *settingsBar = new QHBoxLayout;
+    settingsBar->setSpacing(2);
     const struct { const char *name; ToolpathCanvas::View view; } views[] = {
         {"ViewTop", ToolpathCanvas::View::Top},
         {"ViewFront", ToolpathCanvas::View::Front},
@@ -74,7 +78,7 @@ ProgramViewPanel::ProgramViewPanel(QWidget *parent) : QWidget(parent), m_setting
     m_diameter = new QCheckBox(this);
     m_diameter->setObjectName(QStringLiteral("ViewDiameter"));
     for (QCheckBox *box : {m_absoluteCentres, m_diameter}) {
-        bar->addWidget(box);
+        settingsBar->addWidget(box);
         connect(box, &QCheckBox::toggled, this, &ProgramViewPanel::settingChanged);
     }
     // The rapid rate of the time estimate, millimetres per minute.
@@ -95,8 +99,9 @@ ProgramViewPanel::ProgramViewPanel(QWidget *parent) : QWidget(parent), m_setting
         reportSettingsError(written, error);
         refresh(true);
     });
-    bar->addWidget(rapidLabel);
-    bar->addWidget(m_rapidRate);
+    settingsBar->addWidget(rapidLabel);
+    settingsBar->addWidget(m_rapidRate);
+    settingsBar->addStretch(1);
     bar->addStretch(1);
     // Help as in every window: the page of the view in the current language.
     auto *help = new QToolButton(this);
@@ -108,6 +113,7 @@ ProgramViewPanel::ProgramViewPanel(QWidget *parent) : QWidget(parent), m_setting
     connect(help, &QToolButton::clicked, this, [] { shell().openHelpPage(app().HelpDirectory + HelpPage); });
     bar->addWidget(help);
     layout->addLayout(bar);
+    layout->addLayout(settingsBar);
     m_settingsError = new QLabel(this);
     m_settingsError->setObjectName(QStringLiteral("ViewSettingsError"));
     m_settingsError->setWordWrap(true);

@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QSplitter>
 #include <QToolButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -32,6 +33,7 @@ private slots:
     void ribbonSwitchesWorkAreas();
     void helpPageFollowsVisibleArea();
     void programViewFollowsTheLanguage();
+    void programViewLeavesTheEditorItsRoom();
     void messagesCommandTogglesPanel();
     void noOpenFileWarning();
     void historyEntryGoesToThePanel();
@@ -150,6 +152,24 @@ void tst_MainWindow::programViewFollowsTheLanguage()
     QCOMPARE(panel->findChild<QCheckBox *>(QStringLiteral("ViewDiameter"))->text(),
              Texts::extra(QStringLiteral("Extra.ViewDiameter")));
     QVERIFY(Texts::extra(QStringLiteral("Extra.ViewDiameter")) != QLatin1String("X as diameter"));
+}
+
+void tst_MainWindow::programViewLeavesTheEditorItsRoom()
+{
+    start(iniFor(QString(), "EN"));
+    m_main->showNormal();
+    m_main->resize(1440, 860);
+    m_main->ribbonPages()->setCurrentIndex(2);
+    auto *button = m_main->findChild<QToolButton *>(QStringLiteral("SpeedButtonProgramView"));
+    auto *beside = m_main->findChild<QSplitter *>(QStringLiteral("ProgramViewSplitter"));
+    QVERIFY(button && beside);
+    button->setChecked(true);
+    QCoreApplication::processEvents();
+    // The tabs keep the larger part: three fifths of the width.
+    const QList<int> sizes = beside->sizes();
+    QVERIFY2(sizes.value(0) > sizes.value(1) && sizes.value(1) > 0,
+             qPrintable(QStringLiteral("%1 %2").arg(sizes.value(0)).arg(sizes.value(1))));
+    button->setChecked(false);
 }
 
 void tst_MainWindow::messagesCommandTogglesPanel()
