@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "app/HelpWindow.h"
 #include "app/MainWindow.h"
+#include "editor/CncEditor.h"
 #include "editor/ConfirmReplaceDialog.h"
 #include "editor/EditorArea.h"
 #include "editor/GoToWindow.h"
@@ -18,12 +19,16 @@
 #include "platform/ScriptedDialogs.h"
 #include "tools/RenumberWindow.h"
 #include "tools/ToolSpinBox.h"
+#include "view/ProgramViewPanel.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QToolButton>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTextStream>
@@ -222,6 +227,32 @@ int main(int argc, char **argv)
     main->showNormal(); // a run maximises the main window: the offscreen screen is small
     main->resize(1440, 860);
     save(main, out + QStringLiteral("/main-editor") + suffix);
+
+    // The program view beside the editor, on a real program of the demo.
+    try {
+        editor->FUNC_Abrir_Arquivo(QDir(app().AppDirectory)
+                                       .filePath(QStringLiteral(
+                                           "demo/programs/VMC-850/cncjs_circle-diamond-square_n-every-line-no-final-eol.gcode")));
+    } catch (const Error &error) {
+        QTextStream(stderr) << "demo program: " << error.message() << "\n";
+    }
+    auto *viewButton = main->findChild<QToolButton *>(QStringLiteral("SpeedButtonProgramView"));
+    auto *view = main->findChild<ProgramViewPanel *>(QStringLiteral("ProgramView"));
+    if (viewButton && view) {
+        if (QWidget *messages = main->Panel7())
+            messages->hide(); // room for the path
+        viewButton->setChecked(true);
+        settle();
+        QElapsedTimer waited;
+        waited.start();
+        while (view->isReading() && waited.elapsed() < 10000) {
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(10);
+        }
+        if (EditorArea::instance()->CurrentEditor())
+            EditorArea::instance()->CurrentEditor()->setCursorPosition(12, 0); // a highlighted segment
+        save(main, out + QStringLiteral("/main-view") + suffix);
+    }
 
     for (const QString &message : dialogsForPictures.messages())
         QTextStream(stderr) << "message shown: " << message << "\n";

@@ -112,6 +112,8 @@ void applyLanguage()
     Startup::runLanguage(app());
     QtTranslations::install(app().LanguageCode, app().AppDirectory);
     FUNC_Aplicar_Idioma(g_windows);
+    if (!g_windows.isEmpty())
+        applyProgramViewTexts(g_windows.first());
     for (QWidget *w : g_windows) {
         if (w->isWindow() && w != g_windows.first()) // the main window keeps its own caption
             WindowRules::showCaptionAsTitle(w);

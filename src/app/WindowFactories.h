@@ -33,6 +33,7 @@ void installBrowserArea(TForm_Main *main);     // folder tree, file list, file c
 void installEditorArea(TForm_Main *main);      // editor tabs, file commands, find and replace
 void installToolCommands(TForm_Main *main);    // the six tools
 void installProgramViewCommands(QWidget *main);  // the program view beside the tabs
+void applyProgramViewTexts(QWidget *main);      // its caption, hint and panel after a language change
 void installTransferCommands(TForm_Main *main); // transfer and receive commands
 void installSettingsCommands(TForm_Main *main); // configuration window
 

@@ -7,6 +7,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -61,10 +62,31 @@ void installProgramViewCommands(QWidget *main)
     QToolButton *button = group->addButton(QStringLiteral("SpeedButtonProgramView"), icon);
     button->setCheckable(true);
     auto *follower = new CaptionFollower(group, button);
+    follower->setObjectName(QStringLiteral("ProgramViewCaptionFollower"));
     follower->apply();
     page->installEventFilter(follower);
     QObject::connect(button, &QToolButton::toggled, panel, [panel](bool on) {
         panel->setVisible(on);
-        panel->setEditor(on && EditorArea::instance() ? EditorArea::instance()->CurrentEditor() : nullptr);
+        // Shown the first time, the panel would take the width it asks for and
+        // squeeze the editor: the tabs keep three fifths. Later the splitter
+        // keeps what the user dragged.
+        auto *beside = qobject_cast<QSplitter *>(panel->parentWidget());
+        if (on && beside && !panel->property("sized").toBool()) {
+            panel->setProperty("sized", true);
+            const int total = beside->width() - beside->handleWidth();
+            if (total > 0)
+                beside->setSizes({total * 3 / 5, total - total * 3 / 5});
+        }
+        EditorArea *area = EditorArea::instance();
+        panel->setEditor(on && area ? area->CurrentEditor() : nullptr, on && area ? area->CurrentFileName() : QString());
     });
+}
+
+void applyProgramViewTexts(QWidget *main)
+{
+    if (auto *follower = dynamic_cast<CaptionFollower *>(main->findChild<QObject *>(QStringLiteral("ProgramViewCaptionFollower"))))
+        follower->apply();
+    // Read again: the figures and the reason for an empty view are texts too.
+    if (auto *panel = main->findChild<ProgramViewPanel *>(QStringLiteral("ProgramView")))
+        panel->refresh();
 }

@@ -1,12 +1,14 @@
 #include "ProgramViewPanel.h"
 
 #include "ToolpathReport.h"
+#include "app/AppState.h"
 #include "editor/CncEditor.h"
 #include "editor/EditorArea.h"
 #include "lang/Texts.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
 #include "platform/SafeFile.h"
+#include "platform/Shell.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -18,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QThread>
 #include <QToolButton>
@@ -26,21 +29,27 @@
 namespace {
 
 constexpr int PauseMs = 400; // after the last keystroke
+const QString HelpPage = QStringLiteral("func05.13.html");
 
 QString number(const Toolpath &path, double value) { return QString::number(value, 'f', path.inches ? 4 : 3); }
 
 } // namespace
 
-ProgramViewPanel::ProgramViewPanel(QWidget *parent) : QWidget(parent)
+ProgramViewPanel::ProgramViewPanel(QWidget *parent) : QWidget(parent), m_settings(app().mainSettingsPath())
 {
     setObjectName(QStringLiteral("ProgramView"));
     m_options.syntax = NumberSyntax::current();
+    m_options.rapidRate = m_settings.rapidRate();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
 
+    // Two rows, so that the panel can be narrower than the editor beside it:
+    // the views and commands, then the settings.
     auto *bar = new QHBoxLayout;
     bar->setSpacing(2);
+    auto *settingsBar = new QHBoxLayout;
+    settingsBar->setSpacing(2);
     const struct { const char *name; ToolpathCanvas::View view; } views[] = {
         {"ViewTop", ToolpathCanvas::View::Top},
         {"ViewFront", ToolpathCanvas::View::Front},
@@ -69,30 +78,47 @@ ProgramViewPanel::ProgramViewPanel(QWidget *parent) : QWidget(parent)
     m_diameter = new QCheckBox(this);
     m_diameter->setObjectName(QStringLiteral("ViewDiameter"));
     for (QCheckBox *box : {m_absoluteCentres, m_diameter}) {
-        bar->addWidget(box);
-        connect(box, &QCheckBox::toggled, this, [this] {
-            m_options.absoluteArcCentres = m_absoluteCentres->isChecked();
-            m_options.xIsDiameter = m_diameter->isChecked();
-            refresh();
-        });
+        settingsBar->addWidget(box);
+        connect(box, &QCheckBox::toggled, this, &ProgramViewPanel::settingChanged);
     }
     // The rapid rate of the time estimate, millimetres per minute.
     auto *rapidLabel = new QLabel(this);
     rapidLabel->setObjectName(QStringLiteral("ViewRapidRateLabel"));
     m_rapidRate = new QDoubleSpinBox(this);
     m_rapidRate->setObjectName(QStringLiteral("ViewRapidRate"));
-    m_rapidRate->setRange(1, 200000);
+    m_rapidRate->setRange(ViewSettings::MinRapidRate, ViewSettings::MaxRapidRate);
     m_rapidRate->setDecimals(0);
     m_rapidRate->setValue(m_options.rapidRate);
+    // The rate is remembered once it is entered, not at every digit typed.
+    m_rapidRate->setKeyboardTracking(false);
     rapidLabel->setBuddy(m_rapidRate);
     connect(m_rapidRate, &QDoubleSpinBox::valueChanged, this, [this](double rate) {
         m_options.rapidRate = rate;
+        QString error;
+        const bool written = m_settings.setRapidRate(rate, &error);
+        reportSettingsError(written, error);
         refresh(true);
     });
-    bar->addWidget(rapidLabel);
-    bar->addWidget(m_rapidRate);
+    settingsBar->addWidget(rapidLabel);
+    settingsBar->addWidget(m_rapidRate);
+    settingsBar->addStretch(1);
     bar->addStretch(1);
+    // Help as in every window: the page of the view in the current language.
+    auto *help = new QToolButton(this);
+    help->setObjectName(QStringLiteral("ViewHelp"));
+    help->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    help->setText(QStringLiteral("?")); // where the style has no such icon
+    help->setAutoRaise(true);
+    help->setFocusPolicy(Qt::NoFocus);
+    connect(help, &QToolButton::clicked, this, [] { shell().openHelpPage(app().HelpDirectory + HelpPage); });
+    bar->addWidget(help);
     layout->addLayout(bar);
+    layout->addLayout(settingsBar);
+    m_settingsError = new QLabel(this);
+    m_settingsError->setObjectName(QStringLiteral("ViewSettingsError"));
+    m_settingsError->setWordWrap(true);
+    m_settingsError->hide();
+    layout->addWidget(m_settingsError);
     layout->addWidget(m_canvas, 1);
     m_figures = new QLabel(this);
     m_figures->setObjectName(QStringLiteral("ViewFigures"));
@@ -128,6 +154,7 @@ void ProgramViewPanel::applyTexts()
         findChild<QToolButton *>(QLatin1String(t.name))->setText(Texts::extraOrEnglish(QLatin1String(t.key)));
     m_absoluteCentres->setText(Texts::extraOrEnglish(QStringLiteral("Extra.ViewAbsoluteIJ")));
     m_diameter->setText(Texts::extraOrEnglish(QStringLiteral("Extra.ViewDiameter")));
+    findChild<QToolButton *>(QStringLiteral("ViewHelp"))->setToolTip(Texts::extraOrEnglish(QStringLiteral("Extra.ViewHelp")));
     findChild<QLabel *>(QStringLiteral("ViewRapidRateLabel"))->setText(Texts::extraOrEnglish(QStringLiteral("Extra.ViewRapidRate")));
 }
 
@@ -141,13 +168,44 @@ void ProgramViewPanel::setOptions(const ToolpathOptions &options)
     refresh();
 }
 
-void ProgramViewPanel::setEditor(CncEditor *editor)
+void ProgramViewPanel::showSettings()
+{
+    const ViewSettings::Folder f = m_settings.folder(m_folder);
+    m_options.absoluteArcCentres = f.absoluteArcCentres;
+    m_options.xIsDiameter = f.xIsDiameter;
+    const QSignalBlocker a(m_absoluteCentres), d(m_diameter);
+    m_absoluteCentres->setChecked(f.absoluteArcCentres);
+    m_diameter->setChecked(f.xIsDiameter);
+}
+
+void ProgramViewPanel::settingChanged()
+{
+    m_options.absoluteArcCentres = m_absoluteCentres->isChecked();
+    m_options.xIsDiameter = m_diameter->isChecked();
+    QString error;
+    const bool written =
+        m_settings.setFolder(m_folder, {m_options.absoluteArcCentres, m_options.xIsDiameter}, &error);
+    reportSettingsError(written, error);
+    refresh();
+}
+
+void ProgramViewPanel::reportSettingsError(bool written, const QString &error)
+{
+    // The setting holds for this run all the same; the line says it is not kept.
+    m_settingsError->setVisible(!written);
+    m_settingsError->setText(written ? QString()
+                                     : Texts::extraOrEnglish(QStringLiteral("Extra.ViewSettingsNotSaved")).arg(error));
+}
+
+void ProgramViewPanel::setEditor(CncEditor *editor, const QString &programPath)
 {
     for (const auto &c : m_editorConnections)
         disconnect(c);
     m_editorConnections.clear();
     m_editor = editor;
     m_fitNext = true;
+    m_folder = ViewSettings::folderOf(programPath);
+    showSettings();
     if (editor) {
         m_editorConnections << connect(editor, &QsciScintilla::textChanged, this, [this] { refresh(true); })
                             << connect(editor, &QsciScintilla::cursorPositionChanged, this,
@@ -317,7 +375,7 @@ ProgramViewPanel *installProgramView(QTabWidget *pages)
     QObject::connect(pages, &QTabWidget::currentChanged, panel, [panel] {
         QMetaObject::invokeMethod(panel, [panel] {
             if (panel->isVisible() && EditorArea::instance())
-                panel->setEditor(EditorArea::instance()->CurrentEditor());
+                panel->setEditor(EditorArea::instance()->CurrentEditor(), EditorArea::instance()->CurrentFileName());
         }, Qt::QueuedConnection);
     });
     return panel;

@@ -2,6 +2,7 @@
 
 #include "ToolpathCanvas.h"
 #include "ToolpathInterpreter.h"
+#include "ViewSettings.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -28,8 +29,9 @@ public:
     explicit ProgramViewPanel(QWidget *parent = nullptr);
     ~ProgramViewPanel() override;
 
-    // Follows an editor (nullptr: no program open).
-    void setEditor(CncEditor *editor);
+    // Follows an editor (nullptr: no program open); the view's settings of
+    // the program's folder apply.
+    void setEditor(CncEditor *editor, const QString &programPath = QString());
     CncEditor *editor() const { return m_editor; }
     ToolpathCanvas *canvas() const { return m_canvas; }
     // Reads the text again now (after the pause when `later`).
@@ -46,6 +48,10 @@ public:
 
     ToolpathOptions options() const { return m_options; }
     void setOptions(const ToolpathOptions &options);
+    // The folder whose settings apply ("" for a program without a file).
+    QString folder() const { return m_folder; }
+    // Brings the texts into the current language.
+    void applyTexts();
 
 signals:
     // A reading finished and its path is shown.
@@ -55,13 +61,18 @@ private:
     void startReading();
     void showPath(std::shared_ptr<const Toolpath> path, quint64 generation);
     void followCaret();
-    void applyTexts();
+    void showSettings();
+    void settingChanged();
+    void reportSettingsError(bool written, const QString &error);
 
     ToolpathCanvas *m_canvas;
     QLabel *m_figures;
     QCheckBox *m_absoluteCentres;
     QCheckBox *m_diameter;
     QDoubleSpinBox *m_rapidRate;
+    QLabel *m_settingsError;
+    ViewSettings m_settings;
+    QString m_folder;
     QPointer<CncEditor> m_editor;
     QList<QMetaObject::Connection> m_editorConnections;
     QTimer m_pause;

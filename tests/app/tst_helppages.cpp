@@ -56,7 +56,7 @@ const QStringList &allPages()
                                    "func03.5.2.html", "func03.4.3.html", "func03.5.3.html", "func05.2.html",
                                    "func05.3.html",   "func05.4.html",   "func05.5.html",   "func05.6.html",
                                    "func05.7.html",   "func05.8.html",   "func05.9.html",   "func05.10.html",
-                                   "func05.12.html"};
+                                   "func05.12.html",  "func05.13.html"};
     return pages;
 }
 
@@ -131,6 +131,13 @@ void tst_HelpPages::everyHelpButtonOpensItsPage()
         main->ribbonPages()->setCurrentIndex(page);
         QCOMPARE(click(main), opened(QLatin1String(areas[page])));
     }
+
+    // The program view beside the editor tabs has a help button of its own.
+    auto *viewHelp = main->findChild<QToolButton *>(QStringLiteral("ViewHelp"));
+    QVERIFY(viewHelp);
+    m_shell->helpPages.clear();
+    viewHelp->click();
+    QCOMPARE(m_shell->helpPages, opened(QStringLiteral("func05.13.html")));
 
     // The transfer windows in both modes.
     auto *dir = qobject_cast<TForm_Transfer_DIR *>(Application::window(QStringLiteral("Form_Transfer_DIR")));

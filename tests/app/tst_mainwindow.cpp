@@ -3,6 +3,8 @@
 #include "app/AppState.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "app/Ribbon.h"
+#include "lang/Texts.h"
 #include "app/MessagesWindow.h"
 #include "app/SplashWindow.h"
 #include "lang/ApplyLanguage.h"
@@ -11,7 +13,10 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QSplitter>
+#include <QToolButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -27,6 +32,8 @@ private slots:
     void startsWithAllWindowsInOrder();
     void ribbonSwitchesWorkAreas();
     void helpPageFollowsVisibleArea();
+    void programViewFollowsTheLanguage();
+    void programViewLeavesTheEditorItsRoom();
     void messagesCommandTogglesPanel();
     void noOpenFileWarning();
     void historyEntryGoesToThePanel();
@@ -124,6 +131,45 @@ void tst_MainWindow::helpPageFollowsVisibleArea()
     m_main->helpButtonClick();
     QCOMPARE(m_shell->helpPages, (QStringList{help + QStringLiteral("func03.html"), help + QStringLiteral("func04.html"),
                                               help + QStringLiteral("func05.html")}));
+}
+
+void tst_MainWindow::programViewFollowsTheLanguage()
+{
+    start(iniFor(QString(), "EN"));
+    auto *group = m_main->findChild<RibbonGroup *>(QStringLiteral("RibbonGroupProgramView"));
+    QVERIFY(group);
+    auto *button = group->findChild<QToolButton *>(QStringLiteral("SpeedButtonProgramView"));
+    auto *page = qobject_cast<RibbonPage *>(group->parentWidget());
+    QCOMPARE(group->caption(), QStringLiteral("Program View"));
+    // The language changes while another ribbon page is shown: the caption is
+    // in the new language before the view's page is shown again.
+    m_main->ribbonPages()->setCurrentIndex(m_main->ribbonPages()->indexOf(page) == 0 ? 1 : 0);
+    app().LanguageCode = QStringLiteral("DE");
+    Application::applyLanguage();
+    QCOMPARE(group->caption(), QStringLiteral("Programm anzeigen"));
+    QCOMPARE(button->toolTip(), QStringLiteral("Werkzeugweg des bearbeiteten Programms ein- oder ausblenden"));
+    auto *panel = m_main->findChild<QWidget *>(QStringLiteral("ProgramView"));
+    QCOMPARE(panel->findChild<QCheckBox *>(QStringLiteral("ViewDiameter"))->text(),
+             Texts::extra(QStringLiteral("Extra.ViewDiameter")));
+    QVERIFY(Texts::extra(QStringLiteral("Extra.ViewDiameter")) != QLatin1String("X as diameter"));
+}
+
+void tst_MainWindow::programViewLeavesTheEditorItsRoom()
+{
+    start(iniFor(QString(), "EN"));
+    m_main->showNormal();
+    m_main->resize(1440, 860);
+    m_main->ribbonPages()->setCurrentIndex(2);
+    auto *button = m_main->findChild<QToolButton *>(QStringLiteral("SpeedButtonProgramView"));
+    auto *beside = m_main->findChild<QSplitter *>(QStringLiteral("ProgramViewSplitter"));
+    QVERIFY(button && beside);
+    button->setChecked(true);
+    QCoreApplication::processEvents();
+    // The tabs keep the larger part: three fifths of the width.
+    const QList<int> sizes = beside->sizes();
+    QVERIFY2(sizes.value(0) > sizes.value(1) && sizes.value(1) > 0,
+             qPrintable(QStringLiteral("%1 %2").arg(sizes.value(0)).arg(sizes.value(1))));
+    button->setChecked(false);
 }
 
 void tst_MainWindow::messagesCommandTogglesPanel()

@@ -4,13 +4,20 @@
 // show why.
 #include "view/ProgramViewPanel.h"
 
+#include "app/AppState.h"
+
 #include "editor/CncEditor.h"
 #include "lang/Texts.h"
 #include "platform/ScriptedDialogs.h"
 
 #include "TestSupport.h"
 
+#include <cmath>
+
+#include <QCheckBox>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -55,6 +62,8 @@ private slots:
     void exportCancelledOrFailing();
     void newProgramOpensInItsView_data();
     void newProgramOpensInItsView();
+    void settingsAreRememberedPerFolder();
+    void refusedSettingsWriteIsShown();
 
 private:
     bool waitForPath()
@@ -71,11 +80,14 @@ private:
 
     CncEditor *m_editor = nullptr;
     ProgramViewPanel *m_panel = nullptr;
+    QTemporaryDir m_appDir; // Zavrin.ini of the run
 };
 
 void TestProgramView::init()
 {
     TestSupport::resetAppState();
+    QFile::remove(m_appDir.filePath(QStringLiteral("Zavrin.ini")));
+    app().AppDirectory = m_appDir.path() + QLatin1Char('/');
     Texts::FUNC_Textos_EN();
     m_editor = new CncEditor;
     m_editor->resize(400, 300);
@@ -268,6 +280,69 @@ void TestProgramView::newProgramOpensInItsView()
     m_panel->setEditor(m_editor);
 }
 
+void TestProgramView::settingsAreRememberedPerFolder()
+{
+    const QString mill = QDir::cleanPath(m_appDir.filePath(QStringLiteral("mill")));
+    const QString lathe = QDir::cleanPath(m_appDir.filePath(QStringLiteral("lathe")));
+    auto *absolute = m_panel->findChild<QCheckBox *>(QStringLiteral("ViewAbsoluteIJ"));
+    auto *diameter = m_panel->findChild<QCheckBox *>(QStringLiteral("ViewDiameter"));
+    auto *rate = m_panel->findChild<QDoubleSpinBox *>(QStringLiteral("ViewRapidRate"));
+    m_panel->setEditor(m_editor, mill + QStringLiteral("/a.nc"));
+    QVERIFY(waitForPath());
+    absolute->setChecked(true);
+    QVERIFY(waitForPath());
+    m_panel->setEditor(m_editor, lathe + QStringLiteral("/b.nc"));
+    QVERIFY(waitForPath());
+    QVERIFY(!absolute->isChecked()); // another folder, its own (default) setting
+    diameter->setChecked(true);
+    QVERIFY(waitForPath());
+    rate->setValue(9000);
+    QVERIFY(waitForPath());
+    // Back to the first folder: its setting applies to the reading.
+    m_panel->setEditor(m_editor, mill + QStringLiteral("/c.nc"));
+    QVERIFY(waitForPath());
+    QVERIFY(absolute->isChecked());
+    QVERIFY(!diameter->isChecked());
+    QVERIFY(m_panel->options().absoluteArcCentres);
+    QVERIFY(!m_panel->options().xIsDiameter);
+
+    // A new panel (a new run) reads them back.
+    ProgramViewPanel again;
+    QCOMPARE(again.options().rapidRate, 9000.0);
+    again.setEditor(m_editor, lathe + QStringLiteral("/b.nc"));
+    QCOMPARE(again.folder(), lathe);
+    QVERIFY(!again.options().absoluteArcCentres);
+    QVERIFY(again.options().xIsDiameter);
+    again.setEditor(m_editor, mill + QStringLiteral("/a.nc"));
+    QVERIFY(again.options().absoluteArcCentres);
+    QVERIFY(!again.options().xIsDiameter);
+    again.setEditor(nullptr);
+    QVERIFY(!again.findChild<QLabel *>(QStringLiteral("ViewSettingsError"))->isVisibleTo(&again));
+}
+
+void TestProgramView::refusedSettingsWriteIsShown()
+{
+    // A folder in the place of Zavrin.ini: every write is refused.
+    const QString ini = app().mainSettingsPath();
+    QVERIFY(QDir().mkdir(ini));
+    ProgramViewPanel panel;
+    panel.setEditor(m_editor, m_appDir.filePath(QStringLiteral("mill/a.nc")));
+    auto *absolute = panel.findChild<QCheckBox *>(QStringLiteral("ViewAbsoluteIJ"));
+    auto *error = panel.findChild<QLabel *>(QStringLiteral("ViewSettingsError"));
+    absolute->setChecked(true);
+    QDir().rmdir(ini);
+    QVERIFY(error->isVisibleTo(&panel));
+    QVERIFY2(error->text().contains(ini), qPrintable(error->text()));
+    QVERIFY(panel.options().absoluteArcCentres); // holds for the run
+    panel.setEditor(m_editor, m_appDir.filePath(QStringLiteral("lathe/b.nc")));
+    panel.setEditor(m_editor, m_appDir.filePath(QStringLiteral("mill/a.nc")));
+    QVERIFY(absolute->isChecked());
+    // The next write that succeeds clears the line.
+    absolute->setChecked(false);
+    QVERIFY(!error->isVisibleTo(&panel));
+    panel.setEditor(nullptr);
+}
+
 void TestProgramView::exportWritesThePicture_data()
 {
     QTest::addColumn<QString>("name");
@@ -295,7 +370,11 @@ void TestProgramView::exportWritesThePicture()
         // The square's bottom side is drawn in the feed colour.
         const double p[3] = {5, 0, 0};
         const QPoint at = m_panel->canvas()->project(p).toPoint();
-        QCOMPARE(image.pixelColor(at.x(), at.y()), QColor(20, 60, 160));
+        // A line on a half pixel lands on the pixel either side of the point.
+        const QPointF exact = m_panel->canvas()->project(p);
+        const int y = int(std::floor(exact.y()));
+        QVERIFY2(image.pixelColor(at.x(), y) == QColor(20, 60, 160) || image.pixelColor(at.x(), y + 1) == QColor(20, 60, 160),
+                 qPrintable(QStringLiteral("at %1,%2").arg(exact.x()).arg(exact.y())));
     } else {
         QXmlStreamReader xml(bytes);
         int polylines = 0;

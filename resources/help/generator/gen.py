@@ -70,7 +70,7 @@ TOKENS = {'P1': 'Form_Main.RibbonPage1', 'P2': 'Form_Main.RibbonPage2', 'P3': 'F
           'NOTFOUND': 'Form_Main.MSG41', 'FWD': 'TextSearchDialog.rgSearchDirection.Item0', 'BACK': 'TextSearchDialog.rgSearchDirection.Item1', 'FROMCURSOR': 'TextSearchDialog.cbSearchFromCursor',
           'PCANCEL': 'Form_EDT_Progress.BitBtn3', 'FCANCEL': 'Form_Transfer_FTP.BitBtn3',
           'SCANCEL': 'Form_Transfer_SERIAL232.BitBtn3', 'RCANCEL': 'Form_Transfer_SERIAL232_R.BitBtn3', 'DIGITS': 'Form_EDT2.CheckBox1', 'RENUMBER': 'Form_EDT2.CheckBox3',
-          'REMOVESP': 'Form_EDT1.RadioButton1'}
+          'REMOVESP': 'Form_EDT1.RadioButton1', 'VIEW': 'Extra.ViewButton'}
 def fill(text, lang):
     for tok, key in TOKENS.items():
         text = text.replace('{%s}' % tok, '<b>&quot;%s&quot;</b>' % E(cap(key, lang)))
