@@ -3,28 +3,6 @@
 
 #include <cstring>
 
-namespace {
-
-// Appends UTF-16 text as UTF-8; plain ASCII is copied byte by byte.
-void appendUtf8(QByteArray &out, const QString &text)
-{
-    const qsizetype size = text.size();
-    const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
-    for (qsizetype i = 0; i < size; ++i) {
-        if (units[i] >= 0x80) {
-            out += text.toUtf8();
-            return;
-        }
-    }
-    const qsizetype at = out.size();
-    out.resize(at + size);
-    char *target = out.data() + at;
-    for (qsizetype i = 0; i < size; ++i)
-        target[i] = char(units[i]);
-}
-
-} // namespace
-
 DocumentLines::DocumentLines(QByteArray utf8, QByteArray newLineBreak)
     : m_utf8(std::move(utf8)), m_newLineBreak(std::move(newLineBreak))
 {
@@ -102,7 +80,7 @@ void DocumentLines::replaceLine(int index, const QString &text)
         m_replacementBytes.reserve(m_utf8.size() + m_utf8.size() / 4 + 64);
     }
     m_replacementStarts[size_t(index)] = m_replacementBytes.size();
-    appendUtf8(m_replacementBytes, text);
+    appendUtf8Text(m_replacementBytes, text);
     m_replacementEnds[size_t(index)] = m_replacementBytes.size();
 }
 
