@@ -2,6 +2,7 @@
 
 #include "lang/Texts.h"
 #include "platform/Dialogs.h"
+#include "platform/serial/NetworkSerialAddress.h"
 #include "platform/serial/SerialDevices.h"
 #include "platform/serial/SerialPortNames.h"
 #include "transfer/SerialTables.h"
@@ -52,6 +53,10 @@ SerialPortsWindow::SerialPortsWindow(const QString &deviceRoot, QWidget *parent)
     m_intro->setObjectName(QStringLiteral("IntroLabel"));
     m_intro->setWordWrap(true);
     layout->addWidget(m_intro);
+    auto *network = new QLabel(Texts::extra("Extra.SerialPortsIntroNetwork"), this);
+    network->setObjectName(QStringLiteral("NetworkIntroLabel"));
+    network->setWordWrap(true);
+    layout->addWidget(network);
 
     m_ports = new QTreeWidget(this);
     m_ports->setObjectName(QStringLiteral("PortList"));
@@ -147,9 +152,11 @@ void SerialPortsWindow::updateState(int row)
 {
     const QString typed = m_fields.at(row)->currentText().trimmed();
     const QString device = typed.isEmpty() ? m_fields.at(row)->lineEdit()->placeholderText() : typed;
-    m_ports->topLevelItem(row)->setText(StateColumn, Texts::extra(SerialDevices::exists(device)
-                                                                      ? "Extra.SerialPortsPresent"
-                                                                      : "Extra.SerialPortsAbsent"));
+    // A device server is not looked for on the network here: the port test does that.
+    const char *state = NetworkSerialAddress::looksLikeAddress(device) ? "Extra.SerialPortsNetwork"
+                        : SerialDevices::exists(device)                ? "Extra.SerialPortsPresent"
+                                                                       : "Extra.SerialPortsAbsent";
+    m_ports->topLevelItem(row)->setText(StateColumn, Texts::extra(state));
 }
 
 void SerialPortsWindow::FoundDeviceActivated(QTreeWidgetItem *item)
@@ -167,7 +174,13 @@ void SerialPortsWindow::SaveClick()
     QList<SerialPortNames::Mapping> changed;
     for (int row = 0; row < names.size(); ++row) {
         const QString device = m_fields.at(row)->currentText().trimmed();
-        if (!isValidDevice(device)) {
+        if (NetworkSerialAddress::looksLikeAddress(device) && !NetworkSerialAddress::parse(device)) {
+            Msg::error(Texts::extra("Extra.SerialPortsBadAddress").arg(device, names.at(row)));
+            m_ports->setCurrentItem(m_ports->topLevelItem(row));
+            m_fields.at(row)->setFocus();
+            return;
+        }
+        if (!NetworkSerialAddress::looksLikeAddress(device) && !isValidDevice(device)) {
             Msg::error(Texts::extra("Extra.SerialPortsBadDevice").arg(device, names.at(row)));
             m_ports->setCurrentItem(m_ports->topLevelItem(row));
             m_fields.at(row)->setFocus();

@@ -29,6 +29,8 @@ const char *serialTextId(SerialFailure::Kind kind)
     case SerialFailure::Kind::DeviceBusy: return "Extra.SerialDeviceBusy";
     case SerialFailure::Kind::NoPermission: return "Extra.SerialNoPermission";
     case SerialFailure::Kind::DeviceLost: return "Extra.SerialDeviceLost";
+    case SerialFailure::Kind::ServerUnreachable: return "Extra.SerialServerUnreachable";
+    case SerialFailure::Kind::InUse: return "Extra.SerialDeviceBusy";
     case SerialFailure::Kind::Other: break;
     }
     return "Extra.SerialDeviceUnusable";
@@ -68,6 +70,9 @@ QString serialOpenReason(const SerialPortOpenError &error)
 {
     if (error.device().isEmpty())
         return error.reason();
+    if (error.kind() == SerialFailure::Kind::InUse)
+        return Texts::extra("Extra.SerialPortInUse")
+            .arg(QStringLiteral("\"%1\"").arg(error.device()), error.holderProgram(), QString::number(error.holderPid()));
     return serialReason(error.kind(), error.device(), error.reason());
 }
 

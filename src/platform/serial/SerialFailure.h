@@ -9,7 +9,9 @@ enum class Kind {
     DeviceMissing, // no such device: adapter unplugged, or the port stands for the wrong device
     DeviceBusy,    // another program holds the device
     NoPermission,  // the user may not open the device
-    DeviceLost,    // the open device failed or went away
+    DeviceLost,    // the open device failed or went away (for a network port: the connection)
+    InUse,         // another Zavrin program on this computer has the port open (its lock)
+    ServerUnreachable, // a network port's device server cannot be reached
     Other,
 };
 

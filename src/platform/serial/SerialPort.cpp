@@ -1,5 +1,7 @@
 #include "SerialPort.h"
 
+#include "NetworkSerialAddress.h"
+#include "NetworkSerialLink.h"
 #include "SerialDevices.h"
 #include "SerialPortNames.h"
 #include "platform/Error.h"
@@ -9,6 +11,7 @@
 #include <QPointer>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #ifdef Q_OS_WIN
@@ -55,6 +58,8 @@
 namespace {
 
 constexpr int WakeInterval = 100; // ms; how soon a held write notices a cancel set outside events
+// What write() leaves queued for a network port before it waits: about a driver's buffer.
+constexpr qint64 NetworkQueueLimit = 4096;
 
 QSerialPort::Parity toQt(SerialSettings::Parity p)
 {
@@ -97,25 +102,63 @@ SerialPort::SerialPort(const SerialSettings &design, QObject *parent)
 
 SerialPort::~SerialPort() { close(); }
 
+bool SerialPort::isOpen() const { return m_port.isOpen() || (m_netActive && m_net && m_net->isOpen()); }
+
 void SerialPort::setSettings(const SerialSettings &settings)
 {
     m_settings = settings;
-    if (m_port.isOpen())
+    if (m_netActive && m_net->isOpen())
+        m_net->applySettings(m_settings);
+    else if (m_port.isOpen())
         applyToDevice();
 }
 
 QString SerialPort::deviceName() const
 {
-    return m_port.isOpen() ? m_device : SerialPortNames::deviceFor(m_settings.portName);
+    return m_port.isOpen() || m_netActive ? m_device : SerialPortNames::deviceFor(m_settings.portName);
+}
+
+void SerialPort::resetForOpening()
+{
+    ++m_openings;
+    m_failure.clear();
+    m_marking = false;
+    m_receivedCount = 0;
+    m_modemLinesAvailable = true;
+    m_rxSeen = m_txSeen = false;
 }
 
 void SerialPort::open()
 {
-    if (m_port.isOpen())
+    if (isOpen())
         return;
+    if (m_netActive)
+        close(); // a network port that failed and has not been closed yet
     m_device = SerialPortNames::deviceFor(m_settings.portName);
     if (m_device.isEmpty())
         throw SerialPortOpenError(m_settings.portName, QString(), QStringLiteral("no port name is set"));
+    const bool network = NetworkSerialAddress::looksLikeAddress(m_device);
+    std::optional<NetworkSerialAddress> address;
+    if (network) {
+        QString why;
+        address = NetworkSerialAddress::parse(m_device, &why);
+        if (!address)
+            throw SerialPortOpenError(m_settings.portName, m_device, QStringLiteral("the address is not valid: %1").arg(why));
+    }
+    SerialPortLock::Holder holder;
+    QString lockError;
+    if (!m_lock.acquire(m_device, &holder, &lockError)) {
+        if (!lockError.isEmpty())
+            throw SerialPortOpenError(m_settings.portName, m_device, lockError);
+        throw SerialPortOpenError(m_settings.portName, m_device,
+                                  QStringLiteral("port in use by %1 (process %2)").arg(holder.program).arg(holder.pid),
+                                  SerialFailure::Kind::InUse)
+            .withHolder(holder.program, holder.pid);
+    }
+    if (network) {
+        openNetwork(m_device);
+        return;
+    }
     m_port.setPortName(m_device);
     m_opening = true;
     const bool opened = m_port.open(QIODevice::ReadWrite);
@@ -128,15 +171,11 @@ void SerialPort::open()
 #ifdef Q_OS_UNIX
         accessible = ::access(QFile::encodeName(m_device).constData(), R_OK | W_OK) == 0;
 #endif
+        m_lock.release();
         throw SerialPortOpenError(m_settings.portName, deviceName(), reason,
                                   SerialFailure::classifyOpen(error, SerialDevices::exists(m_device), accessible));
     }
-    ++m_openings;
-    m_failure.clear();
-    m_marking = false;
-    m_receivedCount = 0;
-    m_modemLinesAvailable = true;
-    m_rxSeen = m_txSeen = false;
+    resetForOpening();
     try {
         applyToDevice();
     } catch (const Error &) {
@@ -147,8 +186,114 @@ void SerialPort::open()
     m_linesTimer.start();
 }
 
+void SerialPort::openNetwork(const QString &text)
+{
+    const NetworkSerialAddress address = *NetworkSerialAddress::parse(text);
+    if (!m_net) {
+        m_net = std::make_unique<NetworkSerialLink>();
+        connect(m_net.get(), &NetworkSerialLink::received, this, &SerialPort::onNetworkReceived);
+        connect(m_net.get(), &NetworkSerialLink::failed, this, &SerialPort::onNetworkFailed);
+        connect(m_net.get(), &NetworkSerialLink::modemLinesChanged, this, [this] {
+            SerialLines next = m_lines;
+            next.cts = m_net->cts();
+            next.dsr = m_net->dsr();
+            next.rlsd = m_net->carrier();
+            setLines(next);
+        });
+        connect(m_net.get(), &NetworkSerialLink::lineError, this, [this](bool isBreak) {
+            emit lineError(isBreak ? SerialLineMarks::Kind::Break : SerialLineMarks::Kind::ParityOrFraming, m_receivedCount);
+        });
+    }
+    QString reason;
+    SerialFailure::Kind kind = SerialFailure::Kind::Other;
+    m_opening = true;
+    const bool opened = m_net->open(address, m_settings, &reason, &kind);
+    m_opening = false;
+    if (!opened) {
+        m_lock.release();
+        throw SerialPortOpenError(m_settings.portName, m_device, reason, kind);
+    }
+    m_netActive = true;
+    resetForOpening();
+    m_modemLinesAvailable = false;
+    pollLines();
+    m_linesTimer.start();
+}
+
+void SerialPort::onNetworkReceived(const QByteArray &bytes)
+{
+    m_rxSeen = true;
+    if (m_lines.rx != SerialLines::State::On) {
+        SerialLines next = m_lines;
+        next.rx = SerialLines::State::On;
+        setLines(next);
+    }
+    m_receivedCount += bytes.size();
+    emit received(bytes);
+}
+
+void SerialPort::onNetworkFailed(const QString &reason)
+{
+    if (!m_failure.isEmpty() || !m_netActive)
+        return;
+    m_failure = QStringLiteral("The serial port %1 failed: %2").arg(describePort(), reason);
+    m_failureKind = SerialFailure::Kind::DeviceLost;
+    m_linesTimer.stop();
+    QMetaObject::invokeMethod(
+        this, [this, opening = m_openings] { if (opening == m_openings) close(); }, Qt::QueuedConnection);
+    emit failed(m_failure);
+}
+
+bool SerialPort::writeNetwork(const QByteArray &bytes, const bool *cancel)
+{
+    m_net->queue(bytes);
+    noteTransmit();
+    while (m_net->isOpen() && m_failure.isEmpty() && m_net->queued() >= NetworkQueueLimit) {
+        if (cancel && *cancel) {
+            m_net->discardOutput();
+            m_wakeTimer.stop();
+            return false;
+        }
+        // Held (XOFF, the server's suspend) or the socket is full: wait in the event loop.
+        if (!m_wakeTimer.isActive())
+            m_wakeTimer.start();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return endOfWait(cancel);
+}
+
+// Sent means handed to the socket and acknowledged by the device server: a server that dies
+// before it has them all makes this fail instead of reporting the bytes as sent.
+bool SerialPort::waitUntilSentNetwork(const bool *cancel)
+{
+    while (m_net->isOpen() && m_failure.isEmpty()) {
+        m_net->flush();
+        if (m_net->pending() == 0 && m_net->unacknowledged() == 0)
+            break;
+        if (cancel && *cancel) {
+            m_wakeTimer.stop();
+            discardOutput();
+            return false;
+        }
+        if (!m_wakeTimer.isActive())
+            m_wakeTimer.start();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return endOfWait(cancel);
+}
+
 void SerialPort::close()
 {
+    if (m_netActive) {
+        m_netActive = false;
+        m_linesTimer.stop();
+        m_wakeTimer.stop();
+        m_net->close();
+        m_lock.release();
+        m_rxSeen = m_txSeen = false;
+        setLines(SerialLines());
+        return;
+    }
     if (!m_port.isOpen())
         return;
     if (m_draining) {
@@ -161,6 +306,7 @@ void SerialPort::close()
     m_linesTimer.stop();
     m_wakeTimer.stop();
     m_port.close();
+    m_lock.release();
     m_rxSeen = m_txSeen = false;
     setLines(SerialLines());
 }
@@ -168,10 +314,12 @@ void SerialPort::close()
 bool SerialPort::write(const QByteArray &bytes, const bool *cancel)
 {
     throwIfFailed();
-    if (!m_port.isOpen())
+    if (!isOpen())
         throw Error(QStringLiteral("The serial port %1 is not open").arg(describePort()));
     if (bytes.isEmpty())
         return true;
+    if (m_netActive)
+        return writeNetwork(bytes, cancel);
     QByteArray rest = bytes;
 #ifdef Q_OS_UNIX
     // Straight to the driver while Qt holds no bytes back (so the order stays): a byte-wise send
@@ -223,8 +371,10 @@ bool SerialPort::write(const QByteArray &bytes, const bool *cancel)
 bool SerialPort::waitUntilSent(const bool *cancel)
 {
     throwIfFailed();
-    if (!m_port.isOpen())
+    if (!isOpen())
         throw Error(QStringLiteral("The serial port %1 is not open").arg(describePort()));
+    if (m_netActive)
+        return waitUntilSentNetwork(cancel);
     while (m_port.isOpen() && m_failure.isEmpty()) {
         if (m_port.bytesToWrite() > 0 && !m_port.waitForBytesWritten(0)
             && m_port.error() == QSerialPort::TimeoutError)
@@ -303,7 +453,7 @@ bool SerialPort::endOfWait(const bool *cancel)
 {
     m_wakeTimer.stop();
     throwIfFailed();
-    if (!m_port.isOpen()) {
+    if (!isOpen()) {
         // Closed while held, normally by the Cancel that also set the flag.
         if (cancel && *cancel)
             return false;
@@ -314,7 +464,9 @@ bool SerialPort::endOfWait(const bool *cancel)
 
 void SerialPort::discardOutput()
 {
-    if (m_port.isOpen())
+    if (m_netActive)
+        m_net->discardOutput();
+    else if (m_port.isOpen())
         m_port.clear(QSerialPort::Output);
 }
 
@@ -330,6 +482,8 @@ qint64 SerialPort::driverOutputQueue() const
 
 SerialSettings::StopBits SerialPort::deviceStopBits() const
 {
+    if (m_netActive)
+        return m_settings.stopBits; // what the server confirmed, or its own setting on a raw socket
 #ifdef Q_OS_UNIX
     termios tio;
     if (m_port.isOpen() && ::tcgetattr(int(m_port.handle()), &tio) == 0)
@@ -399,6 +553,8 @@ unsigned long SerialPort::lineCheckInputFlags(unsigned long inputFlags, SerialSe
 SerialPort::LineChecks SerialPort::deviceLineChecks() const
 {
     LineChecks checks;
+    if (m_netActive)
+        return checks; // the device server checks the line; port control reports what it finds
 #ifdef Q_OS_UNIX
     termios tio;
     if (m_port.isOpen() && ::tcgetattr(int(m_port.handle()), &tio) == 0) {
@@ -558,7 +714,11 @@ void SerialPort::pollLines()
 {
     readLineErrorFlags();
     SerialLines next = m_lines;
-    if (m_modemLinesAvailable) {
+    if (m_netActive) {
+        next.cts = m_net->cts();
+        next.dsr = m_net->dsr();
+        next.rlsd = m_net->carrier();
+    } else if (m_modemLinesAvailable) {
         m_port.clearError();
         const QSerialPort::PinoutSignals pins = m_port.pinoutSignals();
         if (m_port.error() == QSerialPort::UnsupportedOperationError) {
@@ -573,7 +733,7 @@ void SerialPort::pollLines()
             next.rlsd = state(QSerialPort::DataCarrierDetectSignal);
         }
     }
-    if (!m_modemLinesAvailable)
+    if (!m_modemLinesAvailable && !m_netActive)
         next.cts = next.dsr = next.rlsd = SerialLines::State::Unavailable;
     next.rx = m_rxSeen ? SerialLines::State::On : SerialLines::State::Off;
     next.tx = m_txSeen ? SerialLines::State::On : SerialLines::State::Off;

@@ -5,11 +5,16 @@
 #include "SerialFailure.h"
 #include "SerialLineMarks.h"
 #include "SerialLines.h"
+#include "SerialPortLock.h"
 #include "SerialSettings.h"
 
 #include <QObject>
 #include <QSerialPort>
 #include <QTimer>
+
+#include <memory>
+
+class NetworkSerialLink;
 
 // A serial port with the full settings model of SerialSettings, living on the user-interface
 // thread: its signals arrive there while events are processed. The settings stay in the
@@ -41,12 +46,23 @@ public:
     const QString &device() const { return m_device; }
     const QString &reason() const { return m_reason; }
     SerialFailure::Kind kind() const { return m_kind; }
+    // For Kind::InUse: the program holding the port and its process number.
+    SerialPortOpenError &withHolder(const QString &program, qint64 pid)
+    {
+        m_holderProgram = program;
+        m_holderPid = pid;
+        return *this;
+    }
+    const QString &holderProgram() const { return m_holderProgram; }
+    qint64 holderPid() const { return m_holderPid; }
 
 private:
     QString m_port;
     QString m_device;
     QString m_reason;
     SerialFailure::Kind m_kind;
+    QString m_holderProgram;
+    qint64 m_holderPid = 0;
 };
 
 class SerialPort : public QObject
@@ -64,10 +80,17 @@ public:
 
     // Opens the device that the port name stands for and applies the settings. Throws Error
     // naming the port and the device when it cannot. Opening an open port does nothing.
+    // The device may be a network address (NetworkSerialAddress): "tcp://host:port" is a raw
+    // socket to a device server, whose own port settings apply (our side honours XON/XOFF in
+    // the data when software flow is set); "rfc2217://host:port" sets the port through the
+    // server. Every Zavrin program on the computer takes the port's lock (SerialPortLock) while
+    // it is open: a second opener gets SerialPortOpenError of kind InUse naming the holder.
     void open();
     // Closing a closed port does nothing.
     void close();
-    bool isOpen() const { return m_port.isOpen(); }
+    bool isOpen() const;
+    // Whether the open port is a network port.
+    bool isNetworkPort() const { return m_netActive; }
     // The device of the port name (as of the latest open, or of the current name when closed).
     QString deviceName() const;
 
@@ -143,6 +166,12 @@ private:
     // that was the cancel), true when everything went out.
     bool endOfWait(const bool *cancel);
     bool drainLine(const bool *cancel);
+    void openNetwork(const QString &address);
+    bool writeNetwork(const QByteArray &bytes, const bool *cancel);
+    bool waitUntilSentNetwork(const bool *cancel);
+    void onNetworkReceived(const QByteArray &bytes);
+    void onNetworkFailed(const QString &reason);
+    void resetForOpening();
 
     SerialSettings m_settings;
     QSerialPort m_port;
@@ -162,4 +191,7 @@ private:
     qint64 m_receivedCount = 0;
     QTimer m_linesTimer;
     QTimer m_wakeTimer;
+    std::unique_ptr<NetworkSerialLink> m_net;
+    bool m_netActive = false; // the latest opening is a network port, not yet closed
+    SerialPortLock m_lock;
 };
