@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/serial/SerialDevices.h"
 #include "platform/serial/SerialPort.h"
+#include "platform/serial/SerialPortLock.h"
 #include "platform/serial/SerialPortNames.h"
 
 #include <QElapsedTimer>
@@ -65,6 +66,7 @@ void tst_SerialPort::init()
     TestSupport::resetAppState();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
+    SerialPortLock::setFolder(m_dir->filePath(QStringLiteral("locks")));
     m_pty = std::make_unique<PtyPair>();
     QString error;
     QVERIFY2(m_pty->start(m_dir->path(), &error), qPrintable(error));
@@ -164,15 +166,22 @@ void tst_SerialPort::openFailuresAreTold_data()
     QTest::addColumn<QString>("portName");
     QTest::addColumn<SerialFailure::Kind>("kind");
     QTest::newRow("mapped to a missing device") << "COM5" << SerialFailure::Kind::DeviceMissing;
-    QTest::newRow("device held by another port") << "COM3" << SerialFailure::Kind::DeviceBusy;
+    QTest::newRow("device held by another port of Zavrin's") << "COM3" << SerialFailure::Kind::InUse;
+    QTest::newRow("device held by another program") << "COM3" << SerialFailure::Kind::DeviceBusy;
 }
 
 void tst_SerialPort::openFailuresAreTold()
 {
     QFETCH(QString, portName);
     QFETCH(SerialFailure::Kind, kind);
+    // COM3 is in use from here on: by a port of ours (which takes the port lock), or by a
+    // program that only opens the device.
     SerialPort holder(settingsFor(SerialSettings::FlowPreset::None));
-    holder.open(); // COM3 is in use from here on
+    QSerialPort other(m_pty->endA());
+    if (kind == SerialFailure::Kind::DeviceBusy)
+        QVERIFY(other.open(QIODevice::ReadWrite));
+    else
+        holder.open();
     SerialSettings s = settingsFor(SerialSettings::FlowPreset::None);
     s.portName = portName;
     SerialPort port(s);
@@ -182,6 +191,8 @@ void tst_SerialPort::openFailuresAreTold()
     } catch (const SerialPortOpenError &e) {
         QCOMPARE(e.kind(), kind);
         QCOMPARE(e.device(), SerialPortNames::deviceFor(portName));
+        if (kind == SerialFailure::Kind::InUse)
+            QCOMPARE(e.reason(), QStringLiteral("port in use by tst_serialport (process %1)").arg(QCoreApplication::applicationPid()));
     }
 }
 
