@@ -14,6 +14,7 @@
 #include "platform/Shell.h"
 #include "platform/WindowRules.h"
 #include "platform/ftp/FtpClient.h"
+#include "platform/serial/NetworkSerialAddress.h"
 #include "platform/serial/SerialDevices.h"
 #include "platform/serial/SerialPort.h"
 #include "platform/serial/SerialPortNames.h"
@@ -421,7 +422,11 @@ void TForm_Maquinas::refreshPortDevices()
         QString shown;
         if (!name.isEmpty() && SerialPortNames::mapsToDevices()) {
             const QString device = SerialPortNames::deviceFor(name);
-            shown = Texts::extra(SerialDevices::exists(device) ? "Extra.SerialDevicePresent" : "Extra.SerialDeviceAbsent")
+            // A device server on the network is not looked for here; the port test reaches it.
+            if (NetworkSerialAddress::looksLikeAddress(device))
+                shown = device;
+            else
+                shown = Texts::extra(SerialDevices::exists(device) ? "Extra.SerialDevicePresent" : "Extra.SerialDeviceAbsent")
                         .arg(device);
         }
         ports->setItemData(i, shown, PortDeviceRole);

@@ -54,6 +54,7 @@ private slots:
     void serialTest();
     void portListShowsDevices();
     void devicesWindowWritesSerialPorts();
+    void devicesWindowTakesNetworkPorts();
     void devicesButtonOpensTheWindow();
 
 private:
@@ -606,6 +607,40 @@ void tst_MachinesWindow::devicesWindowWritesSerialPorts()
     QVERIFY2(after.endsWith("[SERIALPORTS]\nCOM4=\nCOM3=" + found.at(0).toUtf8() + "\n"), after.constData());
     QCOMPARE(SerialPortNames::deviceFor(QStringLiteral("COM3")), found.at(0));
     QCOMPARE(SerialPortNames::deviceFor(QStringLiteral("COM4")), QStringLiteral("/dev/ttyS3"));
+}
+
+// Device servers on the network: checked as addresses, shown without a presence check.
+void tst_MachinesWindow::devicesWindowTakesNetworkPorts()
+{
+    PtyPair pty;
+    QString error;
+    QVERIFY2(pty.start(m_dir.path(), &error), qPrintable(error));
+    const QString ini = m_dir.filePath(QStringLiteral("Zavrin.ini"));
+    const QByteArray before = TestSupport::readBytes(ini);
+    SerialPortsWindow window(scratchDevices(pty));
+    window.load(QStringLiteral("COM6"));
+    for (const QString &bad : {QStringLiteral("tcp://10.0.0.7:0"), QStringLiteral("rfc2217://10.0.0.7"),
+                               QStringLiteral("tcp://bad host:4001")}) {
+        window.deviceField(QStringLiteral("COM6"))->setEditText(bad);
+        window.SaveClick();
+        QCOMPARE(m_dialogs->last().text,
+                 QStringLiteral("ERROR: The address \"%1\" of the port \"COM6\" is not valid. A network port is written "
+                                "tcp://host:port or rfc2217://host:port, with a port number from 1 to 65535.").arg(bad));
+        QCOMPARE(TestSupport::readBytes(ini), before);
+    }
+    window.deviceField(QStringLiteral("COM6"))->setEditText(QStringLiteral("rfc2217://10.0.0.7:2217"));
+    QCOMPARE(window.portList()->topLevelItem(5)->text(2), QStringLiteral("network"));
+    window.deviceField(QStringLiteral("COM7"))->setEditText(QStringLiteral(" tcp://[fe80::1]:4001 "));
+    window.SaveClick();
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    QCOMPARE(SerialPortNames::deviceFor(QStringLiteral("COM6")), QStringLiteral("rfc2217://10.0.0.7:2217"));
+    QCOMPARE(SerialPortNames::deviceFor(QStringLiteral("COM7")), QStringLiteral("tcp://[fe80::1]:4001"));
+
+    // The registration window shows the address as it is, without "(not found)".
+    w()->prepare(TForm_Maquinas::Mode::Register);
+    choose("ComboBox1", 4);
+    combo("ComboBox3")->setCurrentIndex(6);
+    QCOMPARE(w()->findChild<QLabel *>(QStringLiteral("PortDevice"))->text(), QStringLiteral("rfc2217://10.0.0.7:2217"));
 }
 
 void tst_MachinesWindow::devicesButtonOpensTheWindow()

@@ -218,6 +218,9 @@ bool NetworkSerialLink::open(const NetworkSerialAddress &address, const SerialSe
 
 void NetworkSerialLink::close()
 {
+    // Closed from an event while open() waits: open() gives up with this reason.
+    if (m_opening && m_failure.isEmpty())
+        m_failure = QStringLiteral("the port was closed while it was being opened");
     m_flushTimer.stop();
     m_stallTimer.stop();
     m_open = false;

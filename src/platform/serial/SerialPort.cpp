@@ -284,6 +284,10 @@ bool SerialPort::waitUntilSentNetwork(const bool *cancel)
 
 void SerialPort::close()
 {
+    if (m_opening && m_net) {
+        m_net->close(); // a connection still being made: open() fails with the reason
+        return;
+    }
     if (m_netActive) {
         m_netActive = false;
         m_linesTimer.stop();
