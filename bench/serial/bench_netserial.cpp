@@ -70,6 +70,7 @@ double sendThrough(const QString &port, const QString &machineEnd, const QByteAr
     const double kbs = double(bytes.size()) / 1024.0 / wall;
     std::printf("%-34s %8.1f KB/s  CPU/wall %.2f  %.2f us CPU per byte\n", label, kbs, cpu / loopWall,
                 cpu * 1e6 / double(bytes.size()));
+    std::fflush(stdout);
     serial.close();
     return kbs;
 }
@@ -83,10 +84,13 @@ int main(int argc, char **argv)
     const int idleSeconds = argc > 2 ? QByteArray(argv[2]).toInt() : 10;
     QTemporaryDir dir;
     QTemporaryDir serverDir;
+    QTemporaryDir telnetDir;
     PtyPair local;
     PtyPair behindServer;
+    PtyPair behindTelnet; // ser2net lets go of a device a moment after a connection ends
     QString error;
-    if (!local.start(dir.path(), &error) || !behindServer.start(serverDir.path(), &error))
+    if (!local.start(dir.path(), &error) || !behindServer.start(serverDir.path(), &error)
+        || !behindTelnet.start(telnetDir.path(), &error))
         qFatal("%s", qPrintable(error));
     Ser2NetServer server;
     const int raw = server.addConnection(behindServer.endB(), Ser2NetServer::Mode::Raw, QStringLiteral("115200n81,local"));

@@ -24,6 +24,7 @@ constexpr qint64 SocketLimit = 8192;
 constexpr int SendBufferBytes = 16384;
 constexpr int StallCheckInterval = 250; // ms
 constexpr int WakeInterval = 50;        // ms
+constexpr int RetryPause = 200;         // ms
 
 unsigned char parityValue(SerialSettings::Parity p)
 {
@@ -103,31 +104,62 @@ bool NetworkSerialLink::open(const NetworkSerialAddress &address, const SerialSe
     m_address = address;
     m_settings = settings;
     m_telnetMode = address.protocol == NetworkSerialAddress::Protocol::Rfc2217;
+    m_opening = true;
+    m_closeRequested = false;
+    const QDeadlineTimer deadline(g_connectTimeoutMs);
+    for (;;) {
+        m_failure.clear();
+        m_serverClosed = false;
+        const bool opened = connectAndSetUp(settings, deadline, reason, kind);
+        if (!opened) {
+            m_open = false;
+            m_socket.abort();
+        }
+        // A server may turn a connection away while it still lets go of the device after the
+        // previous one ("device already in use"): try again while the time lasts.
+        if (!opened && m_serverClosed && !m_closeRequested && deadline.remainingTime() > RetryPause) {
+            m_failure.clear();
+            waitFor([] { return false; }, QDeadlineTimer(RetryPause));
+            if (!m_closeRequested)
+                continue;
+        }
+        m_opening = false;
+        if (!opened)
+            return false;
+        break;
+    }
+    if (!m_early.isEmpty()) {
+        // Handed on once the caller has seen open() return.
+        QMetaObject::invokeMethod(this, [this, data = std::exchange(m_early, QByteArray())] {
+            if (m_open)
+                emit received(data);
+        }, Qt::QueuedConnection);
+    }
+    m_sinceProgress.start();
+    m_stallTimer.start();
+    return true;
+}
+
+bool NetworkSerialLink::connectAndSetUp(const SerialSettings &settings, const QDeadlineTimer &deadline, QString *reason,
+                                        SerialFailure::Kind *kind)
+{
     m_telnet = TelnetComPort();
-    m_failure.clear();
     m_out.clear();
     m_outAt = 0;
     m_early.clear();
     m_confirmed.clear();
     m_heldByXoff = m_heldByServer = false;
     m_cts = m_dsr = m_carrier = SerialLines::State::Unavailable;
-    m_opening = true;
-    const QDeadlineTimer deadline(g_connectTimeoutMs);
     const auto giveUp = [&](const QString &why, SerialFailure::Kind k) {
-        *reason = why;
-        *kind = k;
-        m_opening = false;
-        m_socket.abort();
+        *reason = m_failure.isEmpty() ? why : m_failure;
+        *kind = m_failure.isEmpty() ? k : SerialFailure::Kind::ServerUnreachable;
         return false;
     };
 
-    m_socket.connectToHost(address.host, address.port);
-    if (!waitFor([this] { return m_socket.state() == QAbstractSocket::ConnectedState; }, deadline)) {
-        const QString why = m_failure.isEmpty()
-                                ? QStringLiteral("no connection to the device server within %1 s").arg(g_connectTimeoutMs / 1000.0)
-                                : m_failure;
-        return giveUp(why, SerialFailure::Kind::ServerUnreachable);
-    }
+    m_socket.connectToHost(m_address.host, m_address.port);
+    if (!waitFor([this] { return m_socket.state() == QAbstractSocket::ConnectedState; }, deadline))
+        return giveUp(QStringLiteral("no connection to the device server within %1 s").arg(g_connectTimeoutMs / 1000.0),
+                      SerialFailure::Kind::ServerUnreachable);
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
     m_socket.setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SendBufferBytes);
@@ -141,86 +173,67 @@ bool NetworkSerialLink::open(const NetworkSerialAddress &address, const SerialSe
     ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
 #endif
     m_open = true;
+    if (!m_telnetMode)
+        return true;
 
-    if (m_telnetMode) {
-        sendRaw(m_telnet.start());
-        if (!waitFor([this] { return m_telnet.comPort() != TelnetComPort::Agreement::Pending; }, deadline)) {
-            m_open = false;
-            return giveUp(m_failure.isEmpty() ? QStringLiteral("the device server did not answer the port control offer (RFC 2217)")
-                                              : m_failure,
-                          m_failure.isEmpty() ? SerialFailure::Kind::Other : SerialFailure::Kind::ServerUnreachable);
-        }
-        if (m_telnet.comPort() == TelnetComPort::Agreement::Refused) {
-            m_open = false;
-            return giveUp(QStringLiteral("the device server refused port control (RFC 2217); use tcp:// for a raw socket"),
-                          SerialFailure::Kind::Other);
-        }
-        // Which lines and errors the server reports: the lines' states (not their changes) and
-        // break, framing and parity errors.
-        sendRaw(TelnetComPort::command(TelnetComPort::SetModemStateMask,
-                                       TelnetComPort::ModemCts | TelnetComPort::ModemDsr | TelnetComPort::ModemCarrier));
-        sendRaw(TelnetComPort::command(TelnetComPort::SetLineStateMask, TelnetComPort::LineBreak
-                                                                            | TelnetComPort::LineFramingError
-                                                                            | TelnetComPort::LineParityError));
-        m_confirmed.clear();
-        sendPortSettings(settings);
-        const auto confirmed = [this](unsigned char command) -> const TelnetComPort::Message * {
-            for (const TelnetComPort::Message &m : std::as_const(m_confirmed))
-                if (m.command == command)
-                    return &m;
-            return nullptr;
-        };
-        const unsigned char lineCommands[] = {TelnetComPort::SetBaudRate, TelnetComPort::SetDataSize,
-                                              TelnetComPort::SetParity, TelnetComPort::SetStopSize};
-        if (!waitFor([&] {
-                for (const unsigned char c : lineCommands)
-                    if (!confirmed(c))
-                        return false;
-                return true;
-            }, deadline)) {
-            m_open = false;
-            return giveUp(m_failure.isEmpty() ? QStringLiteral("the device server did not confirm the port settings (RFC 2217)")
-                                              : m_failure,
-                          m_failure.isEmpty() ? SerialFailure::Kind::Other : SerialFailure::Kind::ServerUnreachable);
-        }
-        // The server answers with what it set: a value it could not take comes back different.
-        const quint32 baud = TelnetComPort::baudRateOf(confirmed(TelnetComPort::SetBaudRate)->value);
-        const auto byteOf = [&](unsigned char c) {
-            const QByteArray &v = confirmed(c)->value;
-            return v.isEmpty() ? 0 : int(static_cast<unsigned char>(v.at(0)));
-        };
-        QString refused;
-        if (baud != quint32(settings.baudRate))
-            refused = QStringLiteral("%1 baud (it set %2)").arg(settings.baudRate).arg(baud);
-        else if (byteOf(TelnetComPort::SetDataSize) != settings.dataBits)
-            refused = QStringLiteral("%1 data bits").arg(settings.dataBits);
-        else if (byteOf(TelnetComPort::SetParity) != parityValue(settings.parity))
-            refused = QStringLiteral("the parity");
-        else if (byteOf(TelnetComPort::SetStopSize) != stopSizeValue(settings.stopBits))
-            refused = QStringLiteral("the stop bits");
-        if (!refused.isEmpty()) {
-            m_open = false;
-            return giveUp(QStringLiteral("the device server does not accept %1").arg(refused), SerialFailure::Kind::Other);
-        }
-    }
-    m_opening = false;
-    if (!m_early.isEmpty()) {
-        // Handed on once the caller has seen open() return.
-        QMetaObject::invokeMethod(this, [this, data = std::exchange(m_early, QByteArray())] {
-            if (m_open)
-                emit received(data);
-        }, Qt::QueuedConnection);
-    }
-    m_sinceProgress.start();
-    m_stallTimer.start();
+    sendRaw(m_telnet.start());
+    if (!waitFor([this] { return m_telnet.comPort() != TelnetComPort::Agreement::Pending; }, deadline))
+        return giveUp(QStringLiteral("the device server did not answer the port control offer (RFC 2217)"),
+                      SerialFailure::Kind::Other);
+    if (m_telnet.comPort() == TelnetComPort::Agreement::Refused)
+        return giveUp(QStringLiteral("the device server refused port control (RFC 2217); use tcp:// for a raw socket"),
+                      SerialFailure::Kind::Other);
+    // Which lines and errors the server reports: the lines' states (not their changes) and
+    // break, framing and parity errors.
+    sendRaw(TelnetComPort::command(TelnetComPort::SetModemStateMask,
+                                   TelnetComPort::ModemCts | TelnetComPort::ModemDsr | TelnetComPort::ModemCarrier));
+    sendRaw(TelnetComPort::command(TelnetComPort::SetLineStateMask,
+                                   TelnetComPort::LineBreak | TelnetComPort::LineFramingError | TelnetComPort::LineParityError));
+    sendPortSettings(settings);
+    const auto confirmed = [this](unsigned char command) -> const TelnetComPort::Message * {
+        for (const TelnetComPort::Message &m : std::as_const(m_confirmed))
+            if (m.command == command)
+                return &m;
+        return nullptr;
+    };
+    const unsigned char lineCommands[] = {TelnetComPort::SetBaudRate, TelnetComPort::SetDataSize,
+                                          TelnetComPort::SetParity, TelnetComPort::SetStopSize};
+    const auto allConfirmed = [&] {
+        for (const unsigned char c : lineCommands)
+            if (!confirmed(c))
+                return false;
+        return true;
+    };
+    if (!waitFor(allConfirmed, deadline))
+        return giveUp(QStringLiteral("the device server did not confirm the port settings (RFC 2217)"),
+                      SerialFailure::Kind::Other);
+    // The server answers with what it set: a value it could not take comes back different.
+    const quint32 baud = TelnetComPort::baudRateOf(confirmed(TelnetComPort::SetBaudRate)->value);
+    const auto byteOf = [&](unsigned char c) {
+        const QByteArray &v = confirmed(c)->value;
+        return v.isEmpty() ? 0 : int(static_cast<unsigned char>(v.at(0)));
+    };
+    QString refused;
+    if (baud != quint32(settings.baudRate))
+        refused = QStringLiteral("%1 baud (it set %2)").arg(settings.baudRate).arg(baud);
+    else if (byteOf(TelnetComPort::SetDataSize) != settings.dataBits)
+        refused = QStringLiteral("%1 data bits").arg(settings.dataBits);
+    else if (byteOf(TelnetComPort::SetParity) != parityValue(settings.parity))
+        refused = QStringLiteral("the parity");
+    else if (byteOf(TelnetComPort::SetStopSize) != stopSizeValue(settings.stopBits))
+        refused = QStringLiteral("the stop bits");
+    if (!refused.isEmpty())
+        return giveUp(QStringLiteral("the device server does not accept %1").arg(refused), SerialFailure::Kind::Other);
     return true;
 }
 
 void NetworkSerialLink::close()
 {
     // Closed from an event while open() waits: open() gives up with this reason.
-    if (m_opening && m_failure.isEmpty())
+    if (m_opening) {
+        m_closeRequested = true;
         m_failure = QStringLiteral("the port was closed while it was being opened");
+    }
     m_flushTimer.stop();
     m_stallTimer.stop();
     m_open = false;
@@ -418,14 +431,21 @@ void NetworkSerialLink::onMessage(const TelnetComPort::Message &m)
 
 void NetworkSerialLink::onSocketError(QAbstractSocket::SocketError error)
 {
-    if (error == QAbstractSocket::RemoteHostClosedError)
+    if (m_opening && !m_closeRequested && error != QAbstractSocket::ConnectionRefusedError
+        && error != QAbstractSocket::HostNotFoundError)
+        m_serverClosed = true;
+    if (error == QAbstractSocket::RemoteHostClosedError) {
+        m_serverClosed = true;
         fail(QStringLiteral("the device server closed the connection"));
+    }
     else
         fail(m_socket.errorString());
 }
 
 void NetworkSerialLink::onDisconnected()
 {
+    if (m_opening && !m_closeRequested)
+        m_serverClosed = true;
     fail(QStringLiteral("the device server closed the connection"));
 }
 
@@ -434,6 +454,15 @@ void NetworkSerialLink::fail(const QString &reason)
     if (!m_failure.isEmpty() || (!m_open && !m_opening))
         return;
     m_failure = reason;
+    // What a server says before it turns a connection away ("Port already in use") tells why.
+    const QByteArray said = m_early.trimmed().left(120);
+    if (m_opening && !said.isEmpty()) {
+        bool text = true;
+        for (const char c : said)
+            text = text && c >= 0x20 && c < 0x7f;
+        if (text)
+            m_failure += QStringLiteral(" (it said \"%1\")").arg(QString::fromLatin1(said));
+    }
     m_flushTimer.stop();
     m_stallTimer.stop();
     m_out.clear();

@@ -81,6 +81,9 @@ private:
     bool stallApplies() const;
     QByteArray takeFlowCharacters(const QByteArray &data);
     void sendPortSettings(const SerialSettings &settings);
+    // One attempt of open(): connect, and with port control agree on it and set the port.
+    bool connectAndSetUp(const SerialSettings &settings, const QDeadlineTimer &deadline, QString *reason,
+                         SerialFailure::Kind *kind);
     // Waits with the event loop running until done() or the deadline; false on the deadline
     // or a failure.
     template <typename Done>
@@ -93,6 +96,8 @@ private:
     bool m_telnetMode = false;
     bool m_open = false;
     bool m_opening = false;
+    bool m_closeRequested = false; // close() came while open() waited
+    bool m_serverClosed = false;   // the server ended the connection
     QString m_failure;
     QByteArray m_out;
     qsizetype m_outAt = 0;
