@@ -1,7 +1,9 @@
 #include "../serial/PtyPair.h"
+#include "../serial/Ser2NetServer.h"
 #include "TestSupport.h"
 
 #include "app/AppState.h"
+#include "platform/serial/SerialPortLock.h"
 #include "app/Application.h"
 #include "lang/ApplyLanguage.h"
 #include "machines/Database.h"
@@ -82,6 +84,9 @@ private slots:
     void sendRefused();
     void everyTextHasItsControl();
     void portFailureStopsSend();
+    void lostDeviceServerStopsSend_data();
+    void lostDeviceServerStopsSend();
+    void lostDeviceServerStopsReception();
 
     void splitReceptionAndSave();
     void existingFileQuestion_data();
@@ -123,6 +128,7 @@ void tst_SerialWindows::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir().mkpath(programFolder()));
+    SerialPortLock::setFolder(m_dir->filePath(QStringLiteral("locks")));
     m_pty = std::make_unique<PtyPair>();
     QString error;
     QVERIFY2(m_pty->start(m_dir->path(), &error), qPrintable(error));
@@ -465,6 +471,68 @@ void tst_SerialWindows::portFailureStopsSend()
     QVERIFY(!w->isVisible());
     QVERIFY(!w->ComPort1()->isOpen());
     QVERIFY(!w->statusText().contains(QStringLiteral("Successfully")));
+}
+
+void tst_SerialWindows::lostDeviceServerStopsSend_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("raw socket") << int(Ser2NetServer::Mode::Raw);
+    QTest::newRow("RFC 2217") << int(Ser2NetServer::Mode::Rfc2217);
+}
+
+// The line goes through a device server, which dies in the middle of the send: the window
+// reports the failure with the port's address, and nothing is called sent.
+void tst_SerialWindows::lostDeviceServerStopsSend()
+{
+    QFETCH(int, mode);
+    Ser2NetServer server;
+    server.addConnection(m_pty->endA(), Ser2NetServer::Mode(mode), QStringLiteral("115200n81,local"));
+    QString error;
+    QVERIFY2(server.start(m_dir->path(), &error), qPrintable(error));
+    TestSupport::writeBytes(app().mainSettingsPath(), "[SERIALPORTS]\r\nCOM8=" + server.url(0).toLatin1() + "\r\n");
+    openPeer();
+    auto *w = sendWindow(QByteArray(4 << 20, 'Y'), "COM8");
+    QVERIFY(w);
+    bool killed = false;
+    connect(m_peer.get(), &QSerialPort::readyRead, this, [&] {
+        if (!killed && m_peerReceived.size() >= 2048) {
+            killed = true;
+            server.kill();
+        }
+    });
+    w->BitBtn1Click();
+    QVERIFY(killed);
+    const QStringList messages = m_dialogs->messages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().startsWith(QStringLiteral("ERROR: Sending stopped: ")), qPrintable(messages.first()));
+    QVERIFY2(messages.first().contains(server.url(0)), qPrintable(messages.first()));
+    QVERIFY(!w->isVisible());
+    QVERIFY(!w->ComPort1()->isOpen());
+    QVERIFY(!w->statusText().contains(QStringLiteral("Successfully")));
+}
+
+void tst_SerialWindows::lostDeviceServerStopsReception()
+{
+    Ser2NetServer server;
+    server.addConnection(m_pty->endA(), Ser2NetServer::Mode::Rfc2217, QStringLiteral("115200n81,local"));
+    QString error;
+    QVERIFY2(server.start(m_dir->path(), &error), qPrintable(error));
+    TestSupport::writeBytes(app().mainSettingsPath(), "[SERIALPORTS]\r\nCOM8=" + server.url(0).toLatin1() + "\r\n");
+    openPeer();
+    auto *w = receiveWindow("COM8");
+    QVERIFY(w);
+    w->BitBtn2Click();
+    QVERIFY(w->ComPort1()->isOpen());
+    receive(w, QByteArray("N10 G0 X1\r\n\xff\xff;\r\n"));
+    m_dialogs->answer(Dialogs::Ok);
+    m_dialogs->answer(Dialogs::No);
+    server.kill();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 5000);
+    const QStringList messages = m_dialogs->messages();
+    QVERIFY(!messages.isEmpty());
+    QVERIFY2(messages.first().startsWith(QStringLiteral("ERROR: Failure during Serial transfer. Form will be closed.")),
+             qPrintable(messages.first()));
+    QVERIFY2(messages.first().contains(server.url(0)), qPrintable(messages.first()));
 }
 
 // ---------------------------------------------------------------- receiving
