@@ -180,6 +180,8 @@ int main(int argc, char **argv)
             // The window that sets the devices of the serial ports, from the serial page.
             SerialPortsWindow ports(QStringLiteral("/dev"), machines);
             ports.load(QStringLiteral("COM1"));
+            // A port on a serial device server in the network, as typed.
+            ports.deviceField(QStringLiteral("COM3"))->setEditText(QStringLiteral("rfc2217://192.168.10.31:4001"));
             ports.show();
             save(&ports, out + QStringLiteral("/form-serialports") + suffix);
             ports.hide();
