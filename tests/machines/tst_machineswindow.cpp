@@ -15,6 +15,8 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/Shell.h"
 #include "serial/PtyPair.h"
+#include "serial/Ser2NetServer.h"
+#include "platform/serial/SerialPortLock.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -52,6 +54,7 @@ private slots:
     void ftpTestSaysWhy();
     void ftpTestConnectingCanBeCancelled();
     void serialTest();
+    void serialTestThroughDeviceServer();
     void portListShowsDevices();
     void devicesWindowWritesSerialPorts();
     void devicesWindowTakesNetworkPorts();
@@ -526,6 +529,55 @@ void tst_MachinesWindow::serialTest()
                                             "this the port's device?")
                                  .arg(m_dir.filePath(QStringLiteral("nothere"))));
     QVERIFY2(lines.value(3).contains(QLatin1String("No such file")), qPrintable(lines.value(3)));
+    QVERIFY(w()->findChild<QPushButton *>(QStringLiteral("Button2"))->isEnabled());
+}
+
+// The port test reaches a port on a device server (RFC 2217): the server is asked for the
+// settings; one that is not there, or a port another Zavrin program holds, fails with its reason.
+void tst_MachinesWindow::serialTestThroughDeviceServer()
+{
+    PtyPair pty;
+    QString error;
+    QVERIFY2(pty.start(m_dir.path(), &error), qPrintable(error));
+    Ser2NetServer server;
+    server.addConnection(pty.endB(), Ser2NetServer::Mode::Rfc2217);
+    QVERIFY2(server.start(m_dir.path(), &error), qPrintable(error));
+    SerialPortLock::setFolder(m_dir.filePath(QStringLiteral("locks")));
+    TestSupport::writeBytes(m_dir.filePath(QStringLiteral("Zavrin.ini")),
+                            "[SERIALPORTS]\nCOM5=" + server.url(0).toUtf8() + "\nCOM6=tcp://127.0.0.1:"
+                                + QByteArray::number(Ser2NetServer::freePort()) + "\n");
+    w()->prepare(TForm_Maquinas::Mode::Register);
+    choose("ComboBox1", 4);
+    combo("ComboBox3")->setCurrentIndex(5); // COM5
+    combo("ComboBox4")->setCurrentIndex(9); // 19200
+    combo("ComboBox5")->setCurrentIndex(4); // 8
+    combo("ComboBox6")->setCurrentIndex(4); // ODD
+    combo("ComboBox7")->setCurrentIndex(3); // 2
+    combo("ComboBox8")->setCurrentIndex(4); // SOFTWARE
+    w()->Button2Click();
+    QCOMPARE(m_dialogs->last().text,
+             QStringLiteral("INFORMATION: Testing the Communication Port \"COM5\" performed successfully."));
+    QCOMPARE(w()->findChild<QLabel *>(QStringLiteral("Reading6"))->text(), QStringLiteral("True"));
+    QVERIFY(!w()->serialPort()->isOpen());
+
+    // Held by another port of Zavrin's.
+    SerialSettings s = SerialSettings::registrationTestDesign();
+    s.portName = QStringLiteral("COM5");
+    SerialPort holder(s);
+    holder.open();
+    w()->Button2Click();
+    QStringList lines = m_dialogs->last().text.split(QRegularExpression(QStringLiteral("[\r\n]")));
+    QCOMPARE(lines.value(0), QStringLiteral("ERROR: Failed Test Port Communication \"COM5\"."));
+    QCOMPARE(lines.value(2), QStringLiteral("The port \"%1\" is in use: port in use by tst_machineswindow (process %2). "
+                                            "Close the port there first, or wait until its transfer has ended.")
+                                 .arg(server.url(0)).arg(QCoreApplication::applicationPid()));
+    holder.close();
+
+    combo("ComboBox3")->setCurrentIndex(6); // COM6: nobody listens there
+    w()->Button2Click();
+    lines = m_dialogs->last().text.split(QRegularExpression(QStringLiteral("[\r\n]")));
+    QCOMPARE(lines.value(0), QStringLiteral("ERROR: Failed Test Port Communication \"COM6\"."));
+    QVERIFY2(lines.value(2).startsWith(QStringLiteral("The device server \"tcp://127.0.0.1:")), qPrintable(lines.value(2)));
     QVERIFY(w()->findChild<QPushButton *>(QStringLiteral("Button2"))->isEnabled());
 }
 

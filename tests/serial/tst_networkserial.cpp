@@ -43,6 +43,8 @@ private slots:
     void receivedByteExact_data();
     void receivedByteExact();
     void settingsReachTheServer();
+    void cancelWhileHeld_data();
+    void cancelWhileHeld();
     void serverKilledDuringSend_data();
     void serverKilledDuringSend();
     void unreachableServer();
@@ -283,6 +285,10 @@ void tst_NetworkSerial::settingsReachTheServer()
     QVERIFY(tio.c_cflag & PARODD);
     QVERIFY(tio.c_cflag & CSTOPB);
     QVERIFY(tio.c_iflag & IXON);
+    // The lines as the server reports them (a pty has none: off); a raw socket cannot tell.
+    QTRY_COMPARE(serial.lines().cts, SerialLines::State::Off);
+    QCOMPARE(serial.lines().rlsd, SerialLines::State::Off);
+    QCOMPARE(serial.deviceStopBits(), SerialSettings::StopBits::Two);
 
     // Changed on the open port.
     s.baudRate = 38400;
@@ -292,6 +298,40 @@ void tst_NetworkSerial::settingsReachTheServer()
     serial.setSettings(s);
     QTRY_COMPARE_WITH_TIMEOUT((tio = termiosOf(m_pty->endB()), ::cfgetospeed(&tio)), speed_t(B38400), 5000);
     QTRY_VERIFY_WITH_TIMEOUT((tio = termiosOf(m_pty->endB()), !(tio.c_cflag & (PARODD | CSTOPB)) && !(tio.c_iflag & IXON)), 5000);
+}
+
+void tst_NetworkSerial::cancelWhileHeld_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::newRow("raw socket") << "COM5";
+    QTest::newRow("RFC 2217") << "COM6";
+}
+
+// Held by the machine's XOFF: write() waits with events running, and a cancel ends the wait;
+// the port keeps no failure and the line indicators went on.
+void tst_NetworkSerial::cancelWhileHeld()
+{
+    QFETCH(QString, port);
+    SerialPort serial(settingsFor(port, SerialSettings::FlowPreset::Software));
+    serial.open();
+    const int fd = openMachineEnd();
+    const char xoff = 19;
+    QCOMPARE(::write(fd, &xoff, 1), ssize_t(1));
+    QTest::qWait(200);
+    bool cancel = false;
+    bool eventsRan = false;
+    QTimer::singleShot(300, this, [&] { eventsRan = true; });
+    QTimer::singleShot(600, this, [&] { cancel = true; });
+    const QByteArray chunk(4096, 'z');
+    bool cancelled = false;
+    for (int i = 0; i < 4096 && !cancelled; ++i)
+        cancelled = !serial.write(chunk, &cancel);
+    QVERIFY(cancelled);
+    QVERIFY(eventsRan);
+    QVERIFY(serial.isOpen());
+    QVERIFY(serial.failureMessage().isEmpty());
+    serial.close();
+    ::close(fd);
 }
 
 void tst_NetworkSerial::serverKilledDuringSend_data()
