@@ -29,6 +29,7 @@ void ProgramSplitter::clear()
     m_inParenComment = m_inLineComment = m_blockHasEnd = m_blockHasContent = false;
     m_wordLetter = 0;
     m_wordDigits.clear();
+    m_lfInRun = false;
 }
 
 QList<ProgramSplitter::Program> ProgramSplitter::feed(const QByteArray &bytes)
@@ -97,6 +98,15 @@ void ProgramSplitter::takeByte(char c, QList<Program> &done)
     }
     const qint64 at = m_bytes.size() - 1;
 
+    // The line end of the last block belongs to the content: CR LF, LF, LF CR, CR CR LF, but
+    // not a blank line after it.
+    if (isLineEnd(c) && at == m_contentEnd) {
+        if (!(c == '\n' && m_lfInRun)) {
+            m_contentEnd = at + 1;
+            m_lfInRun = m_lfInRun || c == '\n';
+        }
+    }
+
     if (m_state == State::AfterEndBlock) {
         if (c == Percent) {
             m_closing = at;
@@ -110,8 +120,6 @@ void ProgramSplitter::takeByte(char c, QList<Program> &done)
         endOfBlock();
         m_inLineComment = false;
         m_inParenComment = false; // a comment never runs over a block end
-        if (m_blockHasContent)
-            m_contentEnd = at + 1;
         if (m_blockHasEnd && !m_tape)
             m_state = State::AfterEndBlock;
         m_blockHasEnd = m_blockHasContent = false;
@@ -127,6 +135,7 @@ void ProgramSplitter::takeByte(char c, QList<Program> &done)
     if (!isLeaderByte(c)) {
         m_blockHasContent = true;
         m_contentEnd = at + 1;
+        m_lfInRun = false;
     }
     if (c == '(') {
         endOfBlock();

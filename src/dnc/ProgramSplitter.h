@@ -62,6 +62,7 @@ private:
     bool m_inLineComment = false;
     bool m_blockHasEnd = false;
     bool m_blockHasContent = false;
+    bool m_lfInRun = false;    // the line end after the content has had its LF
     char m_wordLetter = 0;     // letter of the word being read, 0 when none
     QByteArray m_wordDigits;
 };

@@ -21,15 +21,16 @@ Request parse(const QByteArray &program)
         return r;
     r.isRequest = true;
     r.wanted = m.captured(1).trimmed();
+    static const QRegularExpression isoNumber(QStringLiteral("^:[0-9]{1,9}$"));
     if (r.wanted.isEmpty())
         r.refusal = QStringLiteral("the request names no program");
+    else if (isoNumber.match(r.wanted).hasMatch())
+        ; // ":1234", the ISO form of O1234
     else if (QDir::isAbsolutePath(r.wanted) || r.wanted.contains(QLatin1Char('/')) || r.wanted.contains(QLatin1Char('\\'))
              || (r.wanted.size() >= 2 && r.wanted.at(1) == QLatin1Char(':')))
         r.refusal = QStringLiteral("the name \"%1\" is a path; only a program of the machine's folder may be asked for").arg(r.wanted);
     else if (r.wanted == QLatin1String("..") || r.wanted == QLatin1String("."))
         r.refusal = QStringLiteral("the name \"%1\" names a folder").arg(r.wanted);
-    else if (r.wanted.startsWith(QLatin1Char(':')))
-        ; // ":1234", the ISO form of O1234
     else if (const QString why = ReceivedProgram::unsafeNameReason(r.wanted); !why.isEmpty())
         r.refusal = QStringLiteral("the name \"%1\" cannot be a file name: %2").arg(r.wanted, why);
     return r;
