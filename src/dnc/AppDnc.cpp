@@ -38,9 +38,8 @@ void install(TForm_Main *main)
     auto *service = new DncService(app().mainSettingsPath(), main);
     g_service = service;
     PortHandover::setService(service);
-    QObject::connect(service, &DncService::message, main, [](MachineListener::Severity, const QString &text) {
-        announce(QString(), text);
-    });
+    QObject::connect(service, &DncService::message, main,
+                     [](MachineListener::Severity, const QString &text, const QString &subject) { announce(subject, text); });
     // A saved machine may have changed its automatic receive.
     auto previous = TForm_Maquinas::refreshMachineList;
     TForm_Maquinas::refreshMachineList = [previous] {
@@ -59,7 +58,7 @@ void reload()
     try {
         g_service->reload();
     } catch (const Error &e) {
-        announce(QString(), e.message());
+        announce(Texts::extra("Extra.DncGroup"), e.message());
     }
 }
 

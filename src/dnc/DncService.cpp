@@ -69,7 +69,8 @@ void DncService::apply(const QList<MachineListener::Config> &configs)
             emit message(MachineListener::Severity::Error,
                          Texts::extraOrEnglish(QStringLiteral("Extra.DncSamePort"))
                              .arg(QStringLiteral("\"%1 %2\"").arg(c.machine.number.trimmed(), c.machine.description.trimmed()),
-                                  c.serial.port));
+                                  c.serial.port),
+                         QStringLiteral("%1 %2").arg(c.machine.number.trimmed(), c.machine.description.trimmed()));
             continue;
         }
         devices.insert(device);

@@ -46,7 +46,7 @@ public:
     std::function<void(const JournalEntry &)> journal;
 
 signals:
-    void message(MachineListener::Severity severity, const QString &text);
+    void message(MachineListener::Severity severity, const QString &text, const QString &subject);
     void stored(const QString &path);
     void stopped();
 

@@ -16,6 +16,13 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace {
 QString tx(const char *id) { return Texts::extraOrEnglish(QLatin1String(id)); }
 
@@ -33,6 +40,17 @@ SerialSettings sendSettings(const SerialParameters &p)
     SerialTables::SerialFieldTexts fields;
     SerialTables::PARAM_serial_Enviar(SerialTables::SerialCodes::fromParameters(p), s, fields);
     return s;
+}
+
+QString userName()
+{
+    QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+#ifdef Q_OS_UNIX
+    if (user.isEmpty()) // a service started by systemd without User= has no USER
+        if (const passwd *pw = ::getpwuid(::geteuid()))
+            user = QString::fromLocal8Bit(pw->pw_name);
+#endif
+    return user;
 }
 
 QString folderOf(const MachineRecord &m)
@@ -80,6 +98,15 @@ MachineListener::MachineListener(const Config &config, QObject *parent)
     });
     connect(m_port, &SerialPort::received, this, &MachineListener::onReceived);
     connect(m_port, &SerialPort::failed, this, &MachineListener::onFailed, Qt::QueuedConnection);
+    connect(m_port, &SerialPort::lineError, this, &MachineListener::onLineError);
+}
+
+void MachineListener::onLineError(SerialLineMarks::Kind kind, qint64 position)
+{
+    if (!m_damage.isEmpty())
+        return; // the first damage of a program is the one told
+    const QString what = tx(kind == SerialLineMarks::Kind::Break ? "Extra.SerialBreak" : "Extra.SerialParityError");
+    m_damage = tx("Extra.DncLineError").arg(machineName(), what, QString::number(position + 1));
 }
 
 MachineListener::~MachineListener()
@@ -104,7 +131,12 @@ QString MachineListener::portName() const
 
 bool MachineListener::busy() const { return m_splitter.inProgram() || m_sending || m_pendingAnswers > 0; }
 
-void MachineListener::say(Severity severity, const QString &text) { emit message(severity, text); }
+void MachineListener::say(Severity severity, const QString &text, const QString &subject)
+{
+    emit message(severity, text,
+                 subject.isEmpty() ? QStringLiteral("%1 %2").arg(m_config.machine.number.trimmed(), m_config.machine.description.trimmed())
+                                   : subject);
+}
 
 void MachineListener::start()
 {
@@ -132,6 +164,7 @@ void MachineListener::openPort()
     m_lastOpenFailure.clear();
     m_state = State::Listening;
     m_splitter.clear();
+    m_damage.clear();
     m_watch.reset();
     m_tick.start();
     say(Severity::Info, tx("Extra.DncListening").arg(machineName(), portName(), QDir::toNativeSeparators(folderOf(m_config.machine))));
@@ -192,6 +225,16 @@ void MachineListener::onTick()
 void MachineListener::handle(const ProgramSplitter::Program &program)
 {
     const QByteArray bytes = ReceivedProgram::storedBytes(program, m_config.options.stripLeader);
+    const QString damage = std::exchange(m_damage, QString());
+    if (!damage.isEmpty()) {
+        say(Severity::Error, damage);
+        JournalEntry e = entry(JournalEntry::Direction::Receive);
+        e.outcome = JournalEntry::Outcome::Failed;
+        e.bytes = bytes.size();
+        e.error = damage;
+        record(e);
+        return;
+    }
     if (!ReceivedProgram::hasContent(bytes))
         return; // a lone "%" or leader: nothing was punched
     if (m_config.options.remoteRequest) {
@@ -239,7 +282,8 @@ void MachineListener::storeProgram(const QByteArray &bytes, bool endMark)
     }
     e.localPath = path;
     say(Severity::Notice, tx(endMark ? "Extra.DncStored" : "Extra.DncStoredNoEnd")
-                              .arg(machineName(), QDir::toNativeSeparators(path), QString::number(bytes.size())));
+                              .arg(machineName(), QDir::toNativeSeparators(path), QString::number(bytes.size())),
+        QDir::toNativeSeparators(path));
     record(e);
     emit stored(path);
 }
@@ -316,7 +360,8 @@ void MachineListener::sendAnswer(const QString &wanted, const QString &file, con
         say(Severity::Notice, file.isEmpty()
                                   ? tx("Extra.DncNotFoundSent").arg(machineName(), wanted)
                                   : tx("Extra.DncAnswerSent").arg(machineName(), QDir::toNativeSeparators(file),
-                                                                  QString::number(stream.position())));
+                                                                  QString::number(stream.position())),
+              file.isEmpty() ? QString() : QDir::toNativeSeparators(file));
         emit answered(wanted, file);
         break;
     case JournalEntry::Outcome::Cancelled:
@@ -393,7 +438,7 @@ JournalEntry MachineListener::entry(JournalEntry::Direction direction) const
     JournalEntry e;
     e.timeUtc = QDateTime::currentDateTimeUtc();
     e.workstation = QSysInfo::machineHostName();
-    e.user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    e.user = userName();
     e.machineId = m_config.machine.id;
     e.machineNumber = m_config.machine.number;
     e.machineDescription = m_config.machine.description;

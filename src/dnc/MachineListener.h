@@ -4,6 +4,7 @@
 #include "journal/JournalEntry.h"
 #include "machines/MachineOptions.h"
 #include "machines/MachineRecord.h"
+#include "platform/serial/SerialLineMarks.h"
 #include "transfer/ReceptionWatch.h"
 
 #include <QObject>
@@ -72,7 +73,9 @@ public:
     std::function<void(const JournalEntry &)> journal;
 
 signals:
-    void message(MachineListener::Severity severity, const QString &text);
+    // `subject` is what the message is about, for the messages panel's entry: the stored file,
+    // else the machine ("12 Lathe Mazak").
+    void message(MachineListener::Severity severity, const QString &text, const QString &subject);
     // A program was stored at `path`.
     void stored(const QString &path);
     // A request was answered: `path` the program sent, empty when answered NOT FOUND.
@@ -87,6 +90,7 @@ private:
     void onReceived(const QByteArray &bytes);
     void onFailed(const QString &text);
     void onTick();
+    void onLineError(SerialLineMarks::Kind kind, qint64 position);
     void handle(const ProgramSplitter::Program &program);
     void storeProgram(const QByteArray &bytes, bool endMark);
     void answer(const QString &wanted, const QString &file, const QString &refusal);
@@ -94,7 +98,7 @@ private:
     void finishStop();
     JournalEntry entry(JournalEntry::Direction direction) const;
     void record(const JournalEntry &e) const;
-    void say(Severity severity, const QString &text);
+    void say(Severity severity, const QString &text, const QString &subject = QString());
 
     Config m_config;
     SerialPort *m_port;
@@ -105,6 +109,9 @@ private:
     ReceptionWatch m_watch;
     State m_state = State::Closed;
     QString m_lastOpenFailure;
+    // A byte of the program in progress came damaged (parity, framing, break): the program is
+    // not stored, as the receive window does not save one.
+    QString m_damage;
     bool m_sending = false;
     bool m_cancelSend = false;
     int m_pendingAnswers = 0;

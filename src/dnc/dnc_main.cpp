@@ -46,7 +46,7 @@ const char *const Usage =
     "the transfers in progress are over (a receive still running after 5 s is cut, and nothing\n"
     "of it is stored).\n";
 
-void logMessage(MachineListener::Severity s, const QString &text) { ServiceLog::write(int(s), text); }
+void logMessage(MachineListener::Severity s, const QString &text, const QString &) { ServiceLog::write(int(s), text); }
 
 // Reads Zavrin.ini and opens the database it names; false (logged) when it cannot.
 bool openDatabase()

@@ -25,6 +25,7 @@ private slots:
     void secondCopyGetsNumberedName();
     void remoteRequestFoundAndNotFound();
     void requestsOffStoreTheRequest();
+    void damagedProgramIsNotStored();
     void windowBorrowsThePort();
     void reloadKeepsUnchangedListeners();
 
@@ -59,7 +60,7 @@ void tst_DncListener::startService()
     m_service = std::make_unique<DncService>(m_fx->iniPath());
     m_service->journal = [this](const JournalEntry &e) { m_journal << e; };
     connect(m_service.get(), &DncService::message, this,
-            [this](MachineListener::Severity, const QString &text) { m_messages << text; });
+            [this](MachineListener::Severity, const QString &text, const QString &) { m_messages << text; });
     QCOMPARE(m_service->reload(), m_fx->count());
     for (int i = 0; i < m_fx->count(); ++i)
         QTRY_VERIFY(listener(i) && m_messages.join(QLatin1Char('\n')).contains(listener(i)->portName()));
@@ -199,6 +200,28 @@ void tst_DncListener::requestsOffStoreTheRequest()
     QTRY_COMPARE(DncFixture::files(m_fx->machine(0).folder), QStringList{QStringLiteral("O9999.nc")});
     QTest::qWait(300);
     QVERIFY(m_fx->machine(0).fromService.isEmpty());
+}
+
+void tst_DncListener::damagedProgramIsNotStored()
+{
+    QString error;
+    QVERIFY2(m_fx->make(1, &error), qPrintable(error));
+    startService();
+    const QString folder = m_fx->machine(0).folder;
+    // A pty carries no parity: the port reports the damaged byte as a real line would.
+    auto *port = listener(0)->findChild<SerialPort *>();
+    QVERIFY(port);
+    m_fx->punch(0, "%\nO71\nG0X1\n");
+    QTRY_VERIFY(listener(0)->busy());
+    emit port->lineError(SerialLineMarks::Kind::ParityOrFraming, 9);
+    m_fx->punch(0, "M30\n%\n");
+    QTRY_COMPARE(m_journal.size(), 1);
+    QCOMPARE(m_journal.at(0).outcome, JournalEntry::Outcome::Failed);
+    QVERIFY(m_journal.at(0).error.contains(QLatin1String("(received byte 10)")));
+    QVERIFY(DncFixture::files(folder).isEmpty());
+    // The next program is whole again.
+    m_fx->punch(0, "%\nO72\nM30\n%\n");
+    QTRY_COMPARE(DncFixture::files(folder), QStringList{QStringLiteral("O72.nc")});
 }
 
 void tst_DncListener::windowBorrowsThePort()
