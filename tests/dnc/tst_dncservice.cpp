@@ -19,6 +19,7 @@ private slots:
     void cleanup();
     void usageAndBadSettings();
     void reloadOnHangup();
+    void operatorPunchesAndRequests();
     void stopCutsReceiveAndLeavesNoFile();
     void stopLetsReceiveInProgressFinish();
 
@@ -102,6 +103,33 @@ void tst_DncService::reloadOnHangup()
     ::kill(pid_t(m_service->processId()), SIGTERM);
     QVERIFY(m_service->waitForFinished(5000));
     QCOMPARE(m_service->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_service->exitCode(), 0);
+}
+
+void tst_DncService::operatorPunchesAndRequests()
+{
+    // Two machines; the operator at the second control punches out two programs (the second a
+    // copy of the first), then asks for one and for a program that is not there.
+    QString error;
+    QVERIFY2(m_fx->make(2, &error), qPrintable(error));
+    QVERIFY2(m_fx->openControls(&error), qPrintable(error));
+    QVERIFY(startService());
+    QTRY_VERIFY(log().contains(m_fx->machine(1).pty->endA()));
+    DncFixture::Machine &m = m_fx->machine(1);
+    m_fx->punch(1, QByteArray(50, '\0') + "%\r\nO2001 (FLANGE)\r\nG0X0Y0\r\nM30\r\n%\r\n" + QByteArray(50, '\0'));
+    m_fx->punch(1, "%\r\nO2001 (FLANGE REV B)\r\nG0X1Y0\r\nM30\r\n%\r\n");
+    QTRY_COMPARE(DncFixture::files(m.folder), (QStringList{QStringLiteral("O2001-2.nc"), QStringLiteral("O2001.nc")}));
+    m_fx->punch(1, "%\r\nO9999\r\n(REQ O2001)\r\nM30\r\n%\r\n");
+    QTRY_COMPARE(m.fromService, QByteArray("%\r\nO2001 (FLANGE)\r\nG0X0Y0\r\nM30\r\n%"));
+    m.fromService.clear();
+    m_fx->punch(1, "%\r\nO9999\r\n(REQ O2002)\r\nM30\r\n%\r\n");
+    QTRY_COMPARE(m.fromService, QByteArray("%\r\nO9999\r\n(NOT FOUND O2002)\r\nM30\r\n%\r\n"));
+    QTRY_VERIFY(log().contains(QLatin1String("answered NOT FOUND")));
+    // The other machine heard nothing of it.
+    QVERIFY(DncFixture::files(m_fx->machine(0).folder).isEmpty());
+    QVERIFY(m_fx->machine(0).fromService.isEmpty());
+    ::kill(pid_t(m_service->processId()), SIGTERM);
+    QVERIFY(m_service->waitForFinished(5000));
     QCOMPARE(m_service->exitCode(), 0);
 }
 
