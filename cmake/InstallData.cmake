@@ -6,7 +6,8 @@
 # machines and programs, and a reinstallation or an upgrade must not replace them.
 #
 # Set before this script runs: ZAVRIN_NEWDB, ZAVRIN_INI_IN, ZAVRIN_EDITCNC_INI,
-# ZAVRIN_DEMO_DIR, ZAVRIN_DESKTOP_IN, ZAVRIN_ICON_256, ZAVRIN_ICON_48, ZAVRIN_UNIX.
+# ZAVRIN_DEMO_DIR, ZAVRIN_DESKTOP_IN, ZAVRIN_ICON_256, ZAVRIN_ICON_48, ZAVRIN_UNIX,
+# ZAVRIN_DNC_UNIT_IN.
 set(app "${CMAKE_INSTALL_PREFIX}")
 if(NOT IS_ABSOLUTE "${app}")
   get_filename_component(app "${app}" ABSOLUTE)
@@ -85,4 +86,18 @@ if(ZAVRIN_UNIX)
   file(MAKE_DIRECTORY "${share}/icons/hicolor/48x48/apps")
   configure_file("${ZAVRIN_ICON_48}" "${share}/icons/hicolor/48x48/apps/zavrin.png" COPYONLY)
   message(STATUS "Installing: ${share}/applications/zavrin.desktop")
+endif()
+
+# The systemd unit of zavrin-dnc: where systemd finds it for a system folder and a package,
+# otherwise inside the folder, to be copied by whoever wants it. Nothing enables it.
+if(ZAVRIN_UNIX AND DEFINED ZAVRIN_DNC_UNIT_IN)
+  if(NOT "$ENV{DESTDIR}" STREQUAL "" OR app MATCHES "^/(opt|usr)/")
+    set(units "$ENV{DESTDIR}/lib/systemd/system")
+  else()
+    set(units "${root}/share/systemd")
+  endif()
+  set(ZAVRIN_INSTALLED_DIR "${app}")
+  configure_file("${ZAVRIN_DNC_UNIT_IN}" "${units}/zavrin-dnc.service" @ONLY)
+  file(CHMOD "${units}/zavrin-dnc.service" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  message(STATUS "Installing: ${units}/zavrin-dnc.service")
 endif()

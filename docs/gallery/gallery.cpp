@@ -175,6 +175,8 @@ int main(int argc, char **argv)
                 machines->ComboBox2Change();
                 // The serial page with a port chosen shows the device it stands for.
                 machines->findChild<QComboBox *>(QStringLiteral("ComboBox3"))->setCurrentIndex(type == 4 ? 1 : 0);
+                // Automatic receive on, so that its fields show as they are used.
+                machines->findChild<QCheckBox *>(QStringLiteral("DncAutoReceive"))->setChecked(type == 4);
                 save(machines, out + QLatin1Char('/') + name + QStringLiteral("-page%1").arg(type) + suffix);
             }
             // The window that sets the devices of the serial ports, from the serial page.

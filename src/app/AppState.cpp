@@ -2,7 +2,10 @@
 
 #include "platform/Paths.h"
 
-QString AppState::mainSettingsPath() const { return AppDirectory + QStringLiteral("Zavrin.ini"); }
+QString AppState::mainSettingsPath() const
+{
+    return MainSettingsFile.isEmpty() ? AppDirectory + QStringLiteral("Zavrin.ini") : MainSettingsFile;
+}
 
 QString AppState::editorSettingsPath() const { return AppDirectory + QStringLiteral("ZavrinEditCNC.ini"); }
 

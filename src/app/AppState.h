@@ -41,6 +41,10 @@ struct AppState
     // The stop request of every long loop (tools, FTP, serial send). True outside runs.
     bool CancelRequested = true;
 
+    // A main settings file other than AppDirectory + "Zavrin.ini" (the service's --ini); empty
+    // for the application.
+    QString MainSettingsFile;
+
     // Zavrin.ini and ZavrinEditCNC.ini beside the executable.
     QString mainSettingsPath() const;
     QString editorSettingsPath() const;

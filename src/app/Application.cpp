@@ -12,6 +12,7 @@
 #include "lang/Texts.h"
 #include "machines/Database.h"
 #include "machines/MachinesWindow.h"
+#include "dnc/AppDnc.h"
 #include "editor/OpenFromBrowser.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
@@ -101,6 +102,7 @@ TForm_Main *createWindows(const Options &options)
     installTransferCommands(main);
     installSettingsCommands(main);
     installRegistrationCommands(main);
+    AppDnc::install(main);
     installOpenFromBrowser(main);
     setHelpViewer([](const QString &path) { HelpWindow::showHelpPage(path); });
     WindowRules::keepCaptionsAsTitles();
@@ -145,6 +147,7 @@ void firstShow(TForm_Main *main, const Options &options)
     main->FUNC_ViewRibbon(0);
     refreshBrowserColumns(main);
     main->update();
+    AppDnc::start();
 }
 
 void destroyWindows()

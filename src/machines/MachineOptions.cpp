@@ -27,6 +27,7 @@ MachineOptions MachineOptions::read(const QString &iniPath, const QString &machi
     o.autoReceive = readFlag(file, section, "AUTORECEIVE", o.autoReceive);
     o.remoteRequest = readFlag(file, section, "REMOTEREQUEST", o.remoteRequest);
     o.stripLeader = readFlag(file, section, "STRIPLEADER", o.stripLeader);
+    o.answerDelaySeconds = qBound(0, file.readInteger(section, QStringLiteral("ANSWERDELAY"), o.answerDelaySeconds), 600);
     const QString pattern = file.readString(section, QStringLiteral("NAMEPATTERN"), QString());
     if (pattern.contains(QLatin1String("%1")))
         o.namePattern = pattern;
@@ -44,6 +45,7 @@ bool MachineOptions::write(const QString &iniPath, const QString &machineId, QSt
                               flag(section, "REMOTEREQUEST", remoteRequest),
                               {section, QStringLiteral("NAMEPATTERN"), namePattern},
                               {section, QStringLiteral("EXTENSION"), extension},
-                              flag(section, "STRIPLEADER", stripLeader)},
+                              flag(section, "STRIPLEADER", stripLeader),
+                             {section, QStringLiteral("ANSWERDELAY"), QString::number(answerDelaySeconds)}},
                              error);
 }

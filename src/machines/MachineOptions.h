@@ -21,6 +21,9 @@ struct MachineOptions
     QString extension = QStringLiteral(".nc");
     // Strip NUL padding and the leader/trailer bytes outside the first and last "%".
     bool stripLeader = true;
+    // Automatic receive: seconds between the end of a request program and the answer, for the
+    // operator to switch the control from punching to reading.
+    int answerDelaySeconds = 3;
 
     static QString sectionFor(const QString &machineId);
 

@@ -1,5 +1,8 @@
 #include "MachinesWindow.h"
 
+#include "DncOptionsBox.h"
+#include "dnc/DncService.h"
+
 #include "Database.h"
 #include "MachineFieldChecks.h"
 #include "SerialPortsWindow.h"
@@ -317,7 +320,9 @@ TForm_Maquinas::TForm_Maquinas(QWidget *parent) : QDialog(parent)
         auto *test = new TestButton(serialPage);
         test->setObjectName(QStringLiteral("Button2"));
         g->addWidget(test, r, 1, Qt::AlignLeft);
-        g->setRowStretch(r + 1, 1);
+        m_dncOptions = new DncOptionsBox(serialPage);
+        g->addWidget(m_dncOptions, r + 1, 0, 1, 2);
+        g->setRowStretch(r + 2, 1);
         // The captions keep their width and the lists take the rest, up to a gap
         // before the line readings.
         g->setColumnStretch(1, 1);
@@ -391,6 +396,7 @@ void TForm_Maquinas::FUNC_Limpar_Form_Maquinas()
         control<QComboBox>(name)->setCurrentIndex(0);
     resetReadings();
     control<QCheckBox>("CheckBox1")->setChecked(false);
+    m_dncOptions->load(MachineOptions());
     control<QLabel>("Image1")->setPixmap(QPixmap());
 }
 
@@ -402,6 +408,7 @@ void TForm_Maquinas::FUNC_Bloquear_Campos_Maquinas()
          {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5", "ComboBox6", "ComboBox7", "ComboBox8"})
         control<QComboBox>(name)->setEnabled(false);
     control<QCheckBox>("CheckBox1")->setEnabled(false);
+    m_dncOptions->setEditable(false);
 }
 
 void TForm_Maquinas::FUNC_Liberar_Campos_Maquinas()
@@ -412,6 +419,7 @@ void TForm_Maquinas::FUNC_Liberar_Campos_Maquinas()
          {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5", "ComboBox6", "ComboBox7", "ComboBox8"})
         control<QComboBox>(name)->setEnabled(true);
     control<QCheckBox>("CheckBox1")->setEnabled(true);
+    m_dncOptions->setEditable(true);
 }
 
 void TForm_Maquinas::refreshPortDevices()
@@ -544,6 +552,7 @@ bool TForm_Maquinas::FUNC_Listar_BD_Maquinas(const QString &id)
         }
         control<QCheckBox>("CheckBox1")->setChecked(p.crLf != 0);
         ComboBox8Change();
+        m_dncOptions->load(MachineOptions::read(app().mainSettingsPath(), id));
     }
     const int picture = m->pictureId.toInt();
     control<QComboBox>("ComboBox2")->setCurrentIndex(picture >= 0 && picture <= 7 ? picture : -1);
@@ -678,6 +687,8 @@ void TForm_Maquinas::BitBtn1Click()
         Msg::information(T("Form_Maquinas.MSG21") + FieldCheckMessage);
         return;
     }
+    if (!checkDncOptions())
+        return;
     guarded([this] {
         MachineRecord m;
         m.number = control<QLineEdit>("Edit1")->text().trimmed();
@@ -694,6 +705,7 @@ void TForm_Maquinas::BitBtn1Click()
             FUNC_Cad_Dados_FTP(id);
         else if (ChosenTransferType == TransferType::Serial)
             FUNC_Cad_Dados_SERIAL232(id);
+        writeDncOptions(id);
         Msg::information(quoted(T("Form_Maquinas.MSG19"), control<QLineEdit>("Edit2")->text(),
                                 T("Form_Maquinas.MSG20")));
         accept();
@@ -710,6 +722,8 @@ void TForm_Maquinas::BitBtn2Click()
         Msg::information(T("Form_Maquinas.MSG21") + FieldCheckMessage);
         return;
     }
+    if (!checkDncOptions())
+        return;
     guarded([this] {
         TDataModule1 &db = TDataModule1::instance();
         const QString id = app().EditMachineId;
@@ -732,12 +746,38 @@ void TForm_Maquinas::BitBtn2Click()
             exists ? FUNC_Edit_Dados_FTP(id) : FUNC_Cad_Dados_FTP(id);
         else if (table == QLatin1String("ZVRD_SERIAL"))
             exists ? FUNC_Edit_Dados_SERIAL232(id) : FUNC_Cad_Dados_SERIAL232(id);
+        writeDncOptions(id);
         Msg::information(quoted(T("Form_Maquinas.MSG22"), control<QLineEdit>("Edit2")->text(),
                                 T("Form_Maquinas.MSG23")));
         accept();
         if (refreshMachineList)
             refreshMachineList();
     });
+}
+
+bool TForm_Maquinas::checkDncOptions()
+{
+    if (ChosenTransferType != TransferType::Serial)
+        return true;
+    const QString problem = m_dncOptions->problem();
+    if (problem.isEmpty())
+        return true;
+    m_pages->setCurrentWidget(control<QWidget>("TabSheet3"));
+    m_dncOptions->problem(); // the focus, now that the page is shown
+    Msg::error(problem);
+    return false;
+}
+
+void TForm_Maquinas::writeDncOptions(const QString &id)
+{
+    if (ChosenTransferType != TransferType::Serial || id.isEmpty())
+        return;
+    // Options that this page does not show keep their values.
+    const QString ini = app().mainSettingsPath();
+    const MachineOptions options = m_dncOptions->apply(MachineOptions::read(ini, id));
+    QString error;
+    if (!options.write(ini, id, &error))
+        Msg::error(Texts::extra("Extra.DncOptionsNotSaved").arg(error));
 }
 
 void TForm_Maquinas::BitBtn3Click() { reject(); }
@@ -836,6 +876,7 @@ void TForm_Maquinas::Button2Click()
         SerialTables::SerialFieldTexts texts;
         SerialTables::PARAM_serial_Enviar(SerialTables::SerialCodes::fromParameters(p), settings, texts);
         const QString port = p.port;
+        const PortHandover::Scope borrowed(port); // automatic receive lets go of it meanwhile
         try {
             m_port->setSettings(settings);
             m_port->open();

@@ -13,6 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class Ribbon;
+class DncOptionsBox;
 class FtpClient;
 class SerialPort;
 class TForm_Main;
@@ -111,6 +112,10 @@ private:
     FtpClient *m_ftp;
     SerialPort *m_port;
     QLabel *m_portDevice = nullptr;
+    // Automatic receive settings of a serial machine, written beside it in Zavrin.ini.
+    DncOptionsBox *m_dncOptions = nullptr;
+    bool checkDncOptions();
+    void writeDncOptions(const QString &id);
     QString m_deviceRoot = QStringLiteral("/dev");
 };
 

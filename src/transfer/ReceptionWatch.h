@@ -8,6 +8,9 @@
 class ReceptionWatch
 {
 public:
+    // The interval of the ticks: the serial receive window's timer.
+    static constexpr int TickInterval = 1000; // ms
+
     void reset() { ReceivedLength = PreviousReceivedLength = 0; }
 
     // True when the transmission has ended.

@@ -26,7 +26,7 @@ class TForm_Transfer_SERIAL232_R : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int EndOfTransmissionInterval = 1000; // ms, Timer1
+    static constexpr int EndOfTransmissionInterval = ReceptionWatch::TickInterval; // ms, Timer1
 
     explicit TForm_Transfer_SERIAL232_R(QWidget *parent = nullptr);
     ~TForm_Transfer_SERIAL232_R() override;

@@ -9,6 +9,7 @@
 #include "TransferRules.h"
 #include "TransferValues.h"
 #include "app/AppState.h"
+#include "dnc/DncService.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "editor/EditorArea.h"
@@ -158,11 +159,13 @@ void FUNC_Transfer_SERIAL232(const QString &file, int mode)
     if (mode == TransferRules::Send) {
         if (auto *window = transferWindow<TForm_Transfer_SERIAL232>("Form_Transfer_SERIAL232")) {
             window->prepareSend(file, v.serialCodes());
+            const PortHandover::Scope borrowed(v.SerialPortName); // from automatic receive
             WindowRules::showModal(window, T("Form_Transfer_SERIAL232.Ribbon1"));
         }
     } else if (mode == TransferRules::Receive) {
         if (auto *window = transferWindow<TForm_Transfer_SERIAL232_R>("Form_Transfer_SERIAL232_R")) {
             window->prepareReceive(app().SelectedProgramDirectory, v.serialCodes());
+            const PortHandover::Scope borrowed(v.SerialPortName); // from automatic receive
             WindowRules::showModal(window, T("Form_Main.MSG05"));
         }
     }

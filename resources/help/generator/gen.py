@@ -10,7 +10,7 @@ from common import LANGS, raw, cap
 HERE = os.path.dirname(os.path.abspath(__file__))
 common.load(os.path.join(HERE, '..', '..', '..', 'src', 'lang', 'catalog.tsv'))
 from words import UI
-import pages1, pages2, pages3
+import pages1, pages2, pages3, pages4
 PAGES = pages1.PAGES
 OUT = os.path.join(HERE, '..')
 E = html.escape
@@ -87,7 +87,7 @@ def render(p, lang):
          '<meta name="viewport" content="width=device-width, initial-scale=1">',
          '<title>%s</title>' % E(t), '<link rel="stylesheet" href="../help.css">', '</head>', '<body>', nav(lang, p['name']),
          '<main>', '<h1>%s</h1>' % E(t),
-         '<h2>%s</h2>' % UI['purpose'][lang], '<p>%s</p>' % fill(E(p['intro'][lang]), lang)]
+         '<h2>%s</h2>' % UI['purpose'][lang], '<p>%s</p>' % fill(E(p['intro'][lang]), lang).replace('\n\n', '</p>\n<p>')]
     for img in images(p):
         h.append('<figure><img src="images/%s.png" alt="%s"><figcaption>%s</figcaption></figure>' % (img, E(t), UI['shot'][lang]))
     if p['controls']:
