@@ -6,6 +6,8 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -103,6 +105,17 @@ public:
         if (!ok)
             return std::nullopt;
         return f;
+    }
+
+    std::optional<QString> askText(QWidget *parent, const QString &prompt, const QString &initial, bool secret) override
+    {
+        bool ok = false;
+        const QString text = QInputDialog::getText(parent ? parent : QApplication::activeWindow(),
+                                                   QStringLiteral("Zavrin"), prompt,
+                                                   secret ? QLineEdit::Password : QLineEdit::Normal, initial, &ok);
+        if (!ok)
+            return std::nullopt;
+        return text;
     }
 };
 
