@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QHash>
 #include <QSqlDriver>
+#include <QTimer>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -353,7 +354,9 @@ void TDataModule1::DataModuleCreate(const QString &databaseFile)
 {
     m_file = databaseFile.trimmed().isEmpty() || !ServerAddress::isServerUrl(databaseFile) ? databaseFile
                                                                                           : databaseFile.trimmed();
-    m_engine = Engine::None;
+    // A server that cannot be reached now is tried again by every later action.
+    m_connectFailedThisTurn = false;
+    m_engine = ServerAddress::isServerUrl(m_file) ? Engine::Postgres : Engine::None;
     const QSqlDatabase opened = openConnection(QLatin1String(MainConnection), m_file);
     m_engine = engineOf(opened);
     listen();
@@ -393,6 +396,12 @@ void TDataModule1::announce(const QVariant &machineId)
 
 void TDataModule1::reconnectServer(const QString &reason)
 {
+    auto lost = [&](const QString &connectError) {
+        return reason.isEmpty() ? Error(connectError)
+                                : Error(databaseText("Extra.ServerConnectionLost").arg(m_file, reason));
+    };
+    if (m_connectFailedThisTurn)
+        throw lost(m_connectError);
     {
         // The same connection again first: it keeps the password it was given.
         QSqlDatabase d = db();
@@ -407,9 +416,10 @@ void TDataModule1::reconnectServer(const QString &reason)
     try {
         openConnection(QLatin1String(MainConnection), m_file);
     } catch (const Error &e) {
-        if (reason.isEmpty())
-            throw;
-        throw Error(databaseText("Extra.ServerConnectionLost").arg(m_file, reason));
+        m_connectFailedThisTurn = true;
+        m_connectError = e.message();
+        QTimer::singleShot(0, [this] { m_connectFailedThisTurn = false; });
+        throw lost(e.message());
     }
     listen();
 }

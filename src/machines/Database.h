@@ -109,4 +109,8 @@ private:
     QString m_file;
     Engine m_engine = Engine::None;
     std::function<void(const QString &)> m_listener;
+    // A server that could not be reached is not tried again before control is back
+    // in the event loop: one action waits for one connection time-out at most.
+    bool m_connectFailedThisTurn = false;
+    QString m_connectError;
 };
