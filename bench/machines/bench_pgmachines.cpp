@@ -17,8 +17,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -123,10 +127,18 @@ int main(int argc, char **argv)
         q.addBindValue(text);
         QElapsedTimer t;
         t.start();
-        q.exec();
-        q.exec(QStringLiteral("SELECT pg_notify('zavrin_machines', '1')"));
-        while (list->rows().isEmpty() || list->rows().first().description != text) {
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        if (!q.exec() || !q.exec(QStringLiteral("SELECT pg_notify('zavrin_machines', '1')")))
+            std::fprintf(stderr, "bench_pgmachines: workstation B: %s\n", qPrintable(q.lastError().text()));
+        auto shown = [list, &text] {
+            for (const MachineRecord &m : list->rows())
+                if (m.id == QLatin1String("1"))
+                    return m.description == text;
+            return false;
+        };
+        while (!shown()) {
+            QEventLoop loop;
+            QTimer::singleShot(5, &loop, &QEventLoop::quit);
+            loop.exec();
             if (t.elapsed() > 10000)
                 break;
         }

@@ -198,20 +198,28 @@ struct EngineTexts
     const char *like;
     // After the insert of statement 6: how the new ID_MAQUINA comes back.
     const char *returningId;
+    // The machine rows of statements 1, 2 and 4: the columns in their positions,
+    // the two dates by name as the local time's ISO text (the form SQLite stores),
+    // so that reading thousands of rows makes no date objects.
+    const char *selectMachines;
 };
 
 const EngineTexts SqliteTexts{
     "ORDER BY NUM_MAQUINA COLLATE ZVRD_NOCASE", // collation and like() of SqliteConnection
     "LIKE ?",
     "",
+    "SELECT * ",
 };
 const EngineTexts PostgresTexts{
     "ORDER BY lower(NUM_MAQUINA) COLLATE \"C\", NUM_MAQUINA COLLATE \"C\"",
     "ILIKE ? ESCAPE ''",
     " RETURNING ID_MAQUINA",
+    "SELECT ID_MAQUINA,NUM_MAQUINA,DSC_MAQUINA,TIPO_TRANSFER,ID_IMAGEM,DIR_PROGRAMAS,"
+    "to_char(DATA_CRIACAO,'YYYY-MM-DD\"T\"HH24:MI:SS.MS') AS DATA_CRIACAO,"
+    "to_char(DATA_ALTERACAO,'YYYY-MM-DD\"T\"HH24:MI:SS.MS') AS DATA_ALTERACAO ",
 };
 // The Jet engine orders and compares text without letter case by itself.
-const EngineTexts AccessTexts{"ORDER BY NUM_MAQUINA", "LIKE ?", ""};
+const EngineTexts AccessTexts{"ORDER BY NUM_MAQUINA", "LIKE ?", "", "SELECT * "};
 
 const EngineTexts &textsOf(Engine engine)
 {
@@ -224,6 +232,7 @@ const EngineTexts &textsOf(Engine engine)
 
 QString orderByNumber(Engine engine) { return QLatin1String(textsOf(engine).orderByNumber); }
 QString like(Engine engine) { return QLatin1String(textsOf(engine).like); }
+QString selectMachines(Engine engine) { return QLatin1String(textsOf(engine).selectMachines); }
 
 // Dates as values of a statement. SQLite keeps the driver's ISO text of the local
 // time. The server's TIMESTAMP(3) columns get the local wall time as text: a
@@ -241,7 +250,7 @@ QVariant dateParam(Engine engine, const QDateTime &moment)
 // A date as read back, the same local wall time it was written as.
 QVariant dateRead(Engine engine, const QVariant &stored)
 {
-    if (engine == Engine::Postgres && !stored.isNull()) {
+    if (engine == Engine::Postgres && stored.typeId() == QMetaType::QDateTime && !stored.isNull()) {
         const QDateTime d = stored.toDateTime();
         return QDateTime(d.date(), d.time());
     }
@@ -249,10 +258,10 @@ QVariant dateRead(Engine engine, const QVariant &stored)
 }
 
 // The modification date read with a machine, as the value that matches it in a
-// WHERE: the stored text itself on SQLite, the same wall time on the server.
+// WHERE: the text it was read as (the server reads its ISO text as a timestamp).
 QVariant versionParam(Engine engine, const QVariant &stored)
 {
-    if (engine == Engine::Postgres)
+    if (engine == Engine::Postgres && stored.typeId() == QMetaType::QDateTime)
         return stored.toDateTime().toString(ServerDateFormat);
     return stored;
 }
@@ -530,14 +539,14 @@ QList<MachineRecord> TDataModule1::readMachines(const QString &sql, const QList<
 
 QList<MachineRecord> TDataModule1::allMachines()
 {
-    return readMachines(QStringLiteral("SELECT * \nFROM ZVRD_MAQUINAS\n") + orderByNumber(m_engine), {});
+    return readMachines(selectMachines(m_engine) + QStringLiteral("\nFROM ZVRD_MAQUINAS\n") + orderByNumber(m_engine), {});
 }
 
 QList<MachineRecord> TDataModule1::filteredMachines(const QString &nameFilter, const QString &numberFilter)
 {
     // The typed texts are bound as LIKE patterns: "%" and "_" stay wildcards, and a
     // double quote is an ordinary character.
-    QString sql = QStringLiteral("SELECT * \nFROM ZVRD_MAQUINAS\nWHERE 1=1");
+    QString sql = selectMachines(m_engine) + QStringLiteral("\nFROM ZVRD_MAQUINAS\nWHERE 1=1");
     QList<QVariant> values;
     const QString name = nameFilter.trimmed();
     const QString number = numberFilter.trimmed();
@@ -559,7 +568,7 @@ QList<MachineRecord> TDataModule1::machinesMatching(const QString &text)
     if (t.isEmpty())
         return allMachines();
     const QVariant pattern(QLatin1Char('%') + t + QLatin1Char('%'));
-    return readMachines(QStringLiteral("SELECT * \nFROM ZVRD_MAQUINAS\nWHERE (DSC_MAQUINA %1 OR NUM_MAQUINA %1)\n")
+    return readMachines(selectMachines(m_engine) + QStringLiteral("\nFROM ZVRD_MAQUINAS\nWHERE (DSC_MAQUINA %1 OR NUM_MAQUINA %1)\n")
                                 .arg(like(m_engine))
                             + orderByNumber(m_engine),
                         {pattern, pattern});
@@ -578,7 +587,7 @@ bool TDataModule1::deleteMachine(const QString &id)
 std::optional<MachineRecord> TDataModule1::loadMachine(const QString &id)
 {
     const QList<MachineRecord> rows =
-        readMachines(QStringLiteral("SELECT * FROM ZVRD_MAQUINAS\nWHERE ID_MAQUINA=?"), {idParam(id)});
+        readMachines(selectMachines(m_engine) + QStringLiteral("FROM ZVRD_MAQUINAS\nWHERE ID_MAQUINA=?"), {idParam(id)});
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();
