@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -109,13 +110,19 @@ public:
 
     std::optional<QString> askText(QWidget *parent, const QString &prompt, const QString &initial, bool secret) override
     {
-        bool ok = false;
-        const QString text = QInputDialog::getText(parent ? parent : QApplication::activeWindow(),
-                                                   QStringLiteral("Zavrin"), prompt,
-                                                   secret ? QLineEdit::Password : QLineEdit::Normal, initial, &ok);
-        if (!ok)
+        QInputDialog dialog(parent ? parent : QApplication::activeWindow());
+        dialog.setWindowTitle(QStringLiteral("Zavrin"));
+        dialog.setLabelText(prompt);
+        dialog.setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
+        dialog.setTextValue(initial);
+        // Long prompts wrap instead of widening the box past the screen.
+        for (QLabel *label : dialog.findChildren<QLabel *>()) {
+            label->setWordWrap(true);
+            label->setMinimumWidth(440);
+        }
+        if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
-        return text;
+        return dialog.textValue();
     }
 };
 
