@@ -30,7 +30,7 @@ struct ServerAddress
     static std::optional<ServerAddress> parse(const QString &setting, QString *error);
 
     // The options for QSqlDatabase::setConnectOptions: libpq keyword=value pairs
-    // separated by ";", with connect_timeout added when missing.
+    // separated by ";", with a connect time-out and TCP keep-alives added when missing.
     QString connectOptions() const;
     // "host:port/database" for messages that name the server.
     QString serverName() const;

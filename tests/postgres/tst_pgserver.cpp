@@ -87,12 +87,17 @@ void tst_PgServer::addresses_data()
     QTest::addColumn<QString>("options");
     QTest::addColumn<QString>("server");
 
-    QTest::newRow("plain") << "postgresql://op@db.shop:5433/zavrin" << true << "connect_timeout=5" << "db.shop:5433/zavrin";
+    const QString keepalives = QStringLiteral(
+        "keepalives_idle=10;keepalives_interval=5;keepalives_count=3;tcp_user_timeout=25000");
+    QTest::newRow("plain") << "postgresql://op@db.shop:5433/zavrin" << true << "connect_timeout=5;" + keepalives
+                           << "db.shop:5433/zavrin";
     QTest::newRow("short scheme, libpq parameters passed")
         << "postgres://op@db/zavrin?sslmode=require&application_name=dnc" << true
-        << "sslmode=require;application_name=dnc;connect_timeout=5" << "db/zavrin";
-    QTest::newRow("own connect time-out kept") << "postgresql://db/z?connect_timeout=2" << true << "connect_timeout=2"
-                                                << "db/z";
+        << "sslmode=require;application_name=dnc;connect_timeout=5;" + keepalives << "db/zavrin";
+    QTest::newRow("own connect time-out kept")
+        << "postgresql://db/z?connect_timeout=2&keepalives_idle=60" << true
+        << "connect_timeout=2;keepalives_idle=60;keepalives_interval=5;keepalives_count=3;tcp_user_timeout=25000"
+        << "db/z";
     QTest::newRow("password in the URL refused") << "postgresql://op:secret@db/zavrin" << false << "" << "";
     QTest::newRow("password parameter refused") << "postgresql://op@db/zavrin?password=x" << false << "" << "";
     QTest::newRow("no database") << "postgresql://op@db:5432/" << false << "" << "";
