@@ -366,7 +366,18 @@ void TDataModule1::DataModuleCreate(const QString &databaseFile)
     // A server that cannot be reached now is tried again by every later action.
     m_connectFailedThisTurn = false;
     m_engine = ServerAddress::isServerUrl(m_file) ? Engine::Postgres : Engine::None;
-    const QSqlDatabase opened = openConnection(QLatin1String(MainConnection), m_file);
+    QSqlDatabase opened;
+    try {
+        opened = openConnection(QLatin1String(MainConnection), m_file);
+    } catch (const Error &e) {
+        if (m_engine == Engine::Postgres) {
+            // The lists that start-up opens next fail at once with this error.
+            m_connectFailedThisTurn = true;
+            m_connectError = e.message();
+            QTimer::singleShot(0, [this] { m_connectFailedThisTurn = false; });
+        }
+        throw;
+    }
     m_engine = engineOf(opened);
     listen();
 }

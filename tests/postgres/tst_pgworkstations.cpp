@@ -17,6 +17,7 @@
 #include "transfer/TransferRules.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,6 +44,7 @@ private slots:
     void listsFollowTheOtherWorkstation();
     void selectedMachineDeletedAtB();
     void settingsAcceptAServer();
+    void startWithTheServerAway();
 
 private:
     // B's change of a machine, announced as the application announces its own.
@@ -261,6 +263,30 @@ void tst_PgWorkstations::settingsAcceptAServer()
     QVERIFY(TestSupport::readBytes(m_dir.filePath(QStringLiteral("Zavrin.ini"))).contains("VALUE=" + other.toUtf8()));
     // The new register has no machines: both lists are empty.
     QCOMPARE(filteredMachineList()->rowCount(), 0);
+}
+
+// Start-up while the server is stopped: told with the server's name, without a
+// second wait for it; the first action after it is back works.
+void tst_PgWorkstations::startWithTheServerAway()
+{
+    Application::destroyWindows();
+    QString error;
+    QVERIFY2(m_server.stop(&error), qPrintable(error));
+    m_dialogs->clear();
+    QElapsedTimer t;
+    t.start();
+    m_main = startWindows(m_dir.path());
+    QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
+    const QStringList messages = m_dialogs->messages();
+    QVERIFY(!messages.isEmpty());
+    for (const QString &m : messages)
+        QVERIFY2(m.startsWith(QStringLiteral("ERROR: The machine database server \"") + m_url), qPrintable(m));
+    QVERIFY2(m_server.start(&error), qPrintable(error));
+    QCoreApplication::processEvents();
+    m_dialogs->clear();
+    m_main->findChild<QPushButton *>(QStringLiteral("Button2"))->click();
+    QVERIFY(m_dialogs->messages().isEmpty());
+    QCOMPARE(filteredMachineList()->rowCount(), 7);
 }
 
 QTEST_MAIN(tst_PgWorkstations)
