@@ -70,7 +70,11 @@ TForm_Main *createWindows(const Options &options)
     g_splash = new TForm_Screen;
     add(g_splash);
 
-    // 3. The database connection; a failure is shown and start-up goes on.
+    // 3. The database connection; a failure is shown and start-up goes on. A
+    // server that wants a password libpq did not find asks for it here.
+    TDataModule1::setPasswordPrompt([](const QString &user, const QString &server) {
+        return dialogs().askText(nullptr, Texts::extra("Extra.ServerPassword").arg(user, server), QString(), true);
+    });
     guarded([] { TDataModule1::instance().DataModuleCreate(app().DatabaseFile); });
 
     // 4. The remaining windows, in their fixed order.

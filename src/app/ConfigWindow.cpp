@@ -10,6 +10,7 @@
 #include "lang/ApplyLanguage.h"
 #include "lang/Texts.h"
 #include "machines/Database.h"
+#include "machines/ServerAddress.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
 
@@ -66,6 +67,12 @@ TForm_Config::TForm_Config(QWidget *parent) : QDialog(parent)
     m_bitBtn2->setFixedSize(32, 32);
     m_bitBtn2->setAutoDefault(false);
 
+    // A database on a server shared by the shop's workstations instead of a file.
+    m_serverButton = new QPushButton(group);
+    m_serverButton->setObjectName(QStringLiteral("BitBtnServer"));
+    m_serverButton->setMinimumHeight(32);
+    m_serverButton->setAutoDefault(false);
+
     auto *label2 = new QLabel(group);
     label2->setObjectName(QStringLiteral("Label2"));
     m_comboBox1 = new QComboBox(group);
@@ -79,6 +86,7 @@ TForm_Config::TForm_Config(QWidget *parent) : QDialog(parent)
     grid->addWidget(label1, 0, 0);
     grid->addWidget(m_edit1, 0, 1);
     grid->addWidget(m_bitBtn2, 0, 2);
+    grid->addWidget(m_serverButton, 0, 3);
     grid->addWidget(label2, 1, 0);
     grid->addWidget(m_comboBox1, 1, 1, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
@@ -104,6 +112,7 @@ TForm_Config::TForm_Config(QWidget *parent) : QDialog(parent)
 
     connect(m_comboBox1, qOverload<int>(&QComboBox::activated), this, [this] { ComboBox1Change(); });
     connect(m_bitBtn2, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
+    connect(m_serverButton, &QPushButton::clicked, this, [this] { guarded([this] { serverButtonClick(); }); });
     connect(m_bitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
     connect(m_bitBtn3, &QPushButton::clicked, this, &TForm_Config::BitBtn3Click);
 }
@@ -124,6 +133,7 @@ void TForm_Config::showEvent(QShowEvent *event)
 void TForm_Config::FormShow()
 {
     m_edit1->setText(app().DatabaseFile);
+    m_serverButton->setText(Texts::extra("Extra.ServerAddressButton"));
     const int position = languageCodes().indexOf(app().LanguageCode);
     if (position >= 0) {
         const QSignalBlocker block(m_comboBox1);
@@ -142,7 +152,9 @@ void TForm_Config::ComboBox1Change()
 
 void TForm_Config::BitBtn2Click()
 {
-    const QString folder = app().DatabaseFile.isEmpty() ? QString() : QFileInfo(app().DatabaseFile).absolutePath();
+    const QString folder = app().DatabaseFile.isEmpty() || ServerAddress::isServerUrl(app().DatabaseFile)
+                               ? QString()
+                               : QFileInfo(app().DatabaseFile).absolutePath();
     const QString path = QDir::toNativeSeparators(dialogs().openFile(this, QString(), folder, QString()));
     if (path.isEmpty())
         return;
@@ -158,6 +170,29 @@ void TForm_Config::BitBtn2Click()
     }
     m_databaseFileAccepted = true;
     m_edit1->setText(path);
+}
+
+void TForm_Config::serverButtonClick()
+{
+    const QString current = ServerAddress::isServerUrl(app().DatabaseFile) ? app().DatabaseFile
+                                                                           : QStringLiteral("postgresql://");
+    const std::optional<QString> typed =
+        dialogs().askText(this, Texts::extra("Extra.ServerAddressPrompt"), current, false);
+    if (!typed || typed->trimmed().isEmpty())
+        return;
+    const QString url = typed->trimmed();
+    m_chosenDatabaseFile = url;
+    try {
+        TDataModule1::trialConnection(url);
+    } catch (const Error &e) {
+        // For a server the reason is what the user needs: the address, the
+        // password or the server itself.
+        m_databaseFileAccepted = false;
+        Msg::error(e.message());
+        return;
+    }
+    m_databaseFileAccepted = true;
+    m_edit1->setText(url);
 }
 
 void TForm_Config::BitBtn1Click()

@@ -37,6 +37,9 @@ public:
     // Picks a database file and runs the trial on it; a refused file is reported
     // and changes nothing.
     void BitBtn2Click();
+    // Asks for a PostgreSQL server URL instead of a file and runs the same trial on it.
+    void serverButtonClick();
+    QPushButton *serverButton() const { return m_serverButton; }
     // Apply. Throws Error when the settings file refuses a write or the database
     // cannot be reconnected; the window then stays open.
     void BitBtn1Click();
@@ -51,6 +54,7 @@ private:
     QPushButton *m_bitBtn1;
     QPushButton *m_bitBtn2;
     QPushButton *m_bitBtn3;
+    QPushButton *m_serverButton;
 
     QString m_chosenLanguageCode;
     QString m_chosenDatabaseFile;

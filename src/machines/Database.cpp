@@ -2,9 +2,13 @@
 
 #include "lang/Texts.h"
 #include "platform/Error.h"
+#include "ServerAddress.h"
 #include "SqliteConnection.h"
 
 #include <QDir>
+#include <QHash>
+#include <QSqlDriver>
+#include <QTimer>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -60,7 +64,7 @@ Error notConnected(const QString &file)
 // file (reads) or refuses as "read-only" (writes): say what really happened instead.
 void checkFileInPlace(const QSqlDatabase &db, const QString &file)
 {
-    if (file.isEmpty())
+    if (file.isEmpty() || ServerAddress::isServerUrl(file))
         return;
     if (!QFileInfo::exists(file))
         throw Error(databaseText("Extra.DatabaseGone").arg(file));
@@ -95,7 +99,7 @@ void checkFileInPlace(const QSqlDatabase &db, const QString &file)
     throw Error(databaseText("Extra.DatabaseError").arg(file, engine));
 }
 
-QSqlQuery run(const QSqlDatabase &db, const QString &file, const QString &sql, const QList<QVariant> &values)
+QSqlQuery runOn(const QSqlDatabase &db, const QString &file, const QString &sql, const QList<QVariant> &values)
 {
     if (!db.isOpen())
         throw notConnected(file);
@@ -111,15 +115,159 @@ QSqlQuery run(const QSqlDatabase &db, const QString &file, const QString &sql, c
     return query;
 }
 
-// The order of the machine lists: letter case ignored for every letter where the
-// engine needs telling (the Jet engine orders text that way by itself).
-QString orderByNumber(const QSqlDatabase &db)
+// Passwords typed in this run, by server URL; only ever in memory.
+QHash<QString, QString> &typedPasswords()
 {
-    QString order = QStringLiteral("ORDER BY NUM_MAQUINA");
-    if (SqliteConnection::isSqlite(db))
-        order += QStringLiteral(" COLLATE ") + QLatin1String(SqliteConnection::NoCaseCollation);
-    return order;
+    static QHash<QString, QString> passwords;
+    return passwords;
 }
+
+TDataModule1::PasswordPrompt &passwordPrompt()
+{
+    static TDataModule1::PasswordPrompt prompt;
+    return prompt;
+}
+
+// libpq's words when the server wants a password and none was found.
+bool needsPassword(const QString &engine)
+{
+    return engine.contains(QLatin1String("no password supplied")) || engine.contains(QLatin1String("fe_sendauth"));
+}
+
+Error serverUnreachable(const QString &setting, const QString &engine)
+{
+    return Error(databaseText("Extra.ServerUnreachable").arg(setting, engine));
+}
+
+// Opens a server connection: the password from libpq's own sources, else the one
+// typed earlier in this run, else the user is asked once.
+QSqlDatabase openServer(const QString &connectionName, const QString &setting)
+{
+    QString why;
+    const std::optional<ServerAddress> address = ServerAddress::parse(setting, &why);
+    if (!address)
+        throw Error(databaseText("Extra.ServerBadUrl").arg(setting, why));
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        throw Error(databaseText("Extra.ServerNoDriver").arg(setting));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+    db.setHostName(address->host);
+    if (address->port > 0)
+        db.setPort(address->port);
+    db.setDatabaseName(address->database);
+    db.setUserName(address->user);
+    db.setConnectOptions(address->connectOptions());
+    const auto typed = typedPasswords().constFind(setting);
+    if (typed != typedPasswords().constEnd())
+        db.setPassword(*typed);
+    auto failed = [&](const QString &text) {
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        return serverUnreachable(setting, text);
+    };
+    if (db.open())
+        return db;
+    QString text = engineText(db.lastError());
+    if (typed != typedPasswords().constEnd()) {
+        // The password typed earlier no longer works: ask again next time.
+        typedPasswords().remove(setting);
+        throw failed(text);
+    }
+    if (!needsPassword(text) || !passwordPrompt())
+        throw failed(text);
+    const QString user = address->user.isEmpty() ? QString::fromLocal8Bit(qgetenv("USER")) : address->user;
+    const std::optional<QString> password = passwordPrompt()(user, address->serverName());
+    if (!password)
+        throw failed(text);
+    db.setPassword(*password);
+    if (!db.open())
+        throw failed(engineText(db.lastError()));
+    typedPasswords().insert(setting, *password);
+    return db;
+}
+using Engine = TDataModule1::Engine;
+
+// The pieces of statement text the engines need differently, one set per engine
+// side by side; everything else is the same text on all of them.
+struct EngineTexts
+{
+    // The order of the machine lists: letter case ignored for every letter, then
+    // the text as stored, so that the order is total.
+    const char *orderByNumber;
+    // "column <like> ?": case ignored for every letter, "%" and "_" the only
+    // special characters (no escape character: a backslash is a backslash).
+    const char *like;
+    // After the insert of statement 6: how the new ID_MAQUINA comes back.
+    const char *returningId;
+    // The machine rows of statements 1, 2 and 4: the columns in their positions,
+    // the two dates by name as the local time's ISO text (the form SQLite stores),
+    // so that reading thousands of rows makes no date objects.
+    const char *selectMachines;
+};
+
+const EngineTexts SqliteTexts{
+    "ORDER BY NUM_MAQUINA COLLATE ZVRD_NOCASE", // collation and like() of SqliteConnection
+    "LIKE ?",
+    "",
+    "SELECT * ",
+};
+const EngineTexts PostgresTexts{
+    "ORDER BY lower(NUM_MAQUINA) COLLATE \"C\", NUM_MAQUINA COLLATE \"C\"",
+    "ILIKE ? ESCAPE ''",
+    " RETURNING ID_MAQUINA",
+    "SELECT ID_MAQUINA,NUM_MAQUINA,DSC_MAQUINA,TIPO_TRANSFER,ID_IMAGEM,DIR_PROGRAMAS,"
+    "to_char(DATA_CRIACAO,'YYYY-MM-DD\"T\"HH24:MI:SS.MS') AS DATA_CRIACAO,"
+    "to_char(DATA_ALTERACAO,'YYYY-MM-DD\"T\"HH24:MI:SS.MS') AS DATA_ALTERACAO ",
+};
+// The Jet engine orders and compares text without letter case by itself.
+const EngineTexts AccessTexts{"ORDER BY NUM_MAQUINA", "LIKE ?", "", "SELECT * "};
+
+const EngineTexts &textsOf(Engine engine)
+{
+    switch (engine) {
+    case Engine::Postgres: return PostgresTexts;
+    case Engine::Access: return AccessTexts;
+    default: return SqliteTexts;
+    }
+}
+
+QString orderByNumber(Engine engine) { return QLatin1String(textsOf(engine).orderByNumber); }
+QString like(Engine engine) { return QLatin1String(textsOf(engine).like); }
+QString selectMachines(Engine engine) { return QLatin1String(textsOf(engine).selectMachines); }
+
+// Dates as values of a statement. SQLite keeps the driver's ISO text of the local
+// time. The server's TIMESTAMP(3) columns get the local wall time as text: a
+// QDateTime would be turned into UTC and back by the session's time zone, which
+// is the server's, not the workstation's.
+const QString ServerDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+
+QVariant dateParam(Engine engine, const QDateTime &moment)
+{
+    if (engine == Engine::Postgres)
+        return moment.toString(ServerDateFormat);
+    return moment;
+}
+
+// A date as read back, the same local wall time it was written as.
+QVariant dateRead(Engine engine, const QVariant &stored)
+{
+    if (engine == Engine::Postgres && stored.typeId() == QMetaType::QDateTime && !stored.isNull()) {
+        const QDateTime d = stored.toDateTime();
+        return QDateTime(d.date(), d.time());
+    }
+    return stored;
+}
+
+// The modification date read with a machine, as the value that matches it in a
+// WHERE: the text it was read as (the server reads its ISO text as a timestamp).
+QVariant versionParam(Engine engine, const QVariant &stored)
+{
+    if (engine == Engine::Postgres && stored.typeId() == QMetaType::QDateTime)
+        return stored.toDateTime().toString(ServerDateFormat);
+    return stored;
+}
+
+// Every change on a server is announced on this channel with the machine id.
+const QString ChangeChannel = QStringLiteral("zavrin_machines");
 
 QString idValue(const QString &id) { return id.trimmed(); }
 
@@ -154,6 +302,8 @@ QSqlDatabase TDataModule1::openConnection(const QString &connectionName, const Q
     }
     if (databaseFile.trimmed().isEmpty())
         throw notConnected(databaseFile);
+    if (ServerAddress::isServerUrl(databaseFile))
+        return openServer(connectionName, databaseFile.trimmed());
     if (!QFileInfo(databaseFile).isFile())
         throw Error(databaseText("Extra.DatabaseNotFound").arg(databaseFile));
     QSqlDatabase db;
@@ -184,10 +334,165 @@ QSqlDatabase TDataModule1::openConnection(const QString &connectionName, const Q
     return db;
 }
 
+QVariant TDataModule1::dateValue(Engine engine, const QDateTime &moment) { return dateParam(engine, moment); }
+
+QVariant TDataModule1::dateRead(Engine engine, const QVariant &stored) { return ::dateRead(engine, stored); }
+
+TDataModule1::Engine TDataModule1::engineOf(const QSqlDatabase &db)
+{
+    if (!db.isValid())
+        return Engine::None;
+    const QString driver = db.driverName();
+    if (driver == QLatin1String("QPSQL"))
+        return Engine::Postgres;
+    if (driver == QLatin1String("QODBC"))
+        return Engine::Access;
+    return Engine::Sqlite;
+}
+
+void TDataModule1::setPasswordPrompt(PasswordPrompt prompt) { passwordPrompt() = std::move(prompt); }
+
+void TDataModule1::forgetPasswords() { typedPasswords().clear(); }
+
+void TDataModule1::setChangeListener(std::function<void(const QString &)> listener)
+{
+    m_listener = std::move(listener);
+}
+
 void TDataModule1::DataModuleCreate(const QString &databaseFile)
 {
-    m_file = databaseFile;
-    openConnection(QLatin1String(MainConnection), databaseFile);
+    m_file = databaseFile.trimmed().isEmpty() || !ServerAddress::isServerUrl(databaseFile) ? databaseFile
+                                                                                          : databaseFile.trimmed();
+    // A server that cannot be reached now is tried again by every later action.
+    m_connectFailedThisTurn = false;
+    m_engine = ServerAddress::isServerUrl(m_file) ? Engine::Postgres : Engine::None;
+    QSqlDatabase opened;
+    try {
+        opened = openConnection(QLatin1String(MainConnection), m_file);
+    } catch (const Error &e) {
+        if (m_engine == Engine::Postgres) {
+            // The lists that start-up opens next fail at once with this error.
+            m_connectFailedThisTurn = true;
+            m_connectError = e.message();
+            QTimer::singleShot(0, [this] { m_connectFailedThisTurn = false; });
+        }
+        throw;
+    }
+    m_engine = engineOf(opened);
+    listen();
+}
+
+// Other workstations' changes arrive as notifications on the main connection;
+// the subscription ends with the connection, so every connect renews it.
+void TDataModule1::listen()
+{
+    if (m_engine != Engine::Postgres)
+        return;
+    QSqlDriver *driver = db().driver();
+    if (!driver || driver->subscribedToNotifications().contains(ChangeChannel))
+        return;
+    if (!driver->subscribeToNotification(ChangeChannel))
+        return; // the lists then refresh only on this workstation's own actions
+    QObject::disconnect(driver, &QSqlDriver::notification, nullptr, nullptr);
+    QObject::connect(driver, &QSqlDriver::notification, driver,
+                     [this](const QString &name, QSqlDriver::NotificationSource source, const QVariant &payload) {
+                         if (name == ChangeChannel && source != QSqlDriver::SelfSource && m_listener)
+                             m_listener(payload.toString());
+                     });
+}
+
+// Tells the other workstations; a change already made stays made when this fails.
+void TDataModule1::announce(const QVariant &machineId)
+{
+    if (m_engine != Engine::Postgres)
+        return;
+    QSqlQuery q(db());
+    if (q.prepare(QStringLiteral("SELECT pg_notify(?, ?)"))) {
+        q.addBindValue(ChangeChannel);
+        q.addBindValue(machineId.toString());
+        q.exec();
+    }
+}
+
+void TDataModule1::reconnectServer(const QString &reason)
+{
+    auto lost = [&](const QString &connectError) {
+        return reason.isEmpty() ? Error(connectError)
+                                : Error(databaseText("Extra.ServerConnectionLost").arg(m_file, reason));
+    };
+    if (m_connectFailedThisTurn)
+        throw lost(m_connectError);
+    {
+        // The same connection again first: it keeps the password it was given.
+        QSqlDatabase d = db();
+        if (d.isValid()) {
+            d.close();
+            if (d.open()) {
+                listen();
+                return;
+            }
+        }
+    }
+    try {
+        openConnection(QLatin1String(MainConnection), m_file);
+    } catch (const Error &e) {
+        m_connectFailedThisTurn = true;
+        m_connectError = e.message();
+        QTimer::singleShot(0, [this] { m_connectFailedThisTurn = false; });
+        throw lost(e.message());
+    }
+    listen();
+}
+
+QSqlQuery TDataModule1::run(const QString &sql, const QList<QVariant> &values, Kind kind)
+{
+    if (m_engine == Engine::Postgres)
+        return runOnServer(sql, values, kind);
+    return runOn(db(), m_file, sql, values);
+}
+
+// A server connection can break between two actions (the server restarted, the
+// network dropped): a read is run again on a new connection; a change is preceded
+// by a trial read, so that it never runs on a connection that may already be gone.
+QSqlQuery TDataModule1::runOnServer(const QString &sql, const QList<QVariant> &values, Kind kind)
+{
+    if (!QSqlDatabase::contains(QLatin1String(MainConnection)) || !db().isOpen())
+        reconnectServer(QString());
+    if (kind == Kind::Write) {
+        QString lost;
+        {
+            QSqlQuery probe(db());
+            if (!probe.exec(QStringLiteral("SELECT 1")) && !db().isOpen())
+                lost = engineText(probe.lastError());
+        }
+        if (!lost.isEmpty())
+            reconnectServer(lost);
+    }
+    for (int attempt = 0;; ++attempt) {
+        QString text;
+        {
+            QSqlDatabase d = db();
+            QSqlQuery query(d);
+            query.setForwardOnly(true);
+            bool ok = query.prepare(sql);
+            if (ok) {
+                for (const QVariant &v : values)
+                    query.addBindValue(v);
+                ok = query.exec();
+            }
+            if (ok)
+                return query;
+            text = engineText(query.lastError());
+            // libpq tells a broken connection by its state; anything else is the statement's own failure.
+            if (d.isOpen())
+                throw Error(databaseText("Extra.DatabaseError").arg(m_file, text));
+        }
+        if (kind == Kind::Write || attempt > 0) {
+            reconnectServer(text); // for the next action; throws when the server is still away
+            throw Error(databaseText("Extra.ServerConnectionLost").arg(m_file, text));
+        }
+        reconnectServer(text);
+    }
 }
 
 bool TDataModule1::isOpen() const
@@ -214,14 +519,14 @@ void TDataModule1::trialConnection(const QString &databaseFile)
     {
         QSqlDatabase db = openConnection(name, databaseFile);
         // Query30: any read of the machine table proves the file is a machine database.
-        QSqlQuery q = run(db, databaseFile, QStringLiteral("SELECT * FROM ZVRD_MAQUINAS WHERE 1=0"), {});
+        QSqlQuery q = runOn(db, databaseFile, QStringLiteral("SELECT * FROM ZVRD_MAQUINAS WHERE 1=0"), {});
         q.finish();
     }
 }
 
 QList<MachineRecord> TDataModule1::readMachines(const QString &sql, const QList<QVariant> &values)
 {
-    QSqlQuery q = run(db(), m_file, sql, values);
+    QSqlQuery q = run(sql, values, Kind::Read);
     QList<MachineRecord> rows;
     const QSqlRecord rec = q.record();
     const int created = rec.indexOf(QStringLiteral("DATA_CRIACAO"));
@@ -235,9 +540,9 @@ QList<MachineRecord> TDataModule1::readMachines(const QString &sql, const QList<
         m.pictureId = textAt(q, 4);
         m.programDirectory = textAt(q, 5);
         if (created >= 0)
-            m.created = q.value(created);
+            m.created = ::dateRead(m_engine, q.value(created));
         if (changed >= 0)
-            m.changed = q.value(changed);
+            m.changed = ::dateRead(m_engine, q.value(changed));
         rows.append(m);
     }
     return rows;
@@ -245,26 +550,26 @@ QList<MachineRecord> TDataModule1::readMachines(const QString &sql, const QList<
 
 QList<MachineRecord> TDataModule1::allMachines()
 {
-    return readMachines(QStringLiteral("SELECT * \nFROM ZVRD_MAQUINAS\n") + orderByNumber(db()), {});
+    return readMachines(selectMachines(m_engine) + QStringLiteral("\nFROM ZVRD_MAQUINAS\n") + orderByNumber(m_engine), {});
 }
 
 QList<MachineRecord> TDataModule1::filteredMachines(const QString &nameFilter, const QString &numberFilter)
 {
     // The typed texts are bound as LIKE patterns: "%" and "_" stay wildcards, and a
     // double quote is an ordinary character.
-    QString sql = QStringLiteral("SELECT * \nFROM ZVRD_MAQUINAS\nWHERE 1=1");
+    QString sql = selectMachines(m_engine) + QStringLiteral("\nFROM ZVRD_MAQUINAS\nWHERE 1=1");
     QList<QVariant> values;
     const QString name = nameFilter.trimmed();
     const QString number = numberFilter.trimmed();
     if (!name.isEmpty()) {
-        sql += QStringLiteral("\nAND DSC_MAQUINA LIKE ?");
+        sql += QStringLiteral("\nAND DSC_MAQUINA ") + like(m_engine);
         values << QVariant(QLatin1Char('%') + name + QLatin1Char('%'));
     }
     if (!number.isEmpty()) {
-        sql += QStringLiteral("\nAND NUM_MAQUINA LIKE ?");
+        sql += QStringLiteral("\nAND NUM_MAQUINA ") + like(m_engine);
         values << QVariant(QLatin1Char('%') + number + QLatin1Char('%'));
     }
-    sql += QLatin1Char('\n') + orderByNumber(db());
+    sql += QLatin1Char('\n') + orderByNumber(m_engine);
     return readMachines(sql, values);
 }
 
@@ -274,20 +579,26 @@ QList<MachineRecord> TDataModule1::machinesMatching(const QString &text)
     if (t.isEmpty())
         return allMachines();
     const QVariant pattern(QLatin1Char('%') + t + QLatin1Char('%'));
-    return readMachines(QStringLiteral("SELECT * \nFROM ZVRD_MAQUINAS\nWHERE (DSC_MAQUINA LIKE ? OR NUM_MAQUINA LIKE ?)\n")
-                            + orderByNumber(db()),
+    return readMachines(selectMachines(m_engine) + QStringLiteral("\nFROM ZVRD_MAQUINAS\nWHERE (DSC_MAQUINA %1 OR NUM_MAQUINA %1)\n")
+                                .arg(like(m_engine))
+                            + orderByNumber(m_engine),
                         {pattern, pattern});
 }
 
-void TDataModule1::deleteMachine(const QString &id)
+bool TDataModule1::deleteMachine(const QString &id)
 {
-    run(db(), m_file, QStringLiteral("DELETE FROM ZVRD_MAQUINAS\nWHERE ID_MAQUINA=?"), {idParam(id)});
+    const QVariant key = idParam(id);
+    const QSqlQuery q = run(QStringLiteral("DELETE FROM ZVRD_MAQUINAS\nWHERE ID_MAQUINA=?"), {key}, Kind::Write);
+    const bool deleted = q.numRowsAffected() > 0;
+    if (deleted)
+        announce(key);
+    return deleted;
 }
 
 std::optional<MachineRecord> TDataModule1::loadMachine(const QString &id)
 {
     const QList<MachineRecord> rows =
-        readMachines(QStringLiteral("SELECT * FROM ZVRD_MAQUINAS\nWHERE ID_MAQUINA=?"), {idParam(id)});
+        readMachines(selectMachines(m_engine) + QStringLiteral("FROM ZVRD_MAQUINAS\nWHERE ID_MAQUINA=?"), {idParam(id)});
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first();
@@ -297,13 +608,13 @@ bool TDataModule1::hasParameterRow(const QString &table, const QString &id)
 {
     if (table.isEmpty())
         return false;
-    QSqlQuery q = run(db(), m_file, QStringLiteral("SELECT * FROM %1\nWHERE ID_MAQUINA=?").arg(table), {idParam(id)});
+    QSqlQuery q = run(QStringLiteral("SELECT * FROM %1\nWHERE ID_MAQUINA=?").arg(table), {idParam(id)}, Kind::Read);
     return q.next();
 }
 
 PathParameters TDataModule1::loadPathParameters(const QString &id)
 {
-    QSqlQuery q = run(db(), m_file, QStringLiteral("SELECT * FROM ZVRD_PATH\nWHERE ID_MAQUINA=?"), {idParam(id)});
+    QSqlQuery q = run(QStringLiteral("SELECT * FROM ZVRD_PATH\nWHERE ID_MAQUINA=?"), {idParam(id)}, Kind::Read);
     PathParameters p;
     if (q.next())
         p.directory = textAt(q, 2);
@@ -312,7 +623,7 @@ PathParameters TDataModule1::loadPathParameters(const QString &id)
 
 FtpParameters TDataModule1::loadFtpParameters(const QString &id)
 {
-    QSqlQuery q = run(db(), m_file, QStringLiteral("SELECT * FROM ZVRD_FTP\nWHERE ID_MAQUINA=?"), {idParam(id)});
+    QSqlQuery q = run(QStringLiteral("SELECT * FROM ZVRD_FTP\nWHERE ID_MAQUINA=?"), {idParam(id)}, Kind::Read);
     FtpParameters p;
     if (q.next()) {
         p.directory = textAt(q, 2);
@@ -326,7 +637,7 @@ FtpParameters TDataModule1::loadFtpParameters(const QString &id)
 
 SerialParameters TDataModule1::loadSerialParameters(const QString &id)
 {
-    QSqlQuery q = run(db(), m_file, QStringLiteral("SELECT * FROM ZVRD_SERIAL\nWHERE ID_MAQUINA=?"), {idParam(id)});
+    QSqlQuery q = run(QStringLiteral("SELECT * FROM ZVRD_SERIAL\nWHERE ID_MAQUINA=?"), {idParam(id)}, Kind::Read);
     SerialParameters p;
     if (q.next()) {
         p.speed = q.value(2).toInt();
@@ -342,68 +653,109 @@ SerialParameters TDataModule1::loadSerialParameters(const QString &id)
 
 QString TDataModule1::insertMachine(const MachineRecord &m)
 {
-    const QDateTime now = QDateTime::currentDateTime();
-    QSqlQuery q = run(db(), m_file,
-                      QStringLiteral("INSERT INTO ZVRD_MAQUINAS (NUM_MAQUINA,DSC_MAQUINA,TIPO_TRANSFER,ID_IMAGEM,"
-                                     "DIR_PROGRAMAS,DATA_CRIACAO,DATA_ALTERACAO) VALUES (?,?,?,?,?,?,?)"),
-                      {m.number, m.description, m.transferType, m.pictureId.toInt(), m.programDirectory, now, now});
-    QVariant id = q.lastInsertId();
+    const QVariant now = dateParam(m_engine, QDateTime::currentDateTime());
+    QSqlQuery q = run(QStringLiteral("INSERT INTO ZVRD_MAQUINAS (NUM_MAQUINA,DSC_MAQUINA,TIPO_TRANSFER,ID_IMAGEM,"
+                                     "DIR_PROGRAMAS,DATA_CRIACAO,DATA_ALTERACAO) VALUES (?,?,?,?,?,?,?)")
+                          + QLatin1String(textsOf(m_engine).returningId),
+                      {m.number, m.description, m.transferType, m.pictureId.toInt(), m.programDirectory, now, now},
+                      Kind::Write);
+    QVariant id;
+    if (m_engine == Engine::Postgres && q.next())
+        id = q.value(0);
+    else
+        id = q.lastInsertId();
     if (!id.isValid()) {
-        QSqlQuery identity = run(db(), m_file, QStringLiteral("SELECT @@IDENTITY"), {});
+        QSqlQuery identity = run(QStringLiteral("SELECT @@IDENTITY"), {}, Kind::Read);
         if (identity.next())
             id = identity.value(0);
     }
+    announce(id);
     return id.toString();
 }
 
 bool TDataModule1::updateMachine(const MachineRecord &m)
 {
-    const QSqlQuery q = run(db(), m_file,
+    const QVariant key = idParam(m.id);
+    const QSqlQuery q = run(
         QStringLiteral("UPDATE ZVRD_MAQUINAS\nSET NUM_MAQUINA=?,\nDSC_MAQUINA=?,\nTIPO_TRANSFER=?,\nID_IMAGEM=?,\n"
                        "DATA_ALTERACAO=?,\nDIR_PROGRAMAS=?\nWHERE ID_MAQUINA=?"),
-        {m.number, m.description, m.transferType, m.pictureId.toInt(), QDateTime::currentDateTime(),
-         m.programDirectory, idParam(m.id)});
-    return q.numRowsAffected() > 0;
+        {m.number, m.description, m.transferType, m.pictureId.toInt(),
+         dateParam(m_engine, QDateTime::currentDateTime()), m.programDirectory, key},
+        Kind::Write);
+    const bool updated = q.numRowsAffected() > 0;
+    if (updated)
+        announce(key);
+    return updated;
+}
+
+TDataModule1::UpdateOutcome TDataModule1::updateMachineIfUnchanged(const MachineRecord &m)
+{
+    const QVariant key = idParam(m.id);
+    // The new date always differs from the one checked, even within one
+    // millisecond or with clocks apart, so that the next check sees this change.
+    QDateTime now = QDateTime::currentDateTime();
+    const QDateTime loaded = m.changed.toDateTime();
+    if (loaded.isValid() && now.toString(ServerDateFormat) == loaded.toString(ServerDateFormat))
+        now = now.addMSecs(1);
+    const bool noDate = m.changed.isNull() || (m.changed.typeId() == QMetaType::QString && m.changed.toString().isEmpty());
+    QString sql = QStringLiteral("UPDATE ZVRD_MAQUINAS\nSET NUM_MAQUINA=?,\nDSC_MAQUINA=?,\nTIPO_TRANSFER=?,\nID_IMAGEM=?,\n"
+                                 "DATA_ALTERACAO=?,\nDIR_PROGRAMAS=?\nWHERE ID_MAQUINA=?");
+    QList<QVariant> values{m.number, m.description, m.transferType, m.pictureId.toInt(), dateParam(m_engine, now),
+                           m.programDirectory, key};
+    if (noDate) {
+        sql += QStringLiteral("\nAND DATA_ALTERACAO IS NULL");
+    } else {
+        sql += QStringLiteral("\nAND DATA_ALTERACAO=?");
+        values << versionParam(m_engine, m.changed);
+    }
+    const QSqlQuery q = run(sql, values, Kind::Write);
+    if (q.numRowsAffected() > 0) {
+        announce(key);
+        return UpdateOutcome::Updated;
+    }
+    return loadMachine(m.id) ? UpdateOutcome::ChangedElsewhere : UpdateOutcome::Gone;
 }
 
 void TDataModule1::insertPathParameters(const QString &id, const PathParameters &p)
 {
-    run(db(), m_file, QStringLiteral("INSERT INTO ZVRD_PATH\n(ID_MAQUINA,PATH_DIR)\nVALUES(?,\n?)"), {idParam(id), p.directory});
+    run(QStringLiteral("INSERT INTO ZVRD_PATH\n(ID_MAQUINA,PATH_DIR)\nVALUES(?,\n?)"), {idParam(id), p.directory}, Kind::Write);
+    announce(idParam(id));
 }
 
 void TDataModule1::insertFtpParameters(const QString &id, const FtpParameters &p)
 {
-    run(db(), m_file,
-        QStringLiteral("INSERT INTO ZVRD_FTP\n(ID_MAQUINA,FTP_DIR,FTP_HOST,FTP_USER,FTP_PASSWORD,FTP_PORT)\n"
+    run(QStringLiteral("INSERT INTO ZVRD_FTP\n(ID_MAQUINA,FTP_DIR,FTP_HOST,FTP_USER,FTP_PASSWORD,FTP_PORT)\n"
                        "VALUES(?,\n?,\n?,\n?,\n?,\n?)"),
-        {idParam(id), p.directory, p.host, p.user, p.password, p.port});
+        {idParam(id), p.directory, p.host, p.user, p.password, p.port}, Kind::Write);
+    announce(idParam(id));
 }
 
 void TDataModule1::insertSerialParameters(const QString &id, const SerialParameters &p)
 {
-    run(db(), m_file,
-        QStringLiteral("INSERT INTO ZVRD_SERIAL\n(ID_MAQUINA,SERIAL_VELOCIDADE,SERIAL_BIT_DADOS,SERIAL_PARIDADE,"
+    run(QStringLiteral("INSERT INTO ZVRD_SERIAL\n(ID_MAQUINA,SERIAL_VELOCIDADE,SERIAL_BIT_DADOS,SERIAL_PARIDADE,"
                        "SERIAL_BIT_PARADA,SERIAL_CR_LF,SERIAL_FLUXO,SERIAL_PORTA)\nVALUES(?,?,?,?,?,?,?,?)"),
-        {idParam(id), p.speed, p.dataBits, p.parity, p.stopBits, p.crLf, p.flow, p.port});
+        {idParam(id), p.speed, p.dataBits, p.parity, p.stopBits, p.crLf, p.flow, p.port}, Kind::Write);
+    announce(idParam(id));
 }
 
 void TDataModule1::updatePathParameters(const QString &id, const PathParameters &p)
 {
-    run(db(), m_file, QStringLiteral("UPDATE ZVRD_PATH\nSET PATH_DIR=?\nWHERE ID_MAQUINA=?"), {p.directory, idParam(id)});
+    run(QStringLiteral("UPDATE ZVRD_PATH\nSET PATH_DIR=?\nWHERE ID_MAQUINA=?"), {p.directory, idParam(id)}, Kind::Write);
+    announce(idParam(id));
 }
 
 void TDataModule1::updateFtpParameters(const QString &id, const FtpParameters &p)
 {
-    run(db(), m_file,
-        QStringLiteral("UPDATE ZVRD_FTP\nSET FTP_DIR=?,\nFTP_HOST=?,\nFTP_USER=?,\nFTP_PASSWORD=?,\nFTP_PORT=?\n"
+    run(QStringLiteral("UPDATE ZVRD_FTP\nSET FTP_DIR=?,\nFTP_HOST=?,\nFTP_USER=?,\nFTP_PASSWORD=?,\nFTP_PORT=?\n"
                        "WHERE ID_MAQUINA=?"),
-        {p.directory, p.host, p.user, p.password, p.port, idParam(id)});
+        {p.directory, p.host, p.user, p.password, p.port, idParam(id)}, Kind::Write);
+    announce(idParam(id));
 }
 
 void TDataModule1::updateSerialParameters(const QString &id, const SerialParameters &p)
 {
-    run(db(), m_file,
-        QStringLiteral("UPDATE ZVRD_SERIAL\nSET SERIAL_VELOCIDADE=?,\nSERIAL_BIT_DADOS=?,\nSERIAL_PARIDADE=?,\n"
+    run(QStringLiteral("UPDATE ZVRD_SERIAL\nSET SERIAL_VELOCIDADE=?,\nSERIAL_BIT_DADOS=?,\nSERIAL_PARIDADE=?,\n"
                        "SERIAL_BIT_PARADA=?,\nSERIAL_CR_LF=?,\nSERIAL_FLUXO=?,\nSERIAL_PORTA=?\nWHERE ID_MAQUINA=?"),
-        {p.speed, p.dataBits, p.parity, p.stopBits, p.crLf, p.flow, p.port, idParam(id)});
+        {p.speed, p.dataBits, p.parity, p.stopBits, p.crLf, p.flow, p.port, idParam(id)}, Kind::Write);
+    announce(idParam(id));
 }

@@ -59,6 +59,26 @@ void MachineList::open(const QList<MachineRecord> &rows)
     emit cursorChanged(m_cursor);
 }
 
+void MachineList::reopen(const QList<MachineRecord> &rows)
+{
+    const std::optional<MachineRecord> before = current();
+    int cursor = rows.isEmpty() ? -1 : qMin(qMax(m_cursor, 0), int(rows.size()) - 1);
+    if (before) {
+        for (int i = 0; i < rows.size(); ++i) {
+            if (rows.at(i).id == before->id) {
+                cursor = i;
+                break;
+            }
+        }
+    }
+    beginResetModel();
+    m_rows = rows;
+    m_open = true;
+    m_cursor = cursor;
+    endResetModel();
+    emit cursorChanged(m_cursor);
+}
+
 void MachineList::close()
 {
     beginResetModel();

@@ -33,6 +33,10 @@ public:
 
     // Holds these rows; the cursor goes to the first row (none when empty).
     void open(const QList<MachineRecord> &rows);
+    // Holds new rows of the same query (another workstation changed the register):
+    // the cursor stays on the machine it was on while that is still listed, else
+    // on the same position, or the last row when the list became shorter.
+    void reopen(const QList<MachineRecord> &rows);
     // Forgets the rows; the list is closed and has no cursor.
     void close();
     bool isOpen() const { return m_open; }

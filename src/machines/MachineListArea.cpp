@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -40,6 +41,10 @@ public:
     void Button3Click();
     void SpeedButton8Click();
     void SpeedButton1Click();
+    // Both lists again after another workstation changed the register, with their
+    // filters and cursors; a failure leaves them as they are, without a message
+    // (no action of this user failed).
+    void refreshFromElsewhere();
 
     TForm_Main *m_main;
     MachineList *m_filtered;
@@ -47,6 +52,7 @@ public:
     QLineEdit *m_name;   // Edit3
     QLineEdit *m_number; // Edit4
     QPointer<TForm_Selecionar_Maquina> m_selectWindow;
+    QTimer *m_remoteChange;
 
 private:
     static MachineListArea *s_instance;
@@ -69,6 +75,14 @@ MachineListArea::MachineListArea(TForm_Main *main) : QObject(main), m_main(main)
     m_number = main->findChild<QLineEdit *>(QStringLiteral("Edit4"));
     m_selectWindow = qobject_cast<TForm_Selecionar_Maquina *>(Application::window(QStringLiteral("Form_Selecionar_Maquina")));
 
+    // Changes of other workstations come in bursts (a machine row, then its
+    // parameter row): one refresh for each burst.
+    m_remoteChange = new QTimer(this);
+    m_remoteChange->setSingleShot(true);
+    m_remoteChange->setInterval(100);
+    connect(m_remoteChange, &QTimer::timeout, this, [this] { refreshFromElsewhere(); });
+    TDataModule1::instance().setChangeListener([this](const QString &) { m_remoteChange->start(); });
+
     // The edit, view and delete commands work on the machine under the cursor.
     connect(m_filtered, &MachineList::cursorChanged, this, [this] {
         const std::optional<MachineRecord> m = m_filtered->current();
@@ -87,8 +101,23 @@ MachineListArea::MachineListArea(TForm_Main *main) : QObject(main), m_main(main)
 
 MachineListArea::~MachineListArea()
 {
-    if (s_instance == this)
+    if (s_instance == this) {
         s_instance = nullptr;
+        TDataModule1::instance().setChangeListener(nullptr);
+    }
+}
+
+void MachineListArea::refreshFromElsewhere()
+{
+    try {
+        TDataModule1 &db = TDataModule1::instance();
+        m_filtered->reopen(db.filteredMachines(MachineSelection::trimmedFilter(m_name ? m_name->text() : QString()),
+                                               MachineSelection::trimmedFilter(m_number ? m_number->text() : QString())));
+        if (m_selectWindow)
+            m_selectWindow->refreshList();
+    } catch (const std::exception &) {
+        // Shown by the user's next action, which connects again.
+    }
 }
 
 void MachineListArea::runFilter()
@@ -120,7 +149,8 @@ void MachineListArea::SpeedButton8Click()
         if (!Msg::question(MachineSelection::deleteQuestion(*machine)))
             return;
         // Only the machine row goes; its parameter rows and the selected machine stay.
-        TDataModule1::instance().deleteMachine(machine->id);
+        if (!TDataModule1::instance().deleteMachine(machine->id))
+            Msg::error(Texts::extra("Extra.MachineGone")); // deleted meanwhile elsewhere; the list shows it gone
         if (m_name)
             m_name->clear();
         if (m_number)
@@ -204,4 +234,26 @@ MachineList *allMachineList()
 {
     MachineListArea *area = MachineListArea::instance();
     return area && area->m_selectWindow ? area->m_selectWindow->allMachines() : nullptr;
+}
+
+bool selectedMachineStillExists()
+{
+    // A single workstation keeps the selected values as they were (its own delete
+    // leaves them); on a shared server another workstation may have deleted it.
+    TDataModule1 &db = TDataModule1::instance();
+    if (db.engine() != TDataModule1::Engine::Postgres || app().SelectedMachineId.isEmpty())
+        return true;
+    if (db.loadMachine(app().SelectedMachineId))
+        return true;
+    Msg::error(Texts::extra("Extra.MachineGone"));
+    AppState &state = app();
+    state.SelectedMachineId.clear();
+    state.SelectedMachineNumber.clear();
+    state.SelectedMachineDescription.clear();
+    state.SelectedTransferType.clear();
+    state.SelectedPictureId.clear();
+    state.SelectedProgramDirectory.clear();
+    if (MachineListArea *area = MachineListArea::instance())
+        area->m_main->clearSelectedMachine();
+    return false;
 }

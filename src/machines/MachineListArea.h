@@ -25,6 +25,11 @@ void FUNC_Listar_ALL_Maquinas();
 // Nothing changes when the list has no row at that position.
 void FUNC_Selecionar_Maquina(int position);
 
+// Before an action on the selected machine: on a shared server, whether it still
+// exists. When another workstation deleted it, says so, and the selected values
+// and the main window's panel show no machine. Throws Error on a database failure.
+bool selectedMachineStillExists();
+
 // The two lists (nullptr before the area is installed).
 MachineList *filteredMachineList();
 MachineList *allMachineList();

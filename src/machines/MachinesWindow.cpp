@@ -525,6 +525,7 @@ bool TForm_Maquinas::FUNC_Listar_BD_Maquinas(const QString &id)
     const std::optional<MachineRecord> m = db.loadMachine(id);
     if (!m)
         return false;
+    m_loadedChanged = m->changed;
     control<QLineEdit>("Edit1")->setText(m->number);
     control<QLineEdit>("Edit2")->setText(m->description);
     const int position = MachineFieldChecks::transferTypePosition(m->transferType);
@@ -734,9 +735,36 @@ void TForm_Maquinas::BitBtn2Click()
         m.transferType = ChosenTransferType;
         m.pictureId = QString::number(control<QComboBox>("ComboBox2")->currentIndex());
         m.programDirectory = control<QLineEdit>("Edit9")->text();
-        if (!db.updateMachine(m)) {
-            reportMachineGone();
-            return;
+        m.changed = m_loadedChanged;
+        // Written only over the version loaded here; another workstation's change
+        // since then is the user's to decide on, never overwritten silently.
+        for (;;) {
+            const TDataModule1::UpdateOutcome outcome = db.updateMachineIfUnchanged(m);
+            if (outcome == TDataModule1::UpdateOutcome::Updated)
+                break;
+            if (outcome == TDataModule1::UpdateOutcome::Gone) {
+                reportMachineGone();
+                return;
+            }
+            const Dialogs::Button answer = dialogs().message(
+                Dialogs::Icon::Question,
+                Texts::extra("Extra.MachineChangedElsewhere").arg(control<QLineEdit>("Edit2")->text()),
+                Dialogs::Yes | Dialogs::No | Dialogs::Cancel, Dialogs::Cancel);
+            if (answer == Dialogs::Yes) {
+                // The other workstation's values, to edit further or to cancel.
+                FUNC_Limpar_Form_Maquinas();
+                if (!FUNC_Listar_BD_Maquinas(id))
+                    reportMachineGone();
+                return;
+            }
+            if (answer != Dialogs::No)
+                return; // back to editing, nothing written
+            const std::optional<MachineRecord> current = db.loadMachine(id);
+            if (!current) {
+                reportMachineGone();
+                return;
+            }
+            m.changed = current->changed;
         }
         const QString table = TransferType::parameterTable(ChosenTransferType);
         const bool exists = db.hasParameterRow(table, id);

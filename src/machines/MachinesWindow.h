@@ -3,6 +3,7 @@
 #include "MachineRecord.h"
 
 #include <QDialog>
+#include <QVariant>
 #include <functional>
 #include <optional>
 
@@ -117,6 +118,9 @@ private:
     bool checkDncOptions();
     void writeDncOptions(const QString &id);
     QString m_deviceRoot = QStringLiteral("/dev");
+    // DATA_ALTERACAO of the machine as loaded: "Ch&ange" writes only over that
+    // version, so that another workstation's change in between is never lost.
+    QVariant m_loadedChanged;
 };
 
 // Wires "Register", "Edit" and "View" of the "Machines" page.

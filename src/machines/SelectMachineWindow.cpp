@@ -1,5 +1,6 @@
 #include "SelectMachineWindow.h"
 
+#include "Database.h"
 #include "MachineList.h"
 #include "MachineListArea.h"
 #include "MachineListView.h"
@@ -103,6 +104,13 @@ void TForm_Selecionar_Maquina::runFilter()
 {
     const QString text = m_filter->text();
     guarded([this, text] { MachineSelection::filterAllMachines(*m_all, text); });
+}
+
+void TForm_Selecionar_Maquina::refreshList()
+{
+    const QString text = MachineSelection::trimmedFilter(m_filter->text());
+    TDataModule1 &db = TDataModule1::instance();
+    m_all->reopen(text.isEmpty() ? db.allMachines() : db.machinesMatching(text));
 }
 
 // Up and down in the filter box move through the list, so that the keyboard

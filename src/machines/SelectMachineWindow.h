@@ -23,6 +23,9 @@ public:
     // as it is typed; empty again each time the window opens, with the keyboard
     // in it.
     QLineEdit *filterBox() const { return m_filter; }
+    // The list again with the text of the filter box (another workstation changed
+    // the register), keeping the cursor on its machine; throws on a database failure.
+    void refreshList();
 
     // "&Select": selects the machine under the cursor and closes, or tells the user
     // to choose one when the list has no row under its cursor.

@@ -6,6 +6,9 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -103,6 +106,23 @@ public:
         if (!ok)
             return std::nullopt;
         return f;
+    }
+
+    std::optional<QString> askText(QWidget *parent, const QString &prompt, const QString &initial, bool secret) override
+    {
+        QInputDialog dialog(parent ? parent : QApplication::activeWindow());
+        dialog.setWindowTitle(QStringLiteral("Zavrin"));
+        dialog.setLabelText(prompt);
+        dialog.setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
+        dialog.setTextValue(initial);
+        // Long prompts wrap instead of widening the box past the screen.
+        for (QLabel *label : dialog.findChildren<QLabel *>()) {
+            label->setWordWrap(true);
+            label->setMinimumWidth(440);
+        }
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.textValue();
     }
 };
 

@@ -31,6 +31,9 @@ public:
     virtual QString pickFolder(QWidget *parent, const QString &title, const QString &folder) = 0;
     virtual std::optional<QColor> pickColour(QWidget *parent, const QColor &initial) = 0;
     virtual std::optional<QFont> pickFont(QWidget *parent, const QFont &initial) = 0;
+    // A line of text typed by the user (hidden as typed when secret): nothing when cancelled.
+    virtual std::optional<QString> askText(QWidget *parent, const QString &prompt, const QString &initial,
+                                           bool secret) = 0;
 };
 
 // The dialogs in use (the real ones unless a test installed others).

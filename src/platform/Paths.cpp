@@ -32,7 +32,10 @@ QString inApplicationFolder(const QString &path, const QString &appDirectory)
     // A drive or network path of a database shared with Windows workstations is
     // absolute on every system.
     static const QRegularExpression windowsAbsolute(QStringLiteral("^([A-Za-z]:[\\\\/]|\\\\\\\\)"));
-    if (path.isEmpty() || QDir::isAbsolutePath(path) || appDirectory.isEmpty() || windowsAbsolute.match(path).hasMatch())
+    // Nor is a URL (a database on a server, postgresql://host/db) a relative path.
+    static const QRegularExpression url(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
+    if (path.isEmpty() || QDir::isAbsolutePath(path) || appDirectory.isEmpty() || windowsAbsolute.match(path).hasMatch()
+        || url.match(path).hasMatch())
         return path;
     const bool folder = path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'));
     const QString full = toNative(QDir::cleanPath(QDir(QDir::fromNativeSeparators(appDirectory)).filePath(

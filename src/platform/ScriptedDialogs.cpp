@@ -65,3 +65,12 @@ std::optional<QFont> ScriptedDialogs::pickFont(QWidget *, const QFont &)
         return std::nullopt;
     return m_fonts.takeFirst();
 }
+
+std::optional<QString> ScriptedDialogs::askText(QWidget *, const QString &prompt, const QString &initial, bool secret)
+{
+    // A secret's initial text is never recorded.
+    m_calls.append({QStringLiteral("askText"), Icon::None, prompt, secret ? 1 : 0, secret ? QString() : initial});
+    if (m_texts.isEmpty())
+        return std::nullopt;
+    return m_texts.takeFirst();
+}

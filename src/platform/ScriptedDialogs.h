@@ -14,7 +14,7 @@ class ScriptedDialogs : public Dialogs
 public:
     struct Call
     {
-        QString kind; // "message", "error", "openFile", "saveFile", "pickFolder", "pickColour", "pickFont"
+        QString kind; // "message", "error", "openFile", "saveFile", "pickFolder", "pickColour", "pickFont", "askText"
         Icon icon = Icon::None;
         QString text;  // message text or dialog title
         int buttons = 0;
@@ -29,6 +29,7 @@ public:
     void answerPath(const QString &path) { m_paths.append(path); } // empty = cancel
     void answerColour(const QColor &c) { m_colours.append(c); }    // invalid = cancel
     void answerFont(const QFont &f) { m_fonts.append(f); }
+    void answerText(const std::optional<QString> &text) { m_texts.append(text); } // nullopt = cancel
 
     const QList<Call> &calls() const { return m_calls; }
     QStringList messages() const; // texts of message and error boxes, in order
@@ -43,6 +44,7 @@ public:
     QString pickFolder(QWidget *parent, const QString &title, const QString &folder) override;
     std::optional<QColor> pickColour(QWidget *parent, const QColor &initial) override;
     std::optional<QFont> pickFont(QWidget *parent, const QFont &initial) override;
+    std::optional<QString> askText(QWidget *parent, const QString &prompt, const QString &initial, bool secret) override;
 
 private:
     QString nextPath();
@@ -51,4 +53,5 @@ private:
     QStringList m_paths;
     QList<QColor> m_colours;
     QList<QFont> m_fonts;
+    QList<std::optional<QString>> m_texts;
 };

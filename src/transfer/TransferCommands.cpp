@@ -14,6 +14,7 @@
 #include "app/MainWindow.h"
 #include "editor/EditorArea.h"
 #include "files/BrowserArea.h"
+#include "machines/MachineListArea.h"
 #include "lang/Texts.h"
 #include "platform/Dialogs.h"
 #include "platform/WindowRules.h"
@@ -94,6 +95,9 @@ void SpeedButton19Click() { dispatch(QString(), TransferRules::Receive); }
 
 void dispatch(const QString &file, int mode)
 {
+    bool exists = true;
+    if (!guarded([&exists] { exists = selectedMachineStillExists(); }) || !exists)
+        return;
     const QString sent = mode == TransferRules::Send ? file : QString();
     switch (TransferRules::wayFor(app().SelectedTransferType)) {
     case TransferRules::Way::Directory: FUNC_Transfer_LOCAL(sent, mode); break;
