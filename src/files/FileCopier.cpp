@@ -4,6 +4,7 @@
 
 #include "platform/Paths.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -72,6 +73,10 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     m_total = 0;
     m_done = 0;
     m_yesToAll = false;
+    m_sourceHash.clear();
+    m_targetHash.clear();
+    m_targetSize = -1;
+    m_sourceSize = -1;
 
     if (source.isEmpty() || target.isEmpty()) {
         fail(source, QStringLiteral("No source or target was given."));
@@ -159,6 +164,27 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     return declined ? Outcome::Declined : Outcome::Copied;
 }
 
+bool FileCopier::readBack(const QString &target, QByteArray &buffer)
+{
+    QFile copy(target);
+    if (!copy.open(QIODevice::ReadOnly))
+        return fail(target, copy.errorString());
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    qint64 size = 0;
+    for (;;) {
+        const qint64 n = copy.read(buffer.data(), buffer.size());
+        if (n < 0)
+            return fail(target, copy.errorString());
+        if (n == 0)
+            break;
+        hash.addData(QByteArrayView(buffer.constData(), n));
+        size += n;
+    }
+    m_targetHash = QString::fromLatin1(hash.result().toHex());
+    m_targetSize = size;
+    return true;
+}
+
 bool FileCopier::plan(const QString &sourceDir, const QString &targetDir, QList<Entry> &entries, qint64 &total)
 {
     QDir dir(sourceDir);
@@ -213,6 +239,8 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
         return Outcome::Failed;
     }
     QByteArray buffer(int(qMin<qint64>(ChunkSize, qMax<qint64>(in.size(), 1))), Qt::Uninitialized);
+    QCryptographicHash sourceHash(QCryptographicHash::Sha256);
+    qint64 sourceBytes = 0;
     for (;;) {
         const qint64 n = in.read(buffer.data(), buffer.size());
         if (n < 0) {
@@ -222,6 +250,8 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
         }
         if (n == 0)
             break;
+        sourceHash.addData(QByteArrayView(buffer.constData(), n));
+        sourceBytes += n;
         if (out.write(buffer.constData(), n) != n) {
             fail(target, out.reason());
             out.cancel();
@@ -240,6 +270,21 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
     if (!out.commit(&reason)) {
         fail(target, reason);
         return Outcome::Failed;
+    }
+    m_sourceHash = QString::fromLatin1(sourceHash.result().toHex());
+    m_sourceSize = sourceBytes;
+    m_targetHash.clear();
+    m_targetSize = -1;
+    if (m_verify) {
+        if (m_beforeReadBack)
+            m_beforeReadBack(Paths::toNative(target));
+        if (!readBack(target, buffer))
+            return Outcome::Failed;
+        if (m_targetHash != m_sourceHash) {
+            m_failedPath = Paths::toNative(target);
+            m_error = QStringLiteral("The copy read back differs from the file copied.");
+            return Outcome::VerificationFailed;
+        }
     }
     // Like a file manager's copy: same modification time and permissions (in
     // this order, as a read-only copy could not be touched any more).

@@ -1,5 +1,6 @@
 #include "FtpSend.h"
 
+#include "journal/ProgramHash.h"
 #include "platform/ftp/FtpClient.h"
 
 #include <QDir>
@@ -78,6 +79,30 @@ void send(FtpClient &client, const QString &localPath, const QString &remoteName
         cleanup.reason = e.message();
         throw;
     }
+}
+
+Check verify(FtpClient &client, const QString &remoteName, qint64 programBytes, const QString &programHash,
+             bool readBack)
+{
+    Check check;
+    const qint64 size = client.size(remoteName);
+    check.sizeKnown = size >= 0;
+    check.remoteBytes = size;
+    if (check.sizeKnown && size != programBytes) {
+        check.result = Check::Mismatch;
+        return check;
+    }
+    if (!readBack) {
+        check.result = check.sizeKnown ? Check::SizeMatched : Check::NotChecked;
+        return check;
+    }
+    HashingDevice copy;
+    client.get(remoteName, &copy);
+    check.remoteBytes = copy.count();
+    check.remoteHash = copy.hex();
+    check.result = check.remoteBytes == programBytes && check.remoteHash == programHash ? Check::Verified
+                                                                                         : Check::Mismatch;
+    return check;
 }
 
 } // namespace FtpSend

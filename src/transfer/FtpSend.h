@@ -34,4 +34,25 @@ QString temporaryName(const QString &remoteName);
 // done about the partial file.
 void send(FtpClient &client, const QString &localPath, const QString &remoteName, Cleanup &cleanup);
 
+// What the machine's copy of a sent program was found to be.
+struct Check
+{
+    enum Result {
+        NotChecked, // the server tells no size and reading back is off
+        SizeMatched, // the server's SIZE is the program's size (contents not compared)
+        Verified,    // read back, and its SHA-256 is the program's
+        Mismatch,    // the size or the contents differ
+    };
+    Result result = NotChecked;
+    bool sizeKnown = false;  // the server answered SIZE
+    qint64 remoteBytes = -1; // the copy's size (SIZE, or what was read back); -1 unknown
+    QString remoteHash;      // when read back
+};
+
+// After send(): asks the server for the copy's size and, with readBack, downloads it
+// again (into a hash, not to disk) and compares it with the program's size and hash.
+// The client must be in TYPE I. Throws what the download threw.
+Check verify(FtpClient &client, const QString &remoteName, qint64 programBytes, const QString &programHash,
+             bool readBack);
+
 } // namespace FtpSend

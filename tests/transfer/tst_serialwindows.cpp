@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "app/AppState.h"
+#include "lang/Texts.h"
 #include "app/Application.h"
 #include "lang/ApplyLanguage.h"
 #include "machines/Database.h"
@@ -702,9 +703,10 @@ void tst_SerialWindows::blockEndsAndUtf8Shown()
 void tst_SerialWindows::programGoesOutAndComesBack_data()
 {
     QTest::addColumn<QString>("corpusName");
-    QTest::newRow("LF lines, no final line end") << "circle-diamond-square";
-    QTest::newRow("CR LF lines") << "tweakie_crlf";
-    QTest::newRow("UTF-8 comments") << "syntax-torture";
+    QTest::addColumn<bool>("endsProgram"); // M30, M02, M99 or "%" in its last lines
+    QTest::newRow("LF lines, no final line end") << "circle-diamond-square" << false;
+    QTest::newRow("CR LF lines") << "tweakie_crlf" << true;
+    QTest::newRow("UTF-8 comments") << "syntax-torture" << false;
 }
 
 // The demo lathe's program goes out through the send window and the machine sends it back
@@ -712,6 +714,7 @@ void tst_SerialWindows::programGoesOutAndComesBack_data()
 void tst_SerialWindows::programGoesOutAndComesBack()
 {
     QFETCH(QString, corpusName);
+    QFETCH(bool, endsProgram);
     QString source;
     for (const QString &f : TestSupport::corpusFiles(false))
         if (f.contains(corpusName))
@@ -770,7 +773,11 @@ void tst_SerialWindows::programGoesOutAndComesBack()
     press.start();
     TransferCommands::FUNC_Transfer_SERIAL232(QString(), 2);
     const QString back = programFolder() + QStringLiteral("BACK.nc");
-    QCOMPARE(m_dialogs->messages(), QStringList{"INFORMATION: The File \"" + back + "\"was saved successfully."});
+    // A program without an end of program is saved all the same, after a warning.
+    QStringList expected{"INFORMATION: The File \"" + back + "\"was saved successfully."};
+    if (!endsProgram)
+        expected.prepend(Texts::extra("Extra.NoEndOfProgramWarning"));
+    QCOMPARE(m_dialogs->messages(), expected);
     ReceivedText lines;
     lines.append(sent);
     QCOMPARE(TestSupport::readBytes(back), lines.fileBytes());
