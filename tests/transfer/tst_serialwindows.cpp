@@ -4,6 +4,9 @@
 #include "app/AppState.h"
 #include "lang/Texts.h"
 #include "app/Application.h"
+#include "journal/JournalRecorder.h"
+#include "journal/JournalWords.h"
+#include "journal/ProgramHash.h"
 #include "lang/ApplyLanguage.h"
 #include "machines/Database.h"
 #include "machines/DatabaseSchema.h"
@@ -783,6 +786,24 @@ void tst_SerialWindows::programGoesOutAndComesBack()
     QCOMPARE(TestSupport::readBytes(back), lines.fileBytes());
     // Nothing is lost on the way: the program comes back as sent, with a line end after its last line.
     QVERIFY(TestSupport::readBytes(back).startsWith(sent));
+
+    // The journal has both: the bytes as they left, and as they were stored.
+    QVERIFY(JournalRecorder::current());
+    QString error;
+    QVector<JournalEntry> entries;
+    for (const JournalEntry &e : JournalRecorder::current()->entries({}, &error))
+        if (e.localPath == m_file || e.localPath == back)
+            entries << e;
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0].direction, JournalEntry::Direction::Send);
+    QCOMPARE(entries[0].outcome, JournalEntry::Outcome::Done);
+    QCOMPARE(entries[0].sha256, ProgramHash::ofBytes(sent));
+    QCOMPARE(entries[0].bytes, qint64(sent.size()));
+    QVERIFY(entries[0].remote.startsWith(QStringLiteral("COM1")));
+    QCOMPARE(entries[1].direction, JournalEntry::Direction::Receive);
+    QCOMPARE(entries[1].outcome, JournalEntry::Outcome::Done);
+    QCOMPARE(entries[1].sha256, ProgramHash::ofBytes(lines.fileBytes()));
+    QCOMPARE(entries[1].notice, endsProgram ? QString() : QLatin1String(JournalWords::NoEndOfProgramKeyword));
 }
 
 QTEST_MAIN(tst_SerialWindows)
