@@ -104,6 +104,11 @@ bool JournalStore::open(QString *error)
             *error = failure(QStringLiteral("Cannot open the journal"), QStringLiteral("no file is named"));
             return false;
         }
+        if (m_location.readOnly && !file.exists()) {
+            *error = failure(QStringLiteral("Cannot open the journal"),
+                             QStringLiteral("the file does not exist (no transfer has been recorded there yet)"));
+            return false;
+        }
         if (!file.absoluteDir().exists()) {
             *error = failure(QStringLiteral("Cannot open the journal"),
                              QStringLiteral("the folder %1 does not exist")
@@ -124,7 +129,9 @@ bool JournalStore::open(QString *error)
         if (!m_location.password.isEmpty())
             db.setPassword(m_location.password);
         if (sqlite)
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1%2")
+                                     .arg(BusyTimeoutMs)
+                                     .arg(m_location.readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
         else if (m_location.driver == QLatin1String("QPSQL"))
             db.setConnectOptions(QStringLiteral("connect_timeout=5"));
         if (!db.open()) {
@@ -132,7 +139,7 @@ bool JournalStore::open(QString *error)
         } else {
             ok = true;
             QSqlQuery query(db);
-            for (const QString &statement : m_sql.createStatements) {
+            for (const QString &statement : m_location.readOnly ? QStringList() : m_sql.createStatements) {
                 if (!query.exec(statement)) {
                     *error = failure(QStringLiteral("Cannot prepare the journal"), sqlReason(query.lastError()));
                     ok = false;
@@ -185,6 +192,10 @@ bool JournalStore::append(QVector<JournalEntry> &entries, QString *error)
 {
     if (entries.isEmpty())
         return true;
+    if (m_location.readOnly) {
+        *error = failure(QStringLiteral("Cannot write to the journal"), QStringLiteral("it was opened only to be read"));
+        return false;
+    }
     if (!ensureOpen(error))
         return false;
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);

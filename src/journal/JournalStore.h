@@ -36,6 +36,8 @@ public:
         int port = -1;
         QString user;
         QString password;
+        // Only read: a missing SQLite file is an error, not created, and nothing is written.
+        bool readOnly = false;
     };
 
     // How long a write waits for a journal that another program holds locked; a
