@@ -1,5 +1,7 @@
 #include "MachinesWindow.h"
 
+#include "MachineOptions.h"
+
 #include "Database.h"
 #include "MachineFieldChecks.h"
 #include "SerialPortsWindow.h"
@@ -257,6 +259,11 @@ TForm_Maquinas::TForm_Maquinas(QWidget *parent) : QDialog(parent)
         }
         // A password on a shop-floor screen is shown masked.
         control<QLineEdit>("Edit7")->setEchoMode(QLineEdit::Password);
+        // Kept in Zavrin.ini beside the register (MachineOptions), not in the database.
+        auto *verify = new QCheckBox(ftpPage);
+        verify->setObjectName(QStringLiteral("CheckBoxVerify"));
+        verify->setChecked(MachineOptions().verifyByReadBack);
+        g->addWidget(verify, r++, 1);
         auto *test = new TestButton(ftpPage);
         test->setObjectName(QStringLiteral("Button1"));
         g->addWidget(test, r, 1, Qt::AlignLeft);
@@ -390,6 +397,7 @@ void TForm_Maquinas::FUNC_Limpar_Form_Maquinas()
         control<QComboBox>(name)->setCurrentIndex(0);
     resetReadings();
     control<QCheckBox>("CheckBox1")->setChecked(false);
+    control<QCheckBox>("CheckBoxVerify")->setChecked(MachineOptions().verifyByReadBack);
     control<QLabel>("Image1")->setPixmap(QPixmap());
 }
 
@@ -401,6 +409,7 @@ void TForm_Maquinas::FUNC_Bloquear_Campos_Maquinas()
          {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5", "ComboBox6", "ComboBox7", "ComboBox8"})
         control<QComboBox>(name)->setEnabled(false);
     control<QCheckBox>("CheckBox1")->setEnabled(false);
+    control<QCheckBox>("CheckBoxVerify")->setEnabled(false);
 }
 
 void TForm_Maquinas::FUNC_Liberar_Campos_Maquinas()
@@ -411,6 +420,7 @@ void TForm_Maquinas::FUNC_Liberar_Campos_Maquinas()
          {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5", "ComboBox6", "ComboBox7", "ComboBox8"})
         control<QComboBox>(name)->setEnabled(true);
     control<QCheckBox>("CheckBox1")->setEnabled(true);
+    control<QCheckBox>("CheckBoxVerify")->setEnabled(true);
 }
 
 void TForm_Maquinas::refreshPortDevices()
@@ -452,6 +462,9 @@ void TForm_Maquinas::Button4Click()
 void TForm_Maquinas::showEvent(QShowEvent *event)
 {
     refreshPortDevices();
+    QCheckBox *verify = control<QCheckBox>("CheckBoxVerify");
+    verify->setText(Texts::extra("Extra.VerifyByReadBack"));
+    verify->setToolTip(Texts::extra("Extra.VerifyByReadBackHint"));
     QDialog::showEvent(event);
 }
 
@@ -526,6 +539,8 @@ bool TForm_Maquinas::FUNC_Listar_BD_Maquinas(const QString &id)
         control<QLineEdit>("Edit6")->setText(p.user);
         control<QLineEdit>("Edit7")->setText(p.password);
         control<QLineEdit>("Edit8")->setText(p.directory);
+        control<QCheckBox>("CheckBoxVerify")
+            ->setChecked(MachineOptions::read(app().mainSettingsPath(), id).verifyByReadBack);
     } else if (position == 4) {
         const SerialParameters p = db.loadSerialParameters(id);
         // A port name not in the list leaves the list without a choice.
@@ -627,6 +642,18 @@ FtpParameters TForm_Maquinas::ftpParameters() const
 void TForm_Maquinas::FUNC_Cad_Dados_FTP(const QString &id)
 {
     TDataModule1::instance().insertFtpParameters(id, ftpParameters());
+    writeFtpOptions(id);
+}
+
+// The machine is saved either way: a settings file that refuses the write is told, and
+// the machine keeps its earlier options.
+void TForm_Maquinas::writeFtpOptions(const QString &id)
+{
+    MachineOptions options = MachineOptions::read(app().mainSettingsPath(), id);
+    options.verifyByReadBack = control<QCheckBox>("CheckBoxVerify")->isChecked();
+    QString error;
+    if (!options.write(app().mainSettingsPath(), id, &error))
+        dialogs().errorBox(error);
 }
 
 namespace {
@@ -658,6 +685,7 @@ void TForm_Maquinas::FUNC_Edit_Dados_Path(const QString &id)
 void TForm_Maquinas::FUNC_Edit_Dados_FTP(const QString &id)
 {
     TDataModule1::instance().updateFtpParameters(id, ftpParameters());
+    writeFtpOptions(id);
 }
 
 void TForm_Maquinas::FUNC_Edit_Dados_SERIAL232(const QString &id)
