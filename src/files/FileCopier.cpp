@@ -1,10 +1,10 @@
 #include "FileCopier.h"
 
 #include "platform/SafeFile.h"
+#include "platform/Sha256.h"
 
 #include "platform/Paths.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -169,7 +169,7 @@ bool FileCopier::readBack(const QString &target, QByteArray &buffer)
     QFile copy(target);
     if (!copy.open(QIODevice::ReadOnly))
         return fail(target, copy.errorString());
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Sha256 hash;
     qint64 size = 0;
     for (;;) {
         const qint64 n = copy.read(buffer.data(), buffer.size());
@@ -180,7 +180,7 @@ bool FileCopier::readBack(const QString &target, QByteArray &buffer)
         hash.addData(QByteArrayView(buffer.constData(), n));
         size += n;
     }
-    m_targetHash = QString::fromLatin1(hash.result().toHex());
+    m_targetHash = hash.hex();
     m_targetSize = size;
     return true;
 }
@@ -239,7 +239,8 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
         return Outcome::Failed;
     }
     QByteArray buffer(int(qMin<qint64>(ChunkSize, qMax<qint64>(in.size(), 1))), Qt::Uninitialized);
-    QCryptographicHash sourceHash(QCryptographicHash::Sha256);
+    // On a thread of its own: the copy does not wait for it.
+    BackgroundSha256 sourceHash;
     qint64 sourceBytes = 0;
     for (;;) {
         const qint64 n = in.read(buffer.data(), buffer.size());
@@ -271,7 +272,7 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
         fail(target, reason);
         return Outcome::Failed;
     }
-    m_sourceHash = QString::fromLatin1(sourceHash.result().toHex());
+    m_sourceHash = sourceHash.hex();
     m_sourceSize = sourceBytes;
     m_targetHash.clear();
     m_targetSize = -1;

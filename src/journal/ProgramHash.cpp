@@ -12,7 +12,7 @@ QString ofFile(const QString &path, QString *error, qint64 *bytes)
         *error = QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
         return QString();
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Sha256 hash;
     QByteArray buffer(1 << 20, Qt::Uninitialized);
     qint64 total = 0;
     for (;;) {
@@ -28,12 +28,23 @@ QString ofFile(const QString &path, QString *error, qint64 *bytes)
     }
     if (bytes)
         *bytes = total;
-    return QString::fromLatin1(hash.result().toHex());
+    return hash.hex();
 }
 
 QString ofBytes(QByteArrayView bytes)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return Sha256::hexOf(bytes);
 }
 
 } // namespace ProgramHash
+
+HashingDevice::HashingDevice() { open(QIODevice::WriteOnly); }
+
+QString HashingDevice::hex() { return m_hash.hex(); }
+
+qint64 HashingDevice::writeData(const char *data, qint64 len)
+{
+    m_hash.addData(QByteArrayView(data, len));
+    m_count += len;
+    return len;
+}

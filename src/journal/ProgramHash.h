@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QCryptographicHash>
+#include "platform/Sha256.h"
+
 #include <QIODevice>
 #include <QString>
+#include <memory>
 
 // SHA-256 of a program's bytes, as the journal keeps it (lower-case hex).
 namespace ProgramHash {
@@ -16,25 +18,22 @@ QString ofBytes(QByteArrayView bytes);
 
 // A write-only device that keeps nothing but the hash and the count of what is
 // written to it: a download compared with what was sent, without a copy in memory
-// or on disk.
+// or on disk. The hashing runs on a thread of its own, so a fast download is not held
+// up by it; at most 32 MB wait to be hashed, a writer beyond that waits.
 class HashingDevice : public QIODevice
 {
 public:
-    HashingDevice() : m_hash(QCryptographicHash::Sha256) { open(QIODevice::WriteOnly); }
-    QString hex() const { return QString::fromLatin1(m_hash.result().toHex()); }
+    HashingDevice();
+    // Once, when everything was written: waits for the hashing to finish.
+    QString hex();
     qint64 count() const { return m_count; }
     bool isSequential() const override { return true; }
 
 protected:
     qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 len) override
-    {
-        m_hash.addData(QByteArrayView(data, len));
-        m_count += len;
-        return len;
-    }
+    qint64 writeData(const char *data, qint64 len) override;
 
 private:
-    QCryptographicHash m_hash;
+    BackgroundSha256 m_hash;
     qint64 m_count = 0;
 };

@@ -4,6 +4,8 @@
 #include "platform/ftp/FtpClient.h"
 
 #include <QDir>
+
+#include <future>
 #include <QFile>
 
 namespace FtpSend {
@@ -103,6 +105,38 @@ Check verify(FtpClient &client, const QString &remoteName, qint64 programBytes, 
     check.result = check.remoteBytes == programBytes && check.remoteHash == programHash ? Check::Verified
                                                                                          : Check::Mismatch;
     return check;
+}
+
+void sendAndVerify(FtpClient &client, const QString &localPath, const QString &remoteName, bool readBack,
+                   Cleanup &cleanup, Sent &sent)
+{
+    sent = Sent();
+    struct Hashed
+    {
+        QString hash;
+        qint64 bytes = -1;
+    };
+    std::future<Hashed> hashing = std::async(std::launch::async, [localPath] {
+        Hashed h;
+        QString reason;
+        h.hash = ProgramHash::ofFile(localPath, &reason, &h.bytes);
+        return h;
+    });
+    const auto take = [&] {
+        if (hashing.valid()) {
+            const Hashed h = hashing.get();
+            sent.programHash = h.hash;
+            sent.programBytes = h.hash.isEmpty() ? -1 : h.bytes;
+        }
+    };
+    try {
+        send(client, localPath, remoteName, cleanup);
+    } catch (...) {
+        take();
+        throw;
+    }
+    take();
+    sent.check = verify(client, remoteName, sent.programBytes, sent.programHash, readBack);
 }
 
 } // namespace FtpSend

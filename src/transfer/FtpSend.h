@@ -55,4 +55,16 @@ struct Check
 Check verify(FtpClient &client, const QString &remoteName, qint64 programBytes, const QString &programHash,
              bool readBack);
 
+// send() and verify() together, the program hashed (for the journal and the comparison)
+// on a thread of its own while it goes up. Throws what send() or verify() threw; the
+// hash and size are set as soon as they are known.
+struct Sent
+{
+    QString programHash; // of the program's bytes as read, empty when it could not be read
+    qint64 programBytes = -1;
+    Check check;
+};
+void sendAndVerify(FtpClient &client, const QString &localPath, const QString &remoteName, bool readBack,
+                   Cleanup &cleanup, Sent &sent);
+
 } // namespace FtpSend

@@ -320,24 +320,28 @@ void TForm_Transfer_FTP::BitBtn1Click()
         JournalEntry::Medium::Ftp, JournalEntry::Direction::Send, program,
         TransferJournal::ftpRemote(v.FtpUser, v.FtpHost, v.FtpPort, Edit5()->text() + Edit7()->text()));
     const bool readBack = MachineOptions::read(app().mainSettingsPath(), app().SelectedMachineId).verifyByReadBack;
-    FtpSend::Check check;
+    FtpSend::Sent sent;
+    const FtpSend::Check &check = sent.check;
     transfer(
         {m_send}, journal,
         [&] {
-            // The hash of the bytes as they leave: read before the upload, which reads the file again.
-            QString reason;
-            qint64 bytes = -1;
-            journal.sha256 = ProgramHash::ofFile(program, &reason, &bytes);
-            journal.bytes = bytes;
-            FtpSend::send(*m_client, program, Edit7()->text(), m_cleanup);
-            check = FtpSend::verify(*m_client, Edit7()->text(), bytes, journal.sha256, readBack);
+            try {
+                FtpSend::sendAndVerify(*m_client, program, Edit7()->text(), readBack, m_cleanup, sent);
+            } catch (...) {
+                journal.sha256 = sent.programHash;
+                journal.bytes = sent.programBytes;
+                throw;
+            }
+            journal.sha256 = sent.programHash;
+            journal.bytes = sent.programBytes;
             if (check.result == FtpSend::Check::Verified)
                 journal.outcome = JournalEntry::Outcome::Verified;
             else if (check.result == FtpSend::Check::Mismatch) {
                 journal.outcome = JournalEntry::Outcome::VerificationFailed;
                 journal.error = Texts::extra("Extra.VerificationSizes")
-                                    .arg(QString::number(bytes), check.remoteBytes >= 0 ? QString::number(check.remoteBytes)
-                                                                                         : Texts::extra("Extra.VerificationSizeUnknown"));
+                                    .arg(QString::number(sent.programBytes),
+                                         check.remoteBytes >= 0 ? QString::number(check.remoteBytes)
+                                                                : Texts::extra("Extra.VerificationSizeUnknown"));
             }
             ChangeDir(m_client->pwd());
         },

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
