@@ -743,8 +743,12 @@ qint64 FtpClient::size(const QString &remotePath)
     FtpDetail::Request request;
     request.url = urlFor(d->directory, true);
     request.noBody = true;
-    // "*": a refusal (500 unknown command, 550) does not fail the request.
+    // "*": a refusal (500 unknown command, 550) does not fail the request. Servers refuse
+    // SIZE in TYPE A or count its line ends there: the connection is put in TYPE I first
+    // (a later listing in TYPE I reads the same).
     request.preQuote = {"*SIZE " + d->encodeName(remotePath)};
+    if (d->type == TransferType::Binary)
+        request.preQuote.prepend(QByteArrayLiteral("*TYPE I"));
     run(request);
     for (qsizetype i = d->replies.size() - 1; i >= 0; --i) {
         const QByteArray &reply = d->replies[i];
