@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
+
 struct FileCopier::Entry
 {
     enum Kind { Folder, File, Link };
@@ -164,24 +166,40 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     return declined ? Outcome::Declined : Outcome::Copied;
 }
 
-bool FileCopier::readBack(const QString &target, QByteArray &buffer)
+// The copy read back and compared byte for byte with the source, read again: stronger
+// than comparing hashes and cheaper (both come from the system's cache right after the
+// copy; hashing the copy would cost as much again as hashing the source).
+bool FileCopier::readBack(const QString &source, const QString &target, QByteArray &buffer)
 {
     QFile copy(target);
     if (!copy.open(QIODevice::ReadOnly))
         return fail(target, copy.errorString());
-    Sha256 hash;
+    QFile original(source);
+    if (!original.open(QIODevice::ReadOnly))
+        return fail(source, original.errorString());
+    QByteArray other(buffer.size(), Qt::Uninitialized);
     qint64 size = 0;
+    bool same = true;
     for (;;) {
         const qint64 n = copy.read(buffer.data(), buffer.size());
         if (n < 0)
             return fail(target, copy.errorString());
         if (n == 0)
             break;
-        hash.addData(QByteArrayView(buffer.constData(), n));
         size += n;
+        if (!same)
+            continue; // only the copy's size is still wanted
+        const qint64 m = original.read(other.data(), n);
+        if (m < 0)
+            return fail(source, original.errorString());
+        same = m == n && std::memcmp(buffer.constData(), other.constData(), size_t(n)) == 0;
     }
-    m_targetHash = hash.hex();
+    if (same) {
+        char extra;
+        same = original.read(&extra, 1) == 0; // the source has not more bytes than the copy
+    }
     m_targetSize = size;
+    m_targetHash = same ? m_sourceHash : QString();
     return true;
 }
 
@@ -279,7 +297,7 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
     if (m_verify) {
         if (m_beforeReadBack)
             m_beforeReadBack(Paths::toNative(target));
-        if (!readBack(target, buffer))
+        if (!readBack(source, target, buffer))
             return Outcome::Failed;
         if (m_targetHash != m_sourceHash) {
             m_failedPath = Paths::toNative(target);

@@ -29,8 +29,8 @@ public:
     void setOverwriteQuestion(OverwriteQuestion question) { m_question = std::move(question); }
     void setProgress(Progress progress) { m_progress = std::move(progress); }
 
-    // Read every copied file back once it is in place and compare its SHA-256 with the
-    // bytes read from the source; a difference stops the copy with VerificationFailed.
+    // Read every copied file back once it is in place and compare it with the source; a
+    // difference stops the copy with VerificationFailed.
     void setVerify(bool verify) { m_verify = verify; }
     // Called with each target between its copy and its read-back (tests alter it there).
     void setBeforeReadBack(std::function<void(const QString &target)> hook) { m_beforeReadBack = std::move(hook); }
@@ -46,7 +46,8 @@ public:
     // Where the last copy went (after resolving a target folder).
     QString resolvedTarget() const { return m_resolvedTarget; }
     // Of the last file copied: SHA-256 (lower-case hex) of the bytes read from its
-    // source, and, when verifying, of its copy as read back, with the copy's size.
+    // source, and, when verifying, of its copy as read back (the same when they are equal,
+    // empty when not), with the copy's size.
     QString sourceHash() const { return m_sourceHash; }
     QString targetHash() const { return m_targetHash; }
     qint64 targetSize() const { return m_targetSize; }
@@ -61,7 +62,7 @@ private:
     struct Entry;
     bool plan(const QString &sourceDir, const QString &targetDir, QList<Entry> &entries, qint64 &total);
     Outcome copyFile(const QString &source, const QString &target);
-    bool readBack(const QString &target, QByteArray &buffer);
+    bool readBack(const QString &source, const QString &target, QByteArray &buffer);
     bool fail(const QString &path, const QString &reason);
 
     OverwriteQuestion m_question;

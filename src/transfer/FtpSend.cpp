@@ -5,6 +5,7 @@
 
 #include <QDir>
 
+#include <cstring>
 #include <future>
 #include <QFile>
 
@@ -83,8 +84,49 @@ void send(FtpClient &client, const QString &localPath, const QString &remoteName
     }
 }
 
-Check verify(FtpClient &client, const QString &remoteName, qint64 programBytes, const QString &programHash,
-             bool readBack)
+namespace {
+
+// Takes a download and compares it with a local file as it comes.
+class ComparingDevice : public QIODevice
+{
+public:
+    explicit ComparingDevice(const QString &path) : m_file(path)
+    {
+        m_same = m_file.open(QIODevice::ReadOnly);
+        open(QIODevice::WriteOnly);
+    }
+    qint64 count() const { return m_count; }
+    bool same()
+    {
+        char extra;
+        return m_same && m_file.read(&extra, 1) == 0;
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 len) override
+    {
+        m_count += len;
+        if (m_same) {
+            if (m_buffer.size() < len)
+                m_buffer.resize(len);
+            m_same = m_file.read(m_buffer.data(), len) == len && std::memcmp(m_buffer.constData(), data, size_t(len)) == 0;
+        }
+        return len;
+    }
+
+private:
+    QFile m_file;
+    QByteArray m_buffer;
+    qint64 m_count = 0;
+    bool m_same = false;
+};
+
+} // namespace
+
+Check verify(FtpClient &client, const QString &localPath, const QString &remoteName, qint64 programBytes,
+             const QString &programHash, bool readBack)
 {
     Check check;
     const qint64 size = client.size(remoteName);
@@ -98,12 +140,12 @@ Check verify(FtpClient &client, const QString &remoteName, qint64 programBytes, 
         check.result = check.sizeKnown ? Check::SizeMatched : Check::NotChecked;
         return check;
     }
-    HashingDevice copy;
+    ComparingDevice copy(localPath);
     client.get(remoteName, &copy);
     check.remoteBytes = copy.count();
-    check.remoteHash = copy.hex();
-    check.result = check.remoteBytes == programBytes && check.remoteHash == programHash ? Check::Verified
-                                                                                         : Check::Mismatch;
+    const bool same = copy.same() && copy.count() == programBytes && !programHash.isEmpty();
+    check.remoteHash = same ? programHash : QString();
+    check.result = same ? Check::Verified : Check::Mismatch;
     return check;
 }
 
@@ -136,7 +178,7 @@ void sendAndVerify(FtpClient &client, const QString &localPath, const QString &r
         throw;
     }
     take();
-    sent.check = verify(client, remoteName, sent.programBytes, sent.programHash, readBack);
+    sent.check = verify(client, localPath, remoteName, sent.programBytes, sent.programHash, readBack);
 }
 
 } // namespace FtpSend

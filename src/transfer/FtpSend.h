@@ -46,14 +46,15 @@ struct Check
     Result result = NotChecked;
     bool sizeKnown = false;  // the server answered SIZE
     qint64 remoteBytes = -1; // the copy's size (SIZE, or what was read back); -1 unknown
-    QString remoteHash;      // when read back
+    QString remoteHash;      // when read back and equal: the program's; else empty
 };
 
 // After send(): asks the server for the copy's size and, with readBack, downloads it
-// again (into a hash, not to disk) and compares it with the program's size and hash.
-// The client must be in TYPE I. Throws what the download threw.
-Check verify(FtpClient &client, const QString &remoteName, qint64 programBytes, const QString &programHash,
-             bool readBack);
+// again (into memory a block at a time, not to disk) and compares it byte for byte with
+// the program at localPath (as strong as comparing hashes, and cheaper). The client must
+// be in TYPE I. Throws what the download threw.
+Check verify(FtpClient &client, const QString &localPath, const QString &remoteName, qint64 programBytes,
+             const QString &programHash, bool readBack);
 
 // send() and verify() together, the program hashed (for the journal and the comparison)
 // on a thread of its own while it goes up. Throws what send() or verify() threw; the
