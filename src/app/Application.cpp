@@ -9,6 +9,8 @@
 #include "Startup.h"
 #include "WindowFactories.h"
 #include "lang/ApplyLanguage.h"
+#include "journal/JournalRecorder.h"
+#include "journal/JournalSettings.h"
 #include "lang/Texts.h"
 #include "machines/Database.h"
 #include "machines/MachinesWindow.h"
@@ -42,6 +44,19 @@ void add(QWidget *w)
         WindowRules::keepNormalWhenMaximised(w);
 }
 } // namespace
+
+// The journal of the run's transfers: written as each transfer ends; a failure to write
+// it is told once in the messages panel and in the error box, and the transfers go on.
+void installJournal(TForm_Main *main)
+{
+    auto *recorder = new JournalRecorder(JournalSettings::location(app().mainSettingsPath()), main);
+    JournalRecorder::setCurrent(recorder);
+    recorder->setFailureReport([](const QString &message) {
+        if (MessageReport *panel = messageReport())
+            panel->report(QString(), Texts::extra("Extra.JournalPanelTitle"), {message}, MessageReport::Tone::Alarm);
+        dialogs().errorBox(message);
+    });
+}
 
 const QList<QWidget *> &windows() { return g_windows; }
 
@@ -95,9 +110,11 @@ TForm_Main *createWindows(const Options &options)
             auto *messages = new TForm_MSG(main->Panel7());
             messages->hide();
             g_windows.append(messages);
+            setMessageReport(messages);
         }
     }
 
+    installJournal(main);
     installMachineListArea(main);
     installBrowserArea(main);
     installEditorArea(main);
@@ -158,6 +175,7 @@ void destroyWindows()
 {
     setHelpViewer({});
     HelpWindow::destroy();
+    setMessageReport(nullptr);
     QList<QWidget *> windows = g_windows;
     g_windows.clear();
     // Children of the main window (the messages panel) go with it.

@@ -28,6 +28,25 @@ void TForm_MSG::addEntry(const QString &fileName, const QString &title, const QS
     m_tree->scrollToItem(entry);
 }
 
+void TForm_MSG::addAlarm(const QString &fileName, const QString &title, const QStringList &details)
+{
+    addEntry(fileName, title, details);
+    QTreeWidgetItem *entry = m_tree->topLevelItem(m_tree->topLevelItemCount() - 1);
+    const QBrush red(QColor(0xC0, 0, 0));
+    entry->setForeground(0, red);
+    for (int i = 0; i < entry->childCount(); ++i)
+        entry->child(i)->setForeground(0, red);
+    entry->setExpanded(true);
+}
+
+void TForm_MSG::report(const QString &fileName, const QString &title, const QStringList &details, Tone tone)
+{
+    if (tone == Tone::Alarm)
+        addAlarm(fileName, title, details);
+    else
+        addEntry(fileName, title, details);
+}
+
 void TForm_MSG::closeEvent(QCloseEvent *event)
 {
     event->accept();

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "MessageReport.h"
+
 #include <QWidget>
 
 class QTreeWidget;
 
 // The messages panel: one entry per completed tool run or replace, docked in the
 // main window's bottom panel. Closing it hides that panel.
-class TForm_MSG : public QWidget
+class TForm_MSG : public QWidget, public MessageReport
 {
     Q_OBJECT
 
@@ -15,7 +17,10 @@ public:
 
     // Appends an entry for the current file with up to four detail lines.
     void addEntry(const QString &fileName, const QString &title, const QStringList &details);
+    // The same in red, for what the operator must not overlook (a failed verification).
+    void addAlarm(const QString &fileName, const QString &title, const QStringList &details);
     QTreeWidget *TreeView1() const { return m_tree; }
+    void report(const QString &fileName, const QString &title, const QStringList &details, Tone tone) override;
 
 signals:
     void closed();

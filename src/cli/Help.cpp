@@ -7,6 +7,7 @@ QString commandLineHelp()
     return QStringLiteral(R"(Usage: zavrin-cnc TOOL [TOOL OPTIONS] [--lines FIRST:LAST] [--system-decimal SEP]
                   [-o OUT | --in-place] [--binary-ok] [FILE]
        zavrin-cnc stats [--ij abs|inc] [--json] FILE
+       zavrin-cnc journal [--machine N] [--since DATE] [--csv] [--journal FILE]
        zavrin-cnc --help
 
 Applies one of the CNC program tools of Zavrin to a program file, as the
@@ -43,6 +44,15 @@ Tools:
       (default inc: from the arc's start); --diameter reads X as a diameter.
       Exit status 1 when the path cannot be followed from some line on (the
       message names the line; the figures up to it are still written).
+  journal [--machine N] [--since DATE] [--csv] [--journal FILE]
+      The transfer journal, oldest entry first: every send and receive with
+      its time (local), machine, medium, outcome, byte count, SHA-256, files
+      and error. --machine keeps one machine's entries (its number, letter
+      case ignored); --since keeps those from DATE on, given as YYYY-MM-DD (the
+      start of that day) or YYYY-MM-DDTHH:MM[:SS] (local time, or UTC with a
+      final Z); --csv writes CSV (RFC 4180, UTF-8, a header row, times in UTC
+      and local). The journal is the one Zavrin.ini beside the program names
+      ([JOURNAL] VALUE, journal.db by default), or FILE. It is only read.
   tokens
       For each line, one line of its colouring tokens as KIND@START+LENGTH
       (positions 0-based, in UTF-16 code units).

@@ -6,6 +6,7 @@
 #ifdef Q_OS_UNIX
 #include "StreamedLines.h"
 #endif
+#include "JournalCommand.h"
 #include "StatsCommand.h"
 
 #include "editor/GCodeScanner.h"
@@ -171,6 +172,15 @@ int main(int argc, char *argv[])
         && arguments.value(1) != QLatin1String("--help") && arguments.value(1) != QLatin1String("-h")) {
         try {
             return runStatsCommand(arguments.mid(1));
+        } catch (const Error &error) {
+            printError(error.message());
+            return 1;
+        }
+    }
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("journal")
+        && arguments.value(1) != QLatin1String("--help") && arguments.value(1) != QLatin1String("-h")) {
+        try {
+            return runJournalCommand(arguments.mid(1));
         } catch (const Error &error) {
             printError(error.message());
             return 1;

@@ -1,12 +1,15 @@
 #include "FileCopier.h"
 
 #include "platform/SafeFile.h"
+#include "platform/Sha256.h"
 
 #include "platform/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cstring>
 
 struct FileCopier::Entry
 {
@@ -72,6 +75,10 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     m_total = 0;
     m_done = 0;
     m_yesToAll = false;
+    m_sourceHash.clear();
+    m_targetHash.clear();
+    m_targetSize = -1;
+    m_sourceSize = -1;
 
     if (source.isEmpty() || target.isEmpty()) {
         fail(source, QStringLiteral("No source or target was given."));
@@ -159,6 +166,43 @@ FileCopier::Outcome FileCopier::copy(const QString &source, const QString &targe
     return declined ? Outcome::Declined : Outcome::Copied;
 }
 
+// The copy read back and compared byte for byte with the source, read again: stronger
+// than comparing hashes and cheaper (both come from the system's cache right after the
+// copy; hashing the copy would cost as much again as hashing the source).
+bool FileCopier::readBack(const QString &source, const QString &target, QByteArray &buffer)
+{
+    QFile copy(target);
+    if (!copy.open(QIODevice::ReadOnly))
+        return fail(target, copy.errorString());
+    QFile original(source);
+    if (!original.open(QIODevice::ReadOnly))
+        return fail(source, original.errorString());
+    QByteArray other(buffer.size(), Qt::Uninitialized);
+    qint64 size = 0;
+    bool same = true;
+    for (;;) {
+        const qint64 n = copy.read(buffer.data(), buffer.size());
+        if (n < 0)
+            return fail(target, copy.errorString());
+        if (n == 0)
+            break;
+        size += n;
+        if (!same)
+            continue; // only the copy's size is still wanted
+        const qint64 m = original.read(other.data(), n);
+        if (m < 0)
+            return fail(source, original.errorString());
+        same = m == n && std::memcmp(buffer.constData(), other.constData(), size_t(n)) == 0;
+    }
+    if (same) {
+        char extra;
+        same = original.read(&extra, 1) == 0; // the source has not more bytes than the copy
+    }
+    m_targetSize = size;
+    m_targetHash = same ? m_sourceHash : QString();
+    return true;
+}
+
 bool FileCopier::plan(const QString &sourceDir, const QString &targetDir, QList<Entry> &entries, qint64 &total)
 {
     QDir dir(sourceDir);
@@ -213,6 +257,9 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
         return Outcome::Failed;
     }
     QByteArray buffer(int(qMin<qint64>(ChunkSize, qMax<qint64>(in.size(), 1))), Qt::Uninitialized);
+    // On a thread of its own: the copy does not wait for it.
+    BackgroundSha256 sourceHash;
+    qint64 sourceBytes = 0;
     for (;;) {
         const qint64 n = in.read(buffer.data(), buffer.size());
         if (n < 0) {
@@ -222,6 +269,8 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
         }
         if (n == 0)
             break;
+        sourceHash.addData(QByteArrayView(buffer.constData(), n));
+        sourceBytes += n;
         if (out.write(buffer.constData(), n) != n) {
             fail(target, out.reason());
             out.cancel();
@@ -240,6 +289,21 @@ FileCopier::Outcome FileCopier::copyFile(const QString &source, const QString &t
     if (!out.commit(&reason)) {
         fail(target, reason);
         return Outcome::Failed;
+    }
+    m_sourceHash = sourceHash.hex();
+    m_sourceSize = sourceBytes;
+    m_targetHash.clear();
+    m_targetSize = -1;
+    if (m_verify) {
+        if (m_beforeReadBack)
+            m_beforeReadBack(Paths::toNative(target));
+        if (!readBack(source, target, buffer))
+            return Outcome::Failed;
+        if (m_targetHash != m_sourceHash) {
+            m_failedPath = Paths::toNative(target);
+            m_error = QStringLiteral("The copy read back differs from the file copied.");
+            return Outcome::VerificationFailed;
+        }
     }
     // Like a file manager's copy: same modification time and permissions (in
     // this order, as a read-only copy could not be touched any more).

@@ -61,18 +61,39 @@ private:
 
 } // namespace
 
-bool FUNC_Copiar_Arquivo(const QString &source, const QString &target)
+CopyReport copyForTransfer(const QString &source, const QString &target, bool verify,
+                           const std::function<void(const QString &)> &beforeReadBack)
 {
+    CopyReport report;
     if (source.isEmpty() || target.isEmpty())
-        return false;
+        return report;
     CopyProgress progress;
     FileCopier copier;
     copier.setOverwriteQuestion(askOverwrite);
     copier.setProgress([&progress](qint64 done, qint64 total, const QString &current) {
         return progress.update(done, total, current);
     });
-    const FileCopier::Outcome outcome = copier.copy(source, target);
-    if (outcome == FileCopier::Outcome::Failed)
-        Msg::error(Texts::extra("Extra.CopyFailed").arg(copier.failedPath(), copier.errorString()));
-    return outcome == FileCopier::Outcome::Copied;
+    copier.setVerify(verify);
+    if (beforeReadBack)
+        copier.setBeforeReadBack(beforeReadBack);
+    report.outcome = copier.copy(source, target);
+    report.target = copier.resolvedTarget();
+    report.bytes = copier.copiedBytes();
+    report.sourceHash = copier.sourceHash();
+    report.targetHash = copier.targetHash();
+    report.targetSize = copier.targetSize();
+    report.sourceSize = copier.sourceSize();
+    report.failedPath = copier.failedPath();
+    if (report.outcome == FileCopier::Outcome::Failed) {
+        report.error = Texts::extra("Extra.CopyFailed").arg(copier.failedPath(), copier.errorString());
+        Msg::error(report.error);
+    } else if (report.outcome == FileCopier::Outcome::VerificationFailed) {
+        report.error = copier.errorString();
+    }
+    return report;
+}
+
+bool FUNC_Copiar_Arquivo(const QString &source, const QString &target)
+{
+    return copyForTransfer(source, target, false).outcome == FileCopier::Outcome::Copied;
 }

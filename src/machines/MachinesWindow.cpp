@@ -2,6 +2,7 @@
 
 #include "DncOptionsBox.h"
 #include "dnc/DncService.h"
+#include "MachineOptions.h"
 
 #include "Database.h"
 #include "MachineFieldChecks.h"
@@ -261,6 +262,11 @@ TForm_Maquinas::TForm_Maquinas(QWidget *parent) : QDialog(parent)
         }
         // A password on a shop-floor screen is shown masked.
         control<QLineEdit>("Edit7")->setEchoMode(QLineEdit::Password);
+        // Kept in Zavrin.ini beside the register (MachineOptions), not in the database.
+        auto *verify = new QCheckBox(ftpPage);
+        verify->setObjectName(QStringLiteral("CheckBoxVerify"));
+        verify->setChecked(MachineOptions().verifyByReadBack);
+        g->addWidget(verify, r++, 1);
         auto *test = new TestButton(ftpPage);
         test->setObjectName(QStringLiteral("Button1"));
         g->addWidget(test, r, 1, Qt::AlignLeft);
@@ -397,6 +403,7 @@ void TForm_Maquinas::FUNC_Limpar_Form_Maquinas()
     resetReadings();
     control<QCheckBox>("CheckBox1")->setChecked(false);
     m_dncOptions->load(MachineOptions());
+    control<QCheckBox>("CheckBoxVerify")->setChecked(MachineOptions().verifyByReadBack);
     control<QLabel>("Image1")->setPixmap(QPixmap());
 }
 
@@ -409,6 +416,7 @@ void TForm_Maquinas::FUNC_Bloquear_Campos_Maquinas()
         control<QComboBox>(name)->setEnabled(false);
     control<QCheckBox>("CheckBox1")->setEnabled(false);
     m_dncOptions->setEditable(false);
+    control<QCheckBox>("CheckBoxVerify")->setEnabled(false);
 }
 
 void TForm_Maquinas::FUNC_Liberar_Campos_Maquinas()
@@ -420,6 +428,7 @@ void TForm_Maquinas::FUNC_Liberar_Campos_Maquinas()
         control<QComboBox>(name)->setEnabled(true);
     control<QCheckBox>("CheckBox1")->setEnabled(true);
     m_dncOptions->setEditable(true);
+    control<QCheckBox>("CheckBoxVerify")->setEnabled(true);
 }
 
 void TForm_Maquinas::refreshPortDevices()
@@ -465,6 +474,9 @@ void TForm_Maquinas::Button4Click()
 void TForm_Maquinas::showEvent(QShowEvent *event)
 {
     refreshPortDevices();
+    QCheckBox *verify = control<QCheckBox>("CheckBoxVerify");
+    verify->setText(Texts::extra("Extra.VerifyByReadBack"));
+    verify->setToolTip(Texts::extra("Extra.VerifyByReadBackHint"));
     QDialog::showEvent(event);
 }
 
@@ -540,6 +552,8 @@ bool TForm_Maquinas::FUNC_Listar_BD_Maquinas(const QString &id)
         control<QLineEdit>("Edit6")->setText(p.user);
         control<QLineEdit>("Edit7")->setText(p.password);
         control<QLineEdit>("Edit8")->setText(p.directory);
+        control<QCheckBox>("CheckBoxVerify")
+            ->setChecked(MachineOptions::read(app().mainSettingsPath(), id).verifyByReadBack);
     } else if (position == 4) {
         const SerialParameters p = db.loadSerialParameters(id);
         // A port name not in the list leaves the list without a choice.
@@ -642,6 +656,18 @@ FtpParameters TForm_Maquinas::ftpParameters() const
 void TForm_Maquinas::FUNC_Cad_Dados_FTP(const QString &id)
 {
     TDataModule1::instance().insertFtpParameters(id, ftpParameters());
+    writeFtpOptions(id);
+}
+
+// The machine is saved either way: a settings file that refuses the write is told, and
+// the machine keeps its earlier options.
+void TForm_Maquinas::writeFtpOptions(const QString &id)
+{
+    MachineOptions options = MachineOptions::read(app().mainSettingsPath(), id);
+    options.verifyByReadBack = control<QCheckBox>("CheckBoxVerify")->isChecked();
+    QString error;
+    if (!options.write(app().mainSettingsPath(), id, &error))
+        dialogs().errorBox(error);
 }
 
 namespace {
@@ -673,6 +699,7 @@ void TForm_Maquinas::FUNC_Edit_Dados_Path(const QString &id)
 void TForm_Maquinas::FUNC_Edit_Dados_FTP(const QString &id)
 {
     TDataModule1::instance().updateFtpParameters(id, ftpParameters());
+    writeFtpOptions(id);
 }
 
 void TForm_Maquinas::FUNC_Edit_Dados_SERIAL232(const QString &id)

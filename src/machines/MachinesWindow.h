@@ -51,6 +51,7 @@ public:
 
     void FUNC_Cad_Dados_Path(const QString &id);
     void FUNC_Cad_Dados_FTP(const QString &id);
+    void writeFtpOptions(const QString &id);
     void FUNC_Cad_Dados_SERIAL232(const QString &id);
     void FUNC_Edit_Dados_Path(const QString &id);
     void FUNC_Edit_Dados_FTP(const QString &id);

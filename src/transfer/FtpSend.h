@@ -34,4 +34,38 @@ QString temporaryName(const QString &remoteName);
 // done about the partial file.
 void send(FtpClient &client, const QString &localPath, const QString &remoteName, Cleanup &cleanup);
 
+// What the machine's copy of a sent program was found to be.
+struct Check
+{
+    enum Result {
+        NotChecked, // the server tells no size and reading back is off
+        SizeMatched, // the server's SIZE is the program's size (contents not compared)
+        Verified,    // read back, and its SHA-256 is the program's
+        Mismatch,    // the size or the contents differ
+    };
+    Result result = NotChecked;
+    bool sizeKnown = false;  // the server answered SIZE
+    qint64 remoteBytes = -1; // the copy's size (SIZE, or what was read back); -1 unknown
+    QString remoteHash;      // when read back and equal: the program's; else empty
+};
+
+// After send(): asks the server for the copy's size and, with readBack, downloads it
+// again (into memory a block at a time, not to disk) and compares it byte for byte with
+// the program at localPath (as strong as comparing hashes, and cheaper). The client must
+// be in TYPE I. Throws what the download threw.
+Check verify(FtpClient &client, const QString &localPath, const QString &remoteName, qint64 programBytes,
+             const QString &programHash, bool readBack);
+
+// send() and verify() together, the program hashed (for the journal and the comparison)
+// on a thread of its own while it goes up. Throws what send() or verify() threw; the
+// hash and size are set as soon as they are known.
+struct Sent
+{
+    QString programHash; // of the program's bytes as read, empty when it could not be read
+    qint64 programBytes = -1;
+    Check check;
+};
+void sendAndVerify(FtpClient &client, const QString &localPath, const QString &remoteName, bool readBack,
+                   Cleanup &cleanup, Sent &sent);
+
 } // namespace FtpSend

@@ -1,6 +1,10 @@
 #include "SerialReceiveWindow.h"
 
+#include "ProgramEnd.h"
 #include "SerialWindowFrame.h"
+#include "TransferJournal.h"
+#include "journal/JournalWords.h"
+#include "journal/ProgramHash.h"
 #include "TransferErrors.h"
 #include "app/AppState.h"
 #include "lang/Texts.h"
@@ -98,6 +102,11 @@ void TForm_Transfer_SERIAL232_R::showEvent(QShowEvent *event)
 
 void TForm_Transfer_SERIAL232_R::BitBtn2Click()
 {
+    recordUnsaved(); // a new reception discards the text of the last one
+    m_listening = true;
+    m_endedBySilence = false;
+    m_endWarned = false;
+    m_receiveError.clear();
     m_port->close();
     clearReceivedText();
     m_receive->setEnabled(false);
@@ -134,6 +143,7 @@ void TForm_Transfer_SERIAL232_R::Timer1Timer()
         return;
     // The port stays open: characters that come later are still appended.
     m_timer->stop();
+    m_endedBySilence = true;
     showReceived(m_text.flush());
     m_receive->setEnabled(true);
     m_save->setEnabled(true);
@@ -145,6 +155,13 @@ void TForm_Transfer_SERIAL232_R::BitBtn4Click()
     if (!m_text.isEmpty() && !m_name->text().trimmed().isEmpty()) {
         // The name exactly as typed: blanks at its ends are part of it.
         const QString path = m_directory->text() + m_name->text();
+        // Ended by silence without an end of program: it may have been cut off. Said once;
+        // the save goes on as always.
+        const bool cutOff = m_endedBySilence && !ProgramEnd::hasEndMark(m_text.bytes());
+        if (cutOff && !m_endWarned) {
+            m_endWarned = true;
+            Msg::attention(Texts::extra("Extra.NoEndOfProgramWarning"));
+        }
         const QFileInfo existing(path);
         if (existing.exists() && !existing.isDir()
             && !Msg::question(T("Shared.MSG06") + path + T("Shared.MSG07"))) {
@@ -154,6 +171,17 @@ void TForm_Transfer_SERIAL232_R::BitBtn4Click()
         QString error;
         if (!SafeFile::write(path, m_text.fileBytes(), &error))
             throw Error(QStringLiteral("Unable to save the file \"%1\": %2").arg(path, error));
+        if (m_listening) {
+            m_listening = false;
+            JournalEntry e = TransferJournal::entry(JournalEntry::Medium::Serial, JournalEntry::Direction::Receive, path,
+                                                    TransferJournal::serialPortText(*m_port));
+            QString reason;
+            e.sha256 = ProgramHash::ofFile(path, &reason, &e.bytes);
+            e.error = m_receiveError.isEmpty() ? reason : m_receiveError;
+            if (cutOff)
+                e.notice = QLatin1String(JournalWords::NoEndOfProgramKeyword);
+            TransferJournal::record(e);
+        }
         Msg::information(T("Form_Transfer_SERIAL232_R.MSG05") + path + T("Form_Transfer_SERIAL232_R.MSG06"));
         closeWindow();
     } else if (!m_text.isEmpty()) {
@@ -186,8 +214,8 @@ void TForm_Transfer_SERIAL232_R::onPortFailed()
     if (!isVisible())
         return;
     m_timer->stop();
-    Msg::error(T("Form_Transfer_SERIAL232_R.MSG09") + QLatin1Char('\n')
-               + TransferErrors::serialReason(m_port->failureKind(), m_port->deviceName(), m_port->failureMessage()));
+    m_receiveError = TransferErrors::serialReason(m_port->failureKind(), m_port->deviceName(), m_port->failureMessage());
+    Msg::error(T("Form_Transfer_SERIAL232_R.MSG09") + QLatin1Char('\n') + m_receiveError);
     if (m_text.isEmpty()) {
         closeWindow();
         return;
@@ -209,8 +237,8 @@ void TForm_Transfer_SERIAL232_R::onLineError(SerialLineMarks::Kind kind, qint64 
     m_port->close();
     const QString what = Texts::extra(kind == SerialLineMarks::Kind::Break ? "Extra.SerialBreak" : "Extra.SerialParityError");
     m_frame->setStatus(what);
-    Msg::error(T("Form_Transfer_SERIAL232_R.MSG09") + QLatin1Char('\n')
-               + Texts::extra("Extra.SerialLineError").arg(what, QString::number(position + 1)));
+    m_receiveError = Texts::extra("Extra.SerialLineError").arg(what, QString::number(position + 1));
+    Msg::error(T("Form_Transfer_SERIAL232_R.MSG09") + QLatin1Char('\n') + m_receiveError);
     closeWindow();
 }
 
@@ -223,8 +251,23 @@ void TForm_Transfer_SERIAL232_R::clearReceivedText()
     m_memo->clear();
 }
 
+void TForm_Transfer_SERIAL232_R::recordUnsaved()
+{
+    if (!m_listening)
+        return;
+    m_listening = false;
+    JournalEntry e = TransferJournal::entry(JournalEntry::Medium::Serial, JournalEntry::Direction::Receive, QString(),
+                                            TransferJournal::serialPortText(*m_port));
+    e.bytes = m_text.length();
+    e.sha256 = m_text.isEmpty() ? QString() : ProgramHash::ofBytes(m_text.bytes());
+    e.outcome = m_receiveError.isEmpty() ? JournalEntry::Outcome::Cancelled : JournalEntry::Outcome::Failed;
+    e.error = m_receiveError;
+    TransferJournal::record(e);
+}
+
 void TForm_Transfer_SERIAL232_R::closeWindow()
 {
+    recordUnsaved();
     m_timer->stop();
     m_port->close();
     QDialog::done(QDialog::Rejected);

@@ -65,12 +65,19 @@ private:
     void showReceived(const QString &shown);
     void clearReceivedText();
     void closeWindow();
+    // The journal entry of a reception that ends without a save (discarded, failed).
+    void recordUnsaved();
 
     SerialTables::SerialCodes m_codes;
     ReceivedText m_text;
     ReceptionWatch m_watch;
     SerialPort *m_port;
     bool m_lineError = false; // this reception met a line error
+    // The reception as the transfer journal sees it.
+    bool m_listening = false;      // started and not yet recorded
+    bool m_endedBySilence = false; // the timer declared its end
+    bool m_endWarned = false;      // the missing end of program was shown
+    QString m_receiveError;        // why it failed, if it did
     QTimer *m_timer;
     std::unique_ptr<SerialWindowFrame> m_frame;
     QLabel *m_nameLabel;

@@ -3,6 +3,7 @@
 #include "SerialSend.h"
 #include "SerialWindowFrame.h"
 #include "TransferErrors.h"
+#include "TransferJournal.h"
 #include "TransferRules.h"
 #include "app/AppState.h"
 #include "lang/Texts.h"
@@ -117,19 +118,29 @@ void TForm_Transfer_SERIAL232::BitBtn1Click()
 void TForm_Transfer_SERIAL232::SERIAL_ENVIA(const QString &file)
 {
     app().CancelRequested = false;
-    m_frame->openPort();
+    using JournalOutcome = JournalEntry::Outcome;
+    const auto journal = [&](const QByteArray &program, qint64 taken, JournalOutcome outcome, const QString &error) {
+        TransferJournal::recordSerialSend(file, TransferJournal::serialPortText(*m_port), program, taken, outcome, error);
+    };
+    try {
+        m_frame->openPort();
+    } catch (const Error &e) {
+        journal({}, 0, JournalOutcome::Failed, e.message());
+        throw;
+    }
     m_frame->setStatus(T("Form_Transfer_SERIAL232.MSG01") + file + QLatin1Char('"'));
     m_frame->statusBar()->repaint();
 
     QByteArray bytes;
     try {
         bytes = readProgramFile(file);
-    } catch (const Error &) {
+    } catch (const Error &e) {
         m_port->close();
         m_frame->setStatus(QString());
+        journal({}, 0, JournalOutcome::Failed, e.message());
         throw;
     }
-    SerialSendStream stream(std::move(bytes));
+    SerialSendStream stream(bytes);
     m_maximum = stream.size();
     m_progressShift = 0;
     while ((m_maximum >> m_progressShift) > INT_MAX)
@@ -152,6 +163,7 @@ void TForm_Transfer_SERIAL232::SERIAL_ENVIA(const QString &file)
         const QString reason = m_port->failureMessage().isEmpty()
                                    ? e.message()
                                    : TransferErrors::serialReason(m_port->failureKind(), m_port->deviceName(), e.message());
+        journal(bytes, stream.position(), JournalOutcome::Failed, reason);
         Msg::error(Texts::extra("Extra.SerialSendFailed").arg(reason));
         closeWindow();
         return;
@@ -159,6 +171,8 @@ void TForm_Transfer_SERIAL232::SERIAL_ENVIA(const QString &file)
     m_sending = false;
     m_port->close();
 
+    journal(bytes, stream.position(), outcome == SerialSend::Outcome::Cancelled ? JournalOutcome::Cancelled
+                                                                                : JournalOutcome::Done, QString());
     if (outcome == SerialSend::Outcome::Cancelled) {
         m_frame->setStatus(T("Form_Transfer_SERIAL232.MSG02"));
         Msg::information(T("Shared.MSG05"));

@@ -1,5 +1,6 @@
 #include "TransferDirWindow.h"
 
+#include "TransferJournal.h"
 #include "TransferRules.h"
 #include "TransferValues.h"
 #include "app/AppState.h"
@@ -12,6 +13,7 @@
 
 #include <QAbstractItemView>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +21,24 @@
 
 namespace {
 TForm_Transfer_DIR *g_window = nullptr;
+std::function<void(const QString &)> g_beforeReadBack;
+
+JournalEntry::Outcome journalOutcome(FileCopier::Outcome outcome, bool verified)
+{
+    switch (outcome) {
+    case FileCopier::Outcome::Copied: return verified ? JournalEntry::Outcome::Verified : JournalEntry::Outcome::Done;
+    case FileCopier::Outcome::VerificationFailed: return JournalEntry::Outcome::VerificationFailed;
+    case FileCopier::Outcome::Failed: return JournalEntry::Outcome::Failed;
+    case FileCopier::Outcome::Declined: // the existing file was kept: nothing went over
+    case FileCopier::Outcome::Cancelled: break;
+    }
+    return JournalEntry::Outcome::Cancelled;
+}
+} // namespace
+
+void TForm_Transfer_DIR::setBeforeReadBack(std::function<void(const QString &)> hook)
+{
+    g_beforeReadBack = std::move(hook);
 }
 
 TForm_Transfer_DIR::TForm_Transfer_DIR(QWidget *parent)
@@ -104,12 +124,28 @@ void TForm_Transfer_DIR::showEvent(QShowEvent *event)
 
 // The copy itself asks before replacing a file and writes through a temporary
 // name, so a declined, failed or cancelled copy leaves the target as it was.
-bool TForm_Transfer_DIR::copy(const QString &target)
+// A sent file is read back and compared with what was read from the program; a
+// received one is recorded with the hash of the bytes stored.
+bool TForm_Transfer_DIR::copy(const QString &target, bool sending)
 {
+    const QString source = Edit4()->text();
+    const bool folder = QFileInfo(source).isDir();
     m_copying = true;
-    const bool copied = FUNC_Copiar_Arquivo(Edit4()->text(), target);
+    const CopyReport r = copyForTransfer(source, target, sending, g_beforeReadBack);
     m_copying = false;
-    return copied;
+
+    using D = JournalEntry::Direction;
+    const QString stored = r.target.isEmpty() ? target : r.target;
+    JournalEntry e = TransferJournal::entry(JournalEntry::Medium::Directory, sending ? D::Send : D::Receive,
+                                            sending ? source : stored, sending ? stored : source);
+    e.bytes = r.bytes;
+    e.sha256 = folder ? QString() : r.sourceHash;
+    e.outcome = journalOutcome(r.outcome, sending);
+    e.error = r.error;
+    TransferJournal::record(e);
+    if (r.outcome == FileCopier::Outcome::VerificationFailed)
+        reportVerificationFailed(r.failedPath, r.sourceSize, r.targetSize);
+    return r.outcome == FileCopier::Outcome::Copied;
 }
 
 void TForm_Transfer_DIR::BitBtn1Click()
@@ -122,7 +158,7 @@ void TForm_Transfer_DIR::BitBtn1Click()
     m_send->setEnabled(false);
     m_cancel->setEnabled(false);
     const QString target = TransferRules::copyTarget(Edit3()->text(), Edit5()->text());
-    if (copy(target))
+    if (copy(target, true))
         Msg::information(T("Form_Transfer_DIR.MSG01") + target + T("Form_Transfer_DIR.MSG02"));
     m_send->setEnabled(true);
     m_cancel->setEnabled(true);
@@ -145,7 +181,7 @@ void TForm_Transfer_DIR::BitBtn2Click()
     m_cancel->setEnabled(false);
     m_select->setEnabled(false);
     const QString target = TransferRules::copyTarget(Edit3()->text(), Edit5()->text());
-    if (copy(target))
+    if (copy(target, false))
         Msg::information(T("Form_Transfer_DIR.MSG04") + target + T("Form_Transfer_DIR.MSG05"));
     m_receive->setEnabled(true);
     m_cancel->setEnabled(true);

@@ -30,6 +30,9 @@ public:
     // After the list's own action of a double click.
     void ShellListView1DblClick() { BitBtn4Click(); }
 
+    // Called with the target between a sent file's copy and its read-back (tests).
+    static void setBeforeReadBack(std::function<void(const QString &target)> hook);
+
     QLabel *Label3() const { return m_labels[2]; }
     ShellListView *ShellListView1() const { return m_list; }
 
@@ -38,7 +41,7 @@ protected:
     void reject() override;
 
 private:
-    bool copy(const QString &target);
+    bool copy(const QString &target, bool sending);
 
     ShellListView *m_list = nullptr;
     bool m_copying = false;

@@ -1,6 +1,9 @@
 #include "TransferFtpWindow.h"
 
 #include "TransferErrors.h"
+#include "TransferJournal.h"
+#include "journal/ProgramHash.h"
+#include "machines/MachineOptions.h"
 #include "TransferRules.h"
 #include "TransferValues.h"
 #include "app/AppState.h"
@@ -261,8 +264,9 @@ bool TForm_Transfer_FTP::connectForTransfer(const char *notConnectedKey)
     return true;
 }
 
-void TForm_Transfer_FTP::transfer(std::initializer_list<QPushButton *> buttons, const std::function<void()> &run,
-                                  const std::function<void()> &reportDone, const char *failedKey)
+void TForm_Transfer_FTP::transfer(std::initializer_list<QPushButton *> buttons, JournalEntry &journal,
+                                  const std::function<void()> &run, const std::function<void()> &reportDone,
+                                  const char *failedKey)
 {
     for (QPushButton *b : buttons)
         b->setEnabled(false);
@@ -274,17 +278,24 @@ void TForm_Transfer_FTP::transfer(std::initializer_list<QPushButton *> buttons, 
             if (!app().CancelRequested)
                 throw;
         }
-        if (app().CancelRequested)
+        if (app().CancelRequested) {
+            journal.outcome = JournalEntry::Outcome::Cancelled;
+            TransferJournal::record(journal);
             reportCancelled();
-        else
+        } else {
+            TransferJournal::record(journal);
             reportDone();
+        }
         setStatusText(QString());
         for (QPushButton *b : buttons)
             b->setEnabled(true);
         closeWindow();
     } catch (const Error &e) {
-        // The message of the failure is fixed; the client's reason stays in the
-        // status bar so that the operator can tell a full disk from a refused name.
+        // The message of the failure is fixed; the client's reason stays in the status bar
+        // so that the operator can tell a full disk from a refused name.
+        journal.outcome = JournalEntry::Outcome::Failed;
+        journal.error = TransferErrors::ftpReason(e, ftpPlace());
+        TransferJournal::record(journal);
         setStatusText(e.message());
         reportStopped(Msg::error, T(failedKey) + QLatin1Char('\n') + TransferErrors::ftpReason(e, ftpPlace()));
     }
@@ -303,13 +314,43 @@ void TForm_Transfer_FTP::BitBtn1Click()
 
     app().CancelRequested = false;
     m_cleanup = FtpSend::Cleanup();
+    const TransferValues &v = transferValues();
+    const QString program = Edit6()->text();
+    JournalEntry journal = TransferJournal::entry(
+        JournalEntry::Medium::Ftp, JournalEntry::Direction::Send, program,
+        TransferJournal::ftpRemote(v.FtpUser, v.FtpHost, v.FtpPort, Edit5()->text() + Edit7()->text()));
+    const bool readBack = MachineOptions::read(app().mainSettingsPath(), app().SelectedMachineId).verifyByReadBack;
+    FtpSend::Sent sent;
+    const FtpSend::Check &check = sent.check;
     transfer(
-        {m_send},
-        [this] {
-            FtpSend::send(*m_client, Edit6()->text(), Edit7()->text(), m_cleanup);
+        {m_send}, journal,
+        [&] {
+            try {
+                FtpSend::sendAndVerify(*m_client, program, Edit7()->text(), readBack, m_cleanup, sent);
+            } catch (...) {
+                journal.sha256 = sent.programHash;
+                journal.bytes = sent.programBytes;
+                throw;
+            }
+            journal.sha256 = sent.programHash;
+            journal.bytes = sent.programBytes;
+            if (check.result == FtpSend::Check::Verified)
+                journal.outcome = JournalEntry::Outcome::Verified;
+            else if (check.result == FtpSend::Check::Mismatch) {
+                journal.outcome = JournalEntry::Outcome::VerificationFailed;
+                journal.error = Texts::extra("Extra.VerificationSizes")
+                                    .arg(QString::number(sent.programBytes),
+                                         check.remoteBytes >= 0 ? QString::number(check.remoteBytes)
+                                                                : Texts::extra("Extra.VerificationSizeUnknown"));
+            }
             ChangeDir(m_client->pwd());
         },
-        [this] {
+        [&] {
+            if (check.result == FtpSend::Check::Mismatch) {
+                setStatusText(journal.error);
+                reportVerificationFailed(Edit5()->text() + Edit7()->text(), journal.bytes, check.remoteBytes);
+                return;
+            }
             setStatusText(T("Form_Transfer_FTP.MSG01") + Edit6()->text() + T("Form_Transfer_FTP.MSG02"));
             Msg::information(T("Form_Transfer_FTP.MSG07") + Edit6()->text() + T("Form_Transfer_FTP.MSG08")
                              + Edit5()->text() + Edit7()->text() + T("Form_Transfer_FTP.MSG09"));
@@ -356,8 +397,21 @@ void TForm_Transfer_FTP::BitBtn2Click()
     // The client writes into a temporary file beside `local` and puts it in place only
     // when the whole file arrived: a cancelled or broken download leaves the program
     // that was there untouched.
+    const TransferValues &v = transferValues();
+    JournalEntry journal =
+        TransferJournal::entry(JournalEntry::Medium::Ftp, JournalEntry::Direction::Receive, local,
+                               TransferJournal::ftpRemote(v.FtpUser, v.FtpHost, v.FtpPort, Edit6()->text()));
     transfer(
-        {m_receive, m_select}, [&] { m_client->get(Edit6()->text(), local); },
+        {m_receive, m_select}, journal,
+        [&] {
+            m_client->get(Edit6()->text(), local);
+            // What was stored, read from the disk.
+            QString reason;
+            qint64 bytes = -1;
+            journal.sha256 = ProgramHash::ofFile(local, &reason, &bytes);
+            journal.bytes = bytes;
+            journal.error = reason;
+        },
         [&] {
             setStatusText(T("Form_Transfer_FTP.MSG03") + Edit6()->text() + T("Form_Transfer_FTP.MSG04"));
             Msg::information(T("Form_Transfer_FTP.MSG15") + Edit6()->text() + T("Form_Transfer_FTP.MSG16") + local

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FtpSend.h"
+#include "journal/JournalEntry.h"
 #include "TransferPanelWindow.h"
 #include "platform/ftp/FtpClient.h"
 
@@ -76,7 +77,8 @@ private:
     // Runs one send or receive with `buttons` disabled: a cancelled one is said so, a whole
     // one by `reportDone`, and the window closes. A failure keeps the window open with the
     // client's reason in the status bar and the message `failedKey`.
-    void transfer(std::initializer_list<QPushButton *> buttons, const std::function<void()> &run,
+    // `journal` is completed with the outcome and recorded as the transfer ends.
+    void transfer(std::initializer_list<QPushButton *> buttons, JournalEntry &journal, const std::function<void()> &run,
                   const std::function<void()> &reportDone, const char *failedKey);
     void reportCancelled();
     // The message box of a cancel or a failure, told what became of a partial upload.

@@ -1,6 +1,8 @@
 #include "TransferPanelWindow.h"
 
 #include "app/AppState.h"
+#include "app/MessageReport.h"
+#include "lang/Texts.h"
 #include "app/Ribbon.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
@@ -118,4 +120,16 @@ void TransferPanelWindow::addButtons(QVBoxLayout *body)
     connect(m_receive, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn2Click(); }); });
     connect(m_select, &QPushButton::clicked, this, [this] { BitBtn4Click(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { BitBtn3Click(); });
+}
+
+void TransferPanelWindow::reportVerificationFailed(const QString &program, qint64 programBytes, qint64 copyBytes)
+{
+    const auto bytes = [](qint64 n) {
+        return n >= 0 ? QString::number(n) : Texts::extra("Extra.VerificationSizeUnknown");
+    };
+    if (MessageReport *panel = messageReport())
+        panel->report(program, Texts::extra("Extra.VerificationFailedPanel"),
+                      {Texts::extra("Extra.VerificationSizes").arg(bytes(programBytes), bytes(copyBytes))},
+                      MessageReport::Tone::Alarm);
+    Msg::error(Texts::extra("Extra.VerificationFailed").arg(program, bytes(programBytes), bytes(copyBytes)));
 }

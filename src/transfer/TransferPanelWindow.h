@@ -48,6 +48,9 @@ protected:
     // The button row at the end of the body: Select file at the left, then Send, Receive
     // and Cancel at the right.
     void addButtons(QVBoxLayout *body);
+    // A sent program's copy does not match it: the error box naming the file and both
+    // sizes (-1: unknown), and a red entry in the messages panel.
+    static void reportVerificationFailed(const QString &program, qint64 programBytes, qint64 copyBytes);
 
     QVector<QLineEdit *> m_edits;
     QVector<QLabel *> m_labels;

@@ -20,6 +20,10 @@
 #include "serial/PtyPair.h"
 #include "tools/RenumberWindow.h"
 #include "tools/ToolSpinBox.h"
+#include "journal/JournalRecorder.h"
+#include "journal/JournalWords.h"
+#include "journal/ProgramHash.h"
+#include "lang/Texts.h"
 #include "transfer/ReceivedText.h"
 #include "transfer/SerialReceiveWindow.h"
 #include "transfer/SerialSendStream.h"
@@ -198,6 +202,47 @@ void tst_EndToEnd::operatorsDay()
     QCOMPARE(back, expected.fileBytes());
     // What came back is the program as it went out on the line, each line ended by CR LF.
     QCOMPARE(back, onTheLine + "\r\n");
+    // The program has no end-of-program mark: the operator was warned before the save.
+    QVERIFY(dialogs.messages().contains(Texts::extra("Extra.NoEndOfProgramWarning")));
+
+    // Every transfer of the day is in the journal beside Zavrin.ini, with the hash of the
+    // bytes as they left or as they were stored.
+    QVERIFY(QFileInfo::exists(root + QStringLiteral("journal.db")));
+    QVERIFY(JournalRecorder::current());
+    const QVector<JournalEntry> journal = JournalRecorder::current()->entries({}, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(journal.size(), 4);
+    using E = JournalEntry;
+    const struct
+    {
+        E::Medium medium;
+        E::Direction direction;
+        E::Outcome outcome;
+        QByteArray bytes;
+        QString localPath;
+        const char *notice;
+    } expectedEntries[] = {
+        {E::Medium::Ftp, E::Direction::Send, E::Outcome::Verified, renumbered, programPath, ""},
+        {E::Medium::Ftp, E::Direction::Receive, E::Outcome::Done, renumbered,
+         Paths::toNative(root + QStringLiteral("programs/GM-3000/BACK.nc")), ""},
+        {E::Medium::Serial, E::Direction::Send, E::Outcome::Done, onTheLine, programPath, ""},
+        {E::Medium::Serial, E::Direction::Receive, E::Outcome::Done, back,
+         Paths::toNative(root + QStringLiteral("programs/TL-20/LATHE.nc")), JournalWords::NoEndOfProgramKeyword},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const JournalEntry &e = journal[i];
+        QVERIFY(e.id > 0);
+        QCOMPARE(e.medium, expectedEntries[i].medium);
+        QCOMPARE(e.direction, expectedEntries[i].direction);
+        QCOMPARE(e.outcome, expectedEntries[i].outcome);
+        QCOMPARE(e.sha256, ProgramHash::ofBytes(expectedEntries[i].bytes));
+        QCOMPARE(e.bytes, qint64(expectedEntries[i].bytes.size()));
+        QCOMPARE(e.localPath, expectedEntries[i].localPath);
+        QCOMPARE(e.notice, QLatin1String(expectedEntries[i].notice));
+        QVERIFY(e.error.isEmpty());
+    }
+    QCOMPARE(journal[0].machineNumber, QStringLiteral("1003"));
+    QCOMPARE(journal[2].machineNumber, QStringLiteral("1004"));
 
     Application::destroyWindows();
 }

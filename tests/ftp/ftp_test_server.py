@@ -14,6 +14,9 @@ Options for the awkward servers a machine may run:
   --no-delete        refuse DELE (no delete permission)
   --read-limit N     read at most N bytes per second from data connections (a slow
                      control taking an upload)
+  --no-size          not know SIZE (older controls' servers)
+  --corrupt-upload   store every upload with one byte changed (the byte at the middle
+                     of the first block received is turned into its complement)
 """
 
 import argparse
@@ -43,6 +46,8 @@ def main():
     parser.add_argument("--read-limit", type=int, default=0)
     parser.add_argument("--no-rename", action="store_true")
     parser.add_argument("--no-delete", action="store_true")
+    parser.add_argument("--no-size", action="store_true")
+    parser.add_argument("--corrupt-upload", action="store_true")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -77,6 +82,8 @@ def main():
         unknown |= {"MLSD", "MLST"}
     if args.no_rename:
         unknown |= {"RNFR", "RNTO"}
+    if args.no_size:
+        unknown |= {"SIZE"}
     if unknown:
         Handler.proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items()
                               if k not in unknown}
@@ -142,6 +149,30 @@ def main():
             read_limit = args.read_limit
 
         Handler.dtp_handler = SlowReader
+
+    if args.corrupt_upload:
+        base = Handler.dtp_handler
+
+        class Corrupting(base):
+            def enable_receiving(self, type, cmd):
+                super().enable_receiving(type, cmd)
+                inner = self._data_wrapper
+                state = {"damaged": False}
+
+                # The first block received gets one byte turned into its complement,
+                # as a faulty link or disk on the machine would do.
+                def damage(chunk):
+                    if inner is not None:
+                        chunk = inner(chunk)
+                    if not state["damaged"] and chunk:
+                        state["damaged"] = True
+                        i = len(chunk) // 2
+                        chunk = chunk[:i] + bytes([chunk[i] ^ 0xFF]) + chunk[i + 1:]
+                    return chunk
+
+                self._data_wrapper = damage
+
+        Handler.dtp_handler = Corrupting
 
     server = FTPServer(("127.0.0.1", args.port), Handler)
     say("READY %d" % server.address[1])

@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -46,6 +47,8 @@ private slots:
     void uploadToSlowServerStaysLive_data();
     void uploadToSlowServerStaysLive();
     void cancelDuringSlowUploadActsAtOnce();
+    void sizeAndDownloadIntoADevice_data();
+    void sizeAndDownloadIntoADevice();
 
 private:
     std::unique_ptr<FtpTestServer> startServer(const QStringList &options = {});
@@ -660,6 +663,37 @@ void TestFtpClient::cancelDuringSlowUploadActsAtOnce()
     QVERIFY2(ticksAfterCancel <= 10, qPrintable(QString::number(ticksAfterCancel)));
     QTest::qWait(300);
     QVERIFY(QFileInfo(remote(QStringLiteral("UP.NC"))).size() < size);
+}
+
+void TestFtpClient::sizeAndDownloadIntoADevice_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("knowsSize");
+    QTest::newRow("server with SIZE") << QStringList() << true;
+    QTest::newRow("server without SIZE") << QStringList{QStringLiteral("--no-size")} << false;
+}
+
+void TestFtpClient::sizeAndDownloadIntoADevice()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, knowsSize);
+    QByteArray bytes;
+    for (int i = 0; bytes.size() < 3000000; ++i)
+        bytes += "N" + QByteArray::number(i) + " X1\r\n";
+    TestSupport::writeBytes(remote(QStringLiteral("O1.nc")), bytes);
+    const auto server = startServer(options);
+    FtpClient client;
+    connectClient(client, *server);
+    client.setTransferType(FtpClient::TransferType::Binary);
+    QCOMPARE(client.size(QStringLiteral("O1.nc")), knowsSize ? qint64(bytes.size()) : qint64(-1));
+    // A missing file is no size, not a failure; the connection stays usable.
+    QCOMPARE(client.size(QStringLiteral("none.nc")), qint64(-1));
+    QBuffer memory;
+    memory.open(QIODevice::WriteOnly);
+    client.get(QStringLiteral("O1.nc"), &memory);
+    QCOMPARE(memory.data(), bytes);
+    QVERIFY(client.connected());
+    QVERIFY_THROWS_EXCEPTION(Error, client.get(QStringLiteral("none.nc"), &memory));
 }
 
 QTEST_GUILESS_MAIN(TestFtpClient)

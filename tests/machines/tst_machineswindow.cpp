@@ -6,6 +6,7 @@
 #include "ftp/FtpTestServer.h"
 #include "machines/Database.h"
 #include "machines/DatabaseSchema.h"
+#include "machines/MachineOptions.h"
 #include "machines/MachinesWindow.h"
 #include "machines/SerialPortsWindow.h"
 #include "platform/Paths.h"
@@ -44,6 +45,7 @@ private slots:
     void networkDirectoryIsStoredAsDirnet();
     void ftpToSerialAndBackKeepsOneRowPerTable();
     void ftpMachineWithoutRowGetsOneOnChange();
+    void verifyByReadingBackIsKeptInTheSettings();
     void noRowUnderCursor();
     void machineDeletedElsewhere();
     void viewIsReadOnlyButTestsRun();
@@ -262,6 +264,35 @@ void tst_MachinesWindow::ftpMachineWithoutRowGetsOneOnChange()
         edit(name)->setText(QStringLiteral("v"));
     w()->BitBtn2Click();
     QCOMPARE(rows("ZVRD_FTP", id), 1);
+}
+
+void tst_MachinesWindow::verifyByReadingBackIsKeptInTheSettings()
+{
+    auto *verify = w()->findChild<QCheckBox *>(QStringLiteral("CheckBoxVerify"));
+    QVERIFY(verify);
+    w()->prepare(TForm_Maquinas::Mode::Register);
+    QVERIFY(verify->isChecked()); // on for a new machine
+    fillMachine("6", "Mill");
+    choose("ComboBox1", 3);
+    for (const char *name : {"Edit4", "Edit5", "Edit6", "Edit7", "Edit8"})
+        edit(name)->setText(QStringLiteral("x"));
+    verify->setChecked(false);
+    w()->BitBtn1Click();
+    const QString id = app().EditMachineId;
+    const QString ini = app().mainSettingsPath();
+    QCOMPARE(MachineOptions::read(ini, id).verifyByReadBack, false);
+    // The other keys of the file stay as they were.
+    QVERIFY(TestSupport::readBytes(ini).contains("[LANGUAGE]"));
+
+    openEdit(id);
+    QVERIFY(!verify->isChecked());
+    verify->setChecked(true);
+    w()->BitBtn2Click();
+    QCOMPARE(MachineOptions::read(ini, id).verifyByReadBack, true);
+
+    // Viewing shows it and does not let it change.
+    w()->prepare(TForm_Maquinas::Mode::View);
+    QVERIFY(!verify->isEnabled());
 }
 
 void tst_MachinesWindow::noRowUnderCursor()

@@ -1,3 +1,4 @@
+#include "transfer/ProgramEnd.h"
 #include "transfer/ReceivedText.h"
 #include "transfer/ReceptionWatch.h"
 #include "transfer/SerialSendStream.h"
@@ -10,6 +11,8 @@ class tst_SerialText : public QObject
     Q_OBJECT
 
 private slots:
+    void endOfProgramMark_data();
+    void endOfProgramMark();
     void transmission_data();
     void transmission();
     void progressCountsFileBytes();
@@ -157,6 +160,33 @@ void tst_SerialText::endOfTransmission()
     watch.reset();
     QVERIFY(!watch.tick(7));
     QVERIFY(watch.tick(7)); // a short program ends at its second tick
+}
+
+void tst_SerialText::endOfProgramMark_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("M30 last") << QByteArray("O1\r\nG0 X1\r\nM30\r\n") << true;
+    QTest::newRow("M30 then closing % and tape trailer")
+        << QByteArray("%\nO1\nG0 X1\nM30\n%\n\0\0\0\x13") << true;
+    QTest::newRow("closing % alone") << QByteArray("%\nO1\nG0 X1\n%") << true;
+    QTest::newRow("M2 and M02 with a sequence number") << QByteArray("N10 G0 X1\nN20 M02\n") << true;
+    QTest::newRow("M99 of a subprogram, lower case") << QByteArray("o9001\ng0 x1\nm99\n") << true;
+    QTest::newRow("M30 with a comment after it") << QByteArray("G0 X1\nM30 (END OF PART)\n") << true;
+    QTest::newRow("M30 blank-separated from its letter") << QByteArray("G0 X1\nM 30\n") << true;
+    QTest::newRow("cut off before M30") << QByteArray("%\nO1\nG0 X1\nG1 X2 Y3 F10") << false;
+    QTest::newRow("M30 only in a comment") << QByteArray("G0 X1\n(M30 COMES LATER)\n") << false;
+    QTest::newRow("M300 and M3 are no end") << QByteArray("M3 S1000\nM300\n") << false;
+    QTest::newRow("M30 too far back") << QByteArray("M30\nG0 X1\nG0 X2\nG0 X3\n") << false;
+    QTest::newRow("a % inside a line is no closing %") << QByteArray("G0 X1\n#1=5%2\n") << false;
+    QTest::newRow("nothing") << QByteArray() << false;
+}
+
+void tst_SerialText::endOfProgramMark()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, ends);
+    QCOMPARE(ProgramEnd::hasEndMark(text), ends);
 }
 
 QTEST_GUILESS_MAIN(tst_SerialText)

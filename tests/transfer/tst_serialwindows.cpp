@@ -4,7 +4,11 @@
 
 #include "app/AppState.h"
 #include "platform/serial/SerialPortLock.h"
+#include "lang/Texts.h"
 #include "app/Application.h"
+#include "journal/JournalRecorder.h"
+#include "journal/JournalWords.h"
+#include "journal/ProgramHash.h"
 #include "lang/ApplyLanguage.h"
 #include "machines/Database.h"
 #include "machines/DatabaseSchema.h"
@@ -770,9 +774,10 @@ void tst_SerialWindows::blockEndsAndUtf8Shown()
 void tst_SerialWindows::programGoesOutAndComesBack_data()
 {
     QTest::addColumn<QString>("corpusName");
-    QTest::newRow("LF lines, no final line end") << "circle-diamond-square";
-    QTest::newRow("CR LF lines") << "tweakie_crlf";
-    QTest::newRow("UTF-8 comments") << "syntax-torture";
+    QTest::addColumn<bool>("endsProgram"); // M30, M02, M99 or "%" in its last lines
+    QTest::newRow("LF lines, no final line end") << "circle-diamond-square" << false;
+    QTest::newRow("CR LF lines") << "tweakie_crlf" << true;
+    QTest::newRow("UTF-8 comments") << "syntax-torture" << false;
 }
 
 // The demo lathe's program goes out through the send window and the machine sends it back
@@ -780,6 +785,7 @@ void tst_SerialWindows::programGoesOutAndComesBack_data()
 void tst_SerialWindows::programGoesOutAndComesBack()
 {
     QFETCH(QString, corpusName);
+    QFETCH(bool, endsProgram);
     QString source;
     for (const QString &f : TestSupport::corpusFiles(false))
         if (f.contains(corpusName))
@@ -838,12 +844,34 @@ void tst_SerialWindows::programGoesOutAndComesBack()
     press.start();
     TransferCommands::FUNC_Transfer_SERIAL232(QString(), 2);
     const QString back = programFolder() + QStringLiteral("BACK.nc");
-    QCOMPARE(m_dialogs->messages(), QStringList{"INFORMATION: The File \"" + back + "\"was saved successfully."});
+    // A program without an end of program is saved all the same, after a warning.
+    QStringList expected{"INFORMATION: The File \"" + back + "\"was saved successfully."};
+    if (!endsProgram)
+        expected.prepend(Texts::extra("Extra.NoEndOfProgramWarning"));
+    QCOMPARE(m_dialogs->messages(), expected);
     ReceivedText lines;
     lines.append(sent);
     QCOMPARE(TestSupport::readBytes(back), lines.fileBytes());
     // Nothing is lost on the way: the program comes back as sent, with a line end after its last line.
     QVERIFY(TestSupport::readBytes(back).startsWith(sent));
+
+    // The journal has both: the bytes as they left, and as they were stored.
+    QVERIFY(JournalRecorder::current());
+    QString error;
+    QVector<JournalEntry> entries;
+    for (const JournalEntry &e : JournalRecorder::current()->entries({}, &error))
+        if (e.localPath == m_file || e.localPath == back)
+            entries << e;
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0].direction, JournalEntry::Direction::Send);
+    QCOMPARE(entries[0].outcome, JournalEntry::Outcome::Done);
+    QCOMPARE(entries[0].sha256, ProgramHash::ofBytes(sent));
+    QCOMPARE(entries[0].bytes, qint64(sent.size()));
+    QVERIFY(entries[0].remote.startsWith(QStringLiteral("COM1")));
+    QCOMPARE(entries[1].direction, JournalEntry::Direction::Receive);
+    QCOMPARE(entries[1].outcome, JournalEntry::Outcome::Done);
+    QCOMPARE(entries[1].sha256, ProgramHash::ofBytes(lines.fileBytes()));
+    QCOMPARE(entries[1].notice, endsProgram ? QString() : QLatin1String(JournalWords::NoEndOfProgramKeyword));
 }
 
 QTEST_MAIN(tst_SerialWindows)

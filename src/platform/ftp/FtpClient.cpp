@@ -721,6 +721,46 @@ void FtpClient::get(const QString &remotePath, const QString &localPath)
         throw Error(QStringLiteral("Cannot write \"%1\": %2").arg(nativePath(localPath), reason));
 }
 
+void FtpClient::get(const QString &remotePath, QIODevice *device)
+{
+    requireIdleAndConnected();
+    if (remotePath.isEmpty() || remotePath.endsWith(QLatin1Char('/')) || hasControlCharacter(remotePath))
+        throw Error(QStringLiteral("Invalid remote file name \"%1\"").arg(remotePath));
+    FtpDetail::Request request;
+    request.url = urlFor(resolve(remotePath), false);
+    request.text = d->type == TransferType::Ascii;
+    request.device = device;
+    request.dataTransfer = true;
+    request.mode = FtpClient::WorkMode::Read;
+    run(request);
+}
+
+qint64 FtpClient::size(const QString &remotePath)
+{
+    requireIdleAndConnected();
+    if (remotePath.isEmpty() || remotePath.endsWith(QLatin1Char('/')) || hasControlCharacter(remotePath))
+        throw Error(QStringLiteral("Invalid remote file name \"%1\"").arg(remotePath));
+    FtpDetail::Request request;
+    request.url = urlFor(d->directory, true);
+    request.noBody = true;
+    // "*": a refusal (500 unknown command, 550) does not fail the request. Servers refuse
+    // SIZE in TYPE A or count its line ends there: the connection is put in TYPE I first
+    // (a later listing in TYPE I reads the same).
+    request.preQuote = {"*SIZE " + d->encodeName(remotePath)};
+    if (d->type == TransferType::Binary)
+        request.preQuote.prepend(QByteArrayLiteral("*TYPE I"));
+    run(request);
+    for (qsizetype i = d->replies.size() - 1; i >= 0; --i) {
+        const QByteArray &reply = d->replies[i];
+        if (!reply.startsWith("213 "))
+            continue;
+        bool ok = false;
+        const qint64 bytes = reply.mid(4).trimmed().toLongLong(&ok);
+        return ok && bytes >= 0 ? bytes : -1;
+    }
+    return -1;
+}
+
 void FtpClient::remove(const QString &remotePath)
 {
     requireIdleAndConnected();

@@ -5,6 +5,7 @@
 #include "platform/ftp/FtpListing.h"
 
 #include <QList>
+#include <QIODevice>
 #include <QObject>
 #include <QString>
 
@@ -163,6 +164,13 @@ public:
     // the target's folder that replaces localPath only once the transfer completed,
     // so a cancelled or broken download leaves an existing local file as it was.
     void get(const QString &remotePath, const QString &localPath);
+    // RETR into a device (a hash of the bytes, a buffer in memory); the device gets the
+    // bytes as they come, so on a failure it holds part of the file.
+    void get(const QString &remotePath, QIODevice *device);
+    // SIZE: the remote file's size in bytes as the server tells it, or -1 when the server
+    // does not know the command (or refuses it for this file or transfer type). Ask it in
+    // TYPE I: in TYPE A a server may count line ends differently or refuse.
+    qint64 size(const QString &remotePath);
     // DELE of a remote file (relative to the current directory or absolute).
     void remove(const QString &remotePath);
     // RNFR and RNTO: gives a remote file another name.
