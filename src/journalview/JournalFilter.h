@@ -1,0 +1,40 @@
+#pragma once
+
+#include "journal/JournalEntry.h"
+
+#include <QDate>
+#include <QString>
+
+#include <optional>
+
+// What the journal window shows: every condition that is set must hold.
+struct JournalFilter
+{
+    QString machineId;                              // empty: every machine
+    std::optional<JournalEntry::Medium> medium;
+    std::optional<JournalEntry::Outcome> outcome;
+    QDate from;                                     // local dates, both included; null: open
+    QDate to;
+    QString fileText;                               // in the local file name or the remote name, any case
+
+    bool isEmpty() const
+    {
+        return machineId.isEmpty() && !medium && !outcome && from.isNull() && to.isNull() && fileText.isEmpty();
+    }
+};
+
+// An entry prepared once for filtering and sorting: the local date and time, and the file
+// names case-folded, so that a filter over 100,000 entries compares plain values.
+struct JournalRow
+{
+    qint64 localMsecs = 0;    // the entry's time as local wall-clock milliseconds
+    qint64 localDay = 0;      // its local date as a Julian day
+    QString searchText;       // file name, a line feed, the remote name; case-folded
+};
+
+namespace JournalFilters {
+
+JournalRow prepare(const JournalEntry &entry, qint64 utcOffsetSeconds);
+bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row, const QString &foldedText);
+
+} // namespace JournalFilters
