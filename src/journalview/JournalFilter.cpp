@@ -2,18 +2,6 @@
 
 namespace JournalFilters {
 
-namespace {
-
-// The file name of a path written with either separator: the journal keeps paths of
-// whichever system wrote them.
-QString fileNameOf(const QString &path)
-{
-    const qsizetype cut = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return cut < 0 ? path : path.mid(cut + 1);
-}
-
-} // namespace
-
 JournalRow prepare(const JournalEntry &entry, qint64 utcOffsetSeconds)
 {
     JournalRow row;
@@ -22,11 +10,13 @@ JournalRow prepare(const JournalEntry &entry, qint64 utcOffsetSeconds)
     const qint64 msPerDay = 86400000;
     const qint64 day = row.localMsecs >= 0 ? row.localMsecs / msPerDay : -((-row.localMsecs + msPerDay - 1) / msPerDay);
     row.localDay = entry.timeUtc.isValid() ? day + QDate(1970, 1, 1).toJulianDay() : 0;
-    row.searchText = (fileNameOf(entry.localPath) + QLatin1Char('\n') + entry.remote).toCaseFolded();
+    // Either separator: the journal keeps paths of whichever system wrote them.
+    const QString &path = entry.localPath;
+    row.nameAt = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))) + 1;
     return row;
 }
 
-bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row, const QString &foldedText)
+bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row)
 {
     if (!filter.machineId.isEmpty() && entry.machineId != filter.machineId)
         return false;
@@ -38,7 +28,9 @@ bool matches(const JournalFilter &filter, const JournalEntry &entry, const Journ
         return false;
     if (filter.to.isValid() && row.localDay > filter.to.toJulianDay())
         return false;
-    if (!foldedText.isEmpty() && !row.searchText.contains(foldedText))
+    if (!filter.fileText.isEmpty()
+        && !QStringView(entry.localPath).mid(row.nameAt).contains(filter.fileText, Qt::CaseInsensitive)
+        && !entry.remote.contains(filter.fileText, Qt::CaseInsensitive))
         return false;
     return true;
 }

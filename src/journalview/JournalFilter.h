@@ -23,18 +23,19 @@ struct JournalFilter
     }
 };
 
-// An entry prepared once for filtering and sorting: the local date and time, and the file
-// names case-folded, so that a filter over 100,000 entries compares plain values.
+// An entry prepared once for filtering and sorting: its local date and time and where the file
+// name starts in its path, so that a filter over 100,000 entries neither converts times nor
+// makes strings.
 struct JournalRow
 {
-    qint64 localMsecs = 0;    // the entry's time as local wall-clock milliseconds
-    qint64 localDay = 0;      // its local date as a Julian day
-    QString searchText;       // file name, a line feed, the remote name; case-folded
+    qint64 localMsecs = 0; // the entry's time as local wall-clock milliseconds
+    qint64 localDay = 0;   // its local date as a Julian day
+    qsizetype nameAt = 0;  // the file name's start in the local path
 };
 
 namespace JournalFilters {
 
 JournalRow prepare(const JournalEntry &entry, qint64 utcOffsetSeconds);
-bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row, const QString &foldedText);
+bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row);
 
 } // namespace JournalFilters

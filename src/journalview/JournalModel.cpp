@@ -19,18 +19,20 @@ qint64 JournalModel::utcOffsetAt(const QDateTime &utc)
 {
     if (!utc.isValid())
         return 0;
-    const qint64 hour = utc.toSecsSinceEpoch() / 3600;
-    auto it = m_offsets.constFind(hour);
+    // Asking the system for the local time is slow (microseconds): the offset is looked up once
+    // per UTC day, and only for a day on which it does not change.
+    const qint64 secs = utc.toSecsSinceEpoch();
+    const qint64 day = secs >= 0 ? secs / 86400 : -((-secs + 86399) / 86400);
+    auto it = m_offsets.constFind(day);
     if (it != m_offsets.constEnd())
         return it.value();
-    // Offsets change on the hour (or the half hour in a few zones): the middle of the hour
-    // would misplace the minutes around a change, so the exact time is asked for then.
-    const qint64 offset = utc.toLocalTime().offsetFromUtc();
-    const qint64 before = QDateTime::fromSecsSinceEpoch(hour * 3600, Qt::UTC).toLocalTime().offsetFromUtc();
-    const qint64 after = QDateTime::fromSecsSinceEpoch(hour * 3600 + 3599, Qt::UTC).toLocalTime().offsetFromUtc();
-    if (before == after)
-        m_offsets.insert(hour, offset);
-    return offset;
+    const auto offsetAt = [](qint64 s) { return qint64(QDateTime::fromSecsSinceEpoch(s, Qt::UTC).toLocalTime().offsetFromUtc()); };
+    const qint64 first = offsetAt(day * 86400);
+    if (first == offsetAt(day * 86400 + 86399)) {
+        m_offsets.insert(day, first);
+        return first;
+    }
+    return offsetAt(secs);
 }
 
 void JournalModel::setEntries(QVector<JournalEntry> entries)
@@ -48,9 +50,24 @@ void JournalModel::setEntries(QVector<JournalEntry> entries)
 
 void JournalModel::setFilter(const JournalFilter &filter)
 {
+    // Typing on at the end of the file name text only narrows what is shown: the shown rows are
+    // all that need looking at.
+    const JournalFilter &was = m_filter;
+    const bool narrows = filter.machineId == was.machineId && filter.medium == was.medium
+                         && filter.outcome == was.outcome && filter.from == was.from && filter.to == was.to
+                         && filter.fileText.contains(was.fileText, Qt::CaseInsensitive) && !was.fileText.isEmpty();
     beginResetModel();
     m_filter = filter;
-    applyFilter();
+    if (narrows) {
+        std::vector<int> kept;
+        kept.reserve(m_shown.size());
+        for (const int i : m_shown)
+            if (JournalFilters::matches(m_filter, m_entries.at(i), m_rows[size_t(i)]))
+                kept.push_back(i);
+        m_shown = std::move(kept);
+    } else {
+        applyFilter();
+    }
     endResetModel();
 }
 
@@ -80,7 +97,7 @@ void JournalModel::rebuildOrder()
         const qint64 ta = m_rows[size_t(a)].localMsecs, tb = m_rows[size_t(b)].localMsecs;
         if (ta != tb)
             return ta > tb;
-        return m_entries[a].id > m_entries[b].id;
+        return m_entries.at(a).id > m_entries.at(b).id;
     };
     std::sort(m_order.begin(), m_order.end(), byTime);
     if (m_sortColumn == Time) {
@@ -98,7 +115,7 @@ void JournalModel::rebuildOrder()
     else
         text.resize(size_t(n));
     for (int i = 0; i < n; ++i) {
-        const JournalEntry &e = m_entries[i];
+        const JournalEntry &e = m_entries.at(i);
         switch (m_sortColumn) {
         case Bytes: number[size_t(i)] = e.bytes; break;
         case Medium: number[size_t(i)] = qint64(e.medium); break;
@@ -131,10 +148,9 @@ void JournalModel::applyFilter()
         m_shown = m_order;
         return;
     }
-    const QString folded = m_filter.fileText.toCaseFolded();
     m_shown.reserve(m_order.size());
     for (const int i : m_order)
-        if (JournalFilters::matches(m_filter, m_entries[i], m_rows[size_t(i)], folded))
+        if (JournalFilters::matches(m_filter, m_entries.at(i), m_rows[size_t(i)]))
             m_shown.push_back(i);
 }
 
@@ -236,7 +252,7 @@ QVector<JournalEntry> JournalModel::shownEntries() const
     QVector<JournalEntry> out;
     out.reserve(qsizetype(m_shown.size()));
     for (const int i : m_shown)
-        out.append(m_entries[i]);
+        out.append(m_entries.at(i));
     return out;
 }
 
@@ -245,7 +261,7 @@ QList<JournalModel::MachineChoice> JournalModel::machines() const
     // m_order is not needed: the latest entry of each machine by time.
     QHash<QString, int> latest;
     for (int i = 0; i < int(m_entries.size()); ++i) {
-        const QString &id = m_entries[i].machineId;
+        const QString &id = m_entries.at(i).machineId;
         auto it = latest.find(id);
         if (it == latest.end())
             latest.insert(id, i);
@@ -254,7 +270,7 @@ QList<JournalModel::MachineChoice> JournalModel::machines() const
     }
     QList<MachineChoice> out;
     for (auto it = latest.cbegin(); it != latest.cend(); ++it)
-        out.append({it.key(), machineCaption(m_entries[it.value()])});
+        out.append({it.key(), machineCaption(m_entries.at(it.value()))});
     std::sort(out.begin(), out.end(), [](const MachineChoice &a, const MachineChoice &b) {
         const int c = a.caption.compare(b.caption, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a.id < b.id;

@@ -36,7 +36,7 @@ public:
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
 
     // The entry shown in `row`.
-    const JournalEntry &entryAt(int row) const { return m_entries[m_shown[size_t(row)]]; }
+    const JournalEntry &entryAt(int row) const { return m_entries.at(m_shown[size_t(row)]); }
     // The entries shown, in the order shown (what an export writes).
     QVector<JournalEntry> shownEntries() const;
     int totalCount() const { return int(m_entries.size()); }

@@ -21,6 +21,7 @@ private slots:
     void newestFirst();
     void filters_data();
     void filters();
+    void typingNarrowsAndWidens();
     void dateRangeUsesLocalDays();
     void sortKeepsFilter();
     void shownEntriesInShownOrder();
@@ -101,6 +102,24 @@ void tst_JournalModel::filters()
     QCOMPARE(m.totalCount(), 400);
     for (int r = 1; r < m.rowCount(); ++r)
         QVERIFY(m.entryAt(r - 1).timeUtc >= m.entryAt(r).timeUtc);
+}
+
+void tst_JournalModel::typingNarrowsAndWidens()
+{
+    // Each step must show what a fresh filter shows, whether it narrows the rows shown or not.
+    JournalModel m;
+    m.setEntries(sampleJournal(3000));
+    JournalFilter f;
+    f.machineId = QStringLiteral("1");
+    for (const char *typed : {"O", "O1", "o12", "O123", "O12", "", "1", "12", "Mill"}) {
+        f.fileText = QLatin1String(typed);
+        m.setFilter(f);
+        JournalModel fresh;
+        fresh.setEntries(sampleJournal(3000));
+        fresh.setFilter(f);
+        QCOMPARE(ids(m), ids(fresh));
+        QVERIFY2(m.rowCount() > 0 || QByteArray(typed) == "Mill", typed);
+    }
 }
 
 void tst_JournalModel::dateRangeUsesLocalDays()
