@@ -241,8 +241,8 @@ QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int 
         return QAbstractTableModel::headerData(section, orientation, role);
     static const char *const ids[ColumnCount] = {
         "Extra.JournalColumnTime",   "Extra.JournalColumnMachine", "Extra.JournalColumnMedium",
-        "Extra.JournalColumnDirection", "Extra.JournalColumnFile", "Extra.JournalColumnRemote",
-        "Extra.JournalColumnBytes",  "Extra.JournalColumnOutcome", "Extra.JournalColumnNotice",
+        "Extra.JournalColumnDirection", "Extra.JournalColumnOutcome", "Extra.JournalColumnFile",
+        "Extra.JournalColumnRemote", "Extra.JournalColumnBytes", "Extra.JournalColumnNotice",
         "Extra.JournalColumnUser",   "Extra.JournalColumnWorkstation"};
     return section >= 0 && section < ColumnCount ? extra(ids[section]) : QVariant();
 }

@@ -16,7 +16,7 @@ class JournalModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { Time, Machine, Medium, Direction, File, Remote, Bytes, Outcome, Notice, User, Workstation, ColumnCount };
+    enum Column { Time, Machine, Medium, Direction, Outcome, File, Remote, Bytes, Notice, User, Workstation, ColumnCount };
 
     // The entry's outcome as an int, for a view that colours it.
     static constexpr int OutcomeRole = Qt::UserRole + 1;

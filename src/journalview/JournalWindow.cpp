@@ -20,6 +20,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -118,24 +119,29 @@ JournalWindow::JournalWindow(QWidget *parent) : QWidget(parent, Qt::Window), m_m
     m_clearFilter->setObjectName(QStringLiteral("JournalClearFilter"));
     m_clearFilter->setAutoDefault(false);
 
-    filters->addWidget(m_machineLabel, 0, 0);
-    filters->addWidget(m_machine, 0, 1);
-    filters->addWidget(m_mediumLabel, 0, 2);
-    filters->addWidget(m_medium, 0, 3);
-    filters->addWidget(m_outcomeLabel, 0, 4);
-    filters->addWidget(m_outcome, 0, 5);
+    // Each row keeps its controls at their own width, packed to the left.
+    auto *lists = new QHBoxLayout;
+    for (QWidget *w : {static_cast<QWidget *>(m_machineLabel), static_cast<QWidget *>(m_machine)})
+        lists->addWidget(w);
+    lists->addSpacing(12);
+    lists->addWidget(m_mediumLabel);
+    lists->addWidget(m_medium);
+    lists->addSpacing(12);
+    lists->addWidget(m_outcomeLabel);
+    lists->addWidget(m_outcome);
+    lists->addStretch(1);
     auto *dates = new QHBoxLayout;
     dates->addWidget(m_fromOn);
     dates->addWidget(m_from);
     dates->addSpacing(12);
     dates->addWidget(m_toOn);
     dates->addWidget(m_to);
-    dates->addStretch(1);
-    filters->addLayout(dates, 1, 0, 1, 4);
-    filters->addWidget(m_fileLabel, 1, 4);
-    filters->addWidget(m_file, 1, 5);
-    filters->addWidget(m_clearFilter, 1, 6);
-    filters->setColumnStretch(5, 1);
+    dates->addSpacing(24);
+    dates->addWidget(m_fileLabel);
+    dates->addWidget(m_file, 1);
+    dates->addWidget(m_clearFilter);
+    filters->addLayout(lists, 0, 0);
+    filters->addLayout(dates, 1, 0);
     body->addLayout(filters);
 
     auto *splitter = new QSplitter(Qt::Horizontal, this);
@@ -154,7 +160,7 @@ JournalWindow::JournalWindow(QWidget *parent) : QWidget(parent, Qt::Window), m_m
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_table->horizontalHeader()->setSortIndicator(JournalModel::Time, Qt::DescendingOrder);
-    const int widths[JournalModel::ColumnCount] = {140, 150, 80, 80, 260, 200, 80, 120, 200, 90, 110};
+    const int widths[JournalModel::ColumnCount] = {140, 150, 70, 80, 130, 230, 190, 70, 220, 90, 110};
     for (int c = 0; c < JournalModel::ColumnCount; ++c)
         m_table->setColumnWidth(c, widths[c]);
     m_details = new QPlainTextEdit(splitter);
@@ -314,7 +320,8 @@ void JournalWindow::clearFilterClick()
 
 QString JournalWindow::countText() const
 {
-    return extra("Extra.JournalCount").arg(m_model->rowCount()).arg(m_model->totalCount());
+    const QLocale locale;
+    return extra("Extra.JournalCount").arg(locale.toString(m_model->rowCount()), locale.toString(m_model->totalCount()));
 }
 
 const JournalEntry *JournalWindow::selectedEntry() const

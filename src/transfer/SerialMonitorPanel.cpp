@@ -1,6 +1,8 @@
 #include "SerialMonitorPanel.h"
 
+#include "app/AppState.h"
 #include "lang/Texts.h"
+#include "platform/Shell.h"
 #include "platform/serial/SerialPort.h"
 
 #include <QCheckBox>
@@ -11,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -130,9 +133,16 @@ SerialMonitorPanel::SerialMonitorPanel(SerialPort *port, QWidget *parent) : QWid
     m_clear = new QPushButton(this);
     m_clear->setObjectName(QStringLiteral("MonitorClear"));
     m_clear->setAutoDefault(false);
+    m_help = new QToolButton(this);
+    m_help->setObjectName(QStringLiteral("MonitorHelp"));
+    m_help->setText(QStringLiteral("?"));
+    m_help->setAutoRaise(true);
+    connect(m_help, &QToolButton::clicked, this,
+            [] { shell().openHelpPage(app().HelpDirectory + QStringLiteral("func03.4.4.html")); });
     bar->addWidget(m_note, 1);
     bar->addWidget(m_hex);
     bar->addWidget(m_clear);
+    bar->addWidget(m_help);
     layout->addLayout(bar);
     m_view = new SerialMonitorView(&m_log, this);
     layout->addWidget(m_view, 1);
@@ -152,6 +162,7 @@ void SerialMonitorPanel::retranslate()
     m_hex->setText(Texts::extraOrEnglish(QStringLiteral("Extra.MonitorHex")));
     m_clear->setText(Texts::extraOrEnglish(QStringLiteral("Extra.MonitorClear")));
     m_note->setText(Texts::extraOrEnglish(QStringLiteral("Extra.MonitorNote")));
+    m_help->setToolTip(Texts::extraOrEnglish(QStringLiteral("Extra.MonitorHelp")));
 }
 
 void SerialMonitorPanel::showEvent(QShowEvent *event)
@@ -177,9 +188,12 @@ void SerialMonitorPanel::listen(bool on)
         return;
     // Direct connections: a byte costs an append to the log, the drawing waits for the timer.
     m_connections << connect(m_port, &SerialPort::transmitted, this, [this](const QByteArray &bytes) {
+        // Opened or let go since the last look: that mark comes before these bytes.
         if (!m_portOpen)
-            look(); // opened since the last look: its mark comes first
+            look();
         m_handed += bytes.size();
+        if (m_watch.isHeld())
+            look();
         m_log.append(SerialMonitorLog::Kind::Out, bytes, nowMsecs());
     });
     m_connections << connect(m_port, &SerialPort::received, this, [this](const QByteArray &bytes) {

@@ -12,6 +12,7 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QToolButton;
 class SerialPort;
 
 // The lines of a monitor log, drawn as they are shown: only the lines in view are turned into
@@ -77,6 +78,7 @@ private:
     QCheckBox *m_hex;
     QPushButton *m_clear;
     QLabel *m_note;
+    QToolButton *m_help;
     QTimer m_timer;
     QList<QMetaObject::Connection> m_connections;
     bool m_portOpen = false;
