@@ -16,7 +16,38 @@ JournalRow prepare(const JournalEntry &entry, qint64 utcOffsetSeconds)
     return row;
 }
 
-bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row)
+namespace {
+
+inline char16_t fold(char16_t c)
+{
+    if (c < 128)
+        return c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c;
+    return QChar::toCaseFolded(c);
+}
+
+} // namespace
+
+QString foldedText(const QString &text) { return text.toCaseFolded(); }
+
+bool containsFolded(QStringView haystack, QStringView folded)
+{
+    const qsizetype n = haystack.size(), m = folded.size();
+    if (m == 0)
+        return true;
+    const char16_t first = folded[0].unicode();
+    for (qsizetype at = 0; at + m <= n; ++at) {
+        if (fold(haystack[at].unicode()) != first)
+            continue;
+        qsizetype k = 1;
+        while (k < m && fold(haystack[at + k].unicode()) == folded[k].unicode())
+            ++k;
+        if (k == m)
+            return true;
+    }
+    return false;
+}
+
+bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row, const QString &text)
 {
     if (!filter.machineId.isEmpty() && entry.machineId != filter.machineId)
         return false;
@@ -28,9 +59,8 @@ bool matches(const JournalFilter &filter, const JournalEntry &entry, const Journ
         return false;
     if (filter.to.isValid() && row.localDay > filter.to.toJulianDay())
         return false;
-    if (!filter.fileText.isEmpty()
-        && !QStringView(entry.localPath).mid(row.nameAt).contains(filter.fileText, Qt::CaseInsensitive)
-        && !entry.remote.contains(filter.fileText, Qt::CaseInsensitive))
+    if (!text.isEmpty() && !containsFolded(QStringView(entry.localPath).mid(row.nameAt), text)
+        && !containsFolded(entry.remote, text))
         return false;
     return true;
 }

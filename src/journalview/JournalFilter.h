@@ -36,6 +36,10 @@ struct JournalRow
 namespace JournalFilters {
 
 JournalRow prepare(const JournalEntry &entry, qint64 utcOffsetSeconds);
-bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row);
+// `text` is the filter's file text case-folded (foldedText()).
+bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row, const QString &text);
+QString foldedText(const QString &text);
+// Whether `haystack` holds `folded` (case-folded) in any letter case, without making strings.
+bool containsFolded(QStringView haystack, QStringView folded);
 
 } // namespace JournalFilters

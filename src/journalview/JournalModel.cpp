@@ -59,10 +59,11 @@ void JournalModel::setFilter(const JournalFilter &filter)
     beginResetModel();
     m_filter = filter;
     if (narrows) {
+        const QString text = JournalFilters::foldedText(m_filter.fileText);
         std::vector<int> kept;
         kept.reserve(m_shown.size());
         for (const int i : m_shown)
-            if (JournalFilters::matches(m_filter, m_entries.at(i), m_rows[size_t(i)]))
+            if (JournalFilters::matches(m_filter, m_entries.at(i), m_rows[size_t(i)], text))
                 kept.push_back(i);
         m_shown = std::move(kept);
     } else {
@@ -148,9 +149,10 @@ void JournalModel::applyFilter()
         m_shown = m_order;
         return;
     }
+    const QString text = JournalFilters::foldedText(m_filter.fileText);
     m_shown.reserve(m_order.size());
     for (const int i : m_order)
-        if (JournalFilters::matches(m_filter, m_entries.at(i), m_rows[size_t(i)]))
+        if (JournalFilters::matches(m_filter, m_entries.at(i), m_rows[size_t(i)], text))
             m_shown.push_back(i);
 }
 

@@ -22,6 +22,8 @@ private slots:
     void filters_data();
     void filters();
     void typingNarrowsAndWidens();
+    void anyLetterCase_data();
+    void anyLetterCase();
     void dateRangeUsesLocalDays();
     void sortKeepsFilter();
     void shownEntriesInShownOrder();
@@ -120,6 +122,33 @@ void tst_JournalModel::typingNarrowsAndWidens()
         QCOMPARE(ids(m), ids(fresh));
         QVERIFY2(m.rowCount() > 0 || QByteArray(typed) == "Mill", typed);
     }
+}
+
+void tst_JournalModel::anyLetterCase_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("ASCII") << QStringLiteral("O1017.NC") << QStringLiteral("o1017.nc") << true;
+    QTest::newRow("accented capital") << QStringLiteral("ÖLWANNE.nc") << QStringLiteral("ölw") << true;
+    QTest::newRow("typed in capitals") << QStringLiteral("flange-é.nc") << QStringLiteral("ANGE-É") << true;
+    QTest::newRow("at the very end") << QStringLiteral("P12") << QStringLiteral("12") << true;
+    QTest::newRow("longer than the name") << QStringLiteral("P1") << QStringLiteral("P12") << false;
+    QTest::newRow("a first letter that repeats") << QStringLiteral("OOO1") << QStringLiteral("oo1") << true;
+    QTest::newRow("not there") << QStringLiteral("O1000.nc") << QStringLiteral("O2") << false;
+}
+
+void tst_JournalModel::anyLetterCase()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, typed);
+    QFETCH(bool, found);
+    JournalModel m;
+    m.setEntries({entry(1, QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC), "1", QStringLiteral("/srv/") + name)});
+    JournalFilter f;
+    f.fileText = typed;
+    m.setFilter(f);
+    QCOMPARE(m.rowCount(), found ? 1 : 0);
 }
 
 void tst_JournalModel::dateRangeUsesLocalDays()

@@ -86,6 +86,7 @@ private slots:
     void portFailureStopsSend();
     void monitorShowsSendWithXonXoff();
     void monitorHiddenTakesNothing();
+    void monitorShowsReception();
 
     void splitReceptionAndSave();
     void existingFileQuestion_data();
@@ -423,6 +424,31 @@ void tst_SerialWindows::monitorHiddenTakesNothing()
     w->BitBtn1Click();
     QCOMPARE(peerBytes(16), QByteArray("%\r\nO1\r\nM30\r\n%\r\n"));
     QCOMPARE(w->findChild<SerialMonitorPanel *>(QStringLiteral("MonitorPanel"))->log().lineCount(), 0);
+}
+
+void tst_SerialWindows::monitorShowsReception()
+{
+    openPeer();
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    w->findChild<QPushButton *>(QStringLiteral("MonitorButton"))->click();
+    auto *monitor = w->findChild<SerialMonitorPanel *>(QStringLiteral("MonitorPanel"));
+    QVERIFY(monitor->isVisible());
+    w->BitBtn2Click();
+    // Without software flow control XON and XOFF are data: they arrive and are shown by name.
+    receive(w, QByteArray("%\r\nO1\x13\x11\x00\x1a\r\n", 11));
+    monitor->look();
+    QStringList rx;
+    for (qsizetype i = 0; i < monitor->log().lineCount(); ++i)
+        if (monitor->log().line(i).kind == SerialMonitorLog::Kind::In)
+            rx << monitor->view()->lineText(i).section(QStringLiteral("  RX  "), 1);
+    QCOMPARE(rx.join(QString()), QStringLiteral("%<CR><LF>O1<DC3><DC1><NUL><SUB><CR><LF>"));
+    // Hidden, it stops listening: what comes then is not taken.
+    w->findChild<QPushButton *>(QStringLiteral("MonitorButton"))->click();
+    QVERIFY(!monitor->isVisible());
+    const qint64 kept = monitor->log().dataBytes();
+    receive(w, "M30\r\n");
+    QCOMPARE(monitor->log().dataBytes(), kept);
 }
 
 void tst_SerialWindows::cancelWhileLineHeld()
