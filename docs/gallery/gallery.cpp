@@ -193,8 +193,8 @@ void saveSerialMonitor(const QString &folder, const QString &path)
     WindowRules::setRibbonCaption(send, T("Form_Transfer_SERIAL232.Ribbon1"));
     send->adjustSize();
     send->show();
-    send->resize(760, send->height());
     send->findChild<QPushButton *>(QStringLiteral("MonitorButton"))->click();
+    send->resize(760, 745); // the offscreen screen is smaller than a shop's: the window would stop at its height
     // Taken after the XON, while the rest of the program goes out.
     QTimer::singleShot(1500, send, [&] {
         // Scrolled back to where the line was held (the first marked line after data), as the

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -152,8 +153,11 @@ void SerialWindowFrame::addButtons(std::initializer_list<QPushButton *> buttons)
         // keeps its size.
         const int room = on ? 260 : m_monitor->height() + m_body->spacing();
         m_monitor->setVisible(on);
-        m_window->resize(m_window->width(), qMax(m_window->minimumSizeHint().height(),
-                                                 m_window->height() + (on ? room : -room)));
+        int height = qMax(m_window->minimumSizeHint().height(), m_window->height() + (on ? room : -room));
+        // No taller than the screen: the received text and the monitor share what there is.
+        if (QScreen *screen = m_window->screen())
+            height = qMin(height, screen->availableGeometry().height() - (m_window->frameGeometry().height() - m_window->height()));
+        m_window->resize(m_window->width(), height);
     });
 
     auto *row = new QHBoxLayout;
