@@ -11,17 +11,31 @@
 #include "editor/EditorArea.h"
 #include "editor/GoToWindow.h"
 #include "editor/TextSearchDialog.h"
+#include "journalview/JournalCommands.h"
+#include "journalview/JournalModel.h"
+#include "journalview/JournalWindow.h"
 #include "machines/MachinesWindow.h"
 #include "machines/SerialPortsWindow.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
 #include "platform/ProfileFile.h"
 #include "platform/ScriptedDialogs.h"
+#include "lang/Texts.h"
+#include "platform/WindowRules.h"
 #include "tools/RenumberWindow.h"
 #include "tools/ToolSpinBox.h"
+#include "transfer/SerialMonitorPanel.h"
+#include "transfer/SerialSendWindow.h"
 #include "view/ProgramViewPanel.h"
 
+#include "JournalSamples.h"
+#include "PtyPair.h"
+
 #include <QApplication>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSerialPort>
+#include <QTableView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -111,6 +125,95 @@ bool saveGoToWindow(EditorArea *editor, const QString &typed, const QString &pat
     if (!saved)
         QTextStream(stdout) << "FAILED " << path << " (the window did not open)\n";
     return saved;
+}
+
+// The journal window over generated transfers, the third newest selected.
+void saveJournalWindow(const QString &path)
+{
+    JournalWindow *journal = journalWindow();
+    if (!journal) {
+        QTextStream(stdout) << "FAILED " << path << " (no journal window)\n";
+        return;
+    }
+    const QVector<JournalEntry> entries = sampleJournal(100000, QDateTime(QDate(2026, 12, 1), QTime(7, 30), Qt::UTC));
+    journal->setLoader([entries](QString *) { return entries; });
+    journal->setCsvWriter(writeSampleCsv); // stands for the journal's own writer
+    journal->resize(1400, 720);
+    journal->show();
+    journal->table()->setCurrentIndex(journal->model()->index(2, 0));
+    save(journal, path);
+    journal->hide();
+}
+
+// The serial send window with its line monitor open, sending a program to a machine played on a
+// socat pty pair, which holds the line with XOFF for a moment and lets it go with XON.
+void saveSerialMonitor(const QString &folder, const QString &path)
+{
+    PtyPair pty;
+    QString error;
+    if (!pty.start(folder, &error)) {
+        QTextStream(stdout) << "FAILED " << path << " (" << error << ")\n";
+        return;
+    }
+    ProfileFile(app().mainSettingsPath()).writeString(QStringLiteral("SERIALPORTS"), QStringLiteral("COM1"), pty.endA(), &error);
+    QByteArray program = "%\nO1000 (FLANGE 80X12)\nG21 G90 G40\n";
+    for (int n = 1; program.size() < 160 * 1024; ++n)
+        program += "N" + QByteArray::number(n * 10) + " G1 X" + QByteArray::number(n % 97) + ".5 Y-" +
+                   QByteArray::number(n % 31) + ".25 F800\n";
+    const QString file = QDir(folder).filePath(QStringLiteral("O1000.nc"));
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly) || f.write(program) != program.size()) {
+        QTextStream(stdout) << "FAILED " << path << " (" << f.errorString() << ")\n";
+        return;
+    }
+    f.close();
+    auto *send = qobject_cast<TForm_Transfer_SERIAL232 *>(Application::window(QStringLiteral("Form_Transfer_SERIAL232")));
+    QSerialPort machine(pty.endB());
+    if (!send || !machine.open(QIODevice::ReadWrite)) {
+        QTextStream(stdout) << "FAILED " << path << " (no window or no machine end)\n";
+        return;
+    }
+    bool xoff = false;
+    QObject::connect(&machine, &QSerialPort::readyRead, &machine, [&] {
+        machine.readAll();
+        if (xoff)
+            return;
+        xoff = true;
+        machine.write("\x13"); // XOFF
+        QTimer::singleShot(1100, &machine, [&] { machine.write("\x11"); }); // XON
+    });
+    SerialTables::SerialCodes codes;
+    codes.portName = QStringLiteral("COM1");
+    codes.speed = QStringLiteral("13");
+    codes.dataBits = QStringLiteral("4");
+    codes.parity = QStringLiteral("3");
+    codes.stopBits = QStringLiteral("2");
+    codes.flow = QStringLiteral("4"); // SOFTWARE
+    send->prepareSend(file, codes);
+    WindowRules::setRibbonCaption(send, T("Form_Transfer_SERIAL232.Ribbon1"));
+    send->adjustSize();
+    send->show();
+    send->findChild<QPushButton *>(QStringLiteral("MonitorButton"))->click();
+    send->resize(760, 745); // the offscreen screen is smaller than a shop's: the window would stop at its height
+    // Taken after the XON, while the rest of the program goes out.
+    QTimer::singleShot(1500, send, [&] {
+        // Scrolled back to where the line was held (the first marked line after data), as the
+        // operator would look at it.
+        auto *monitor = send->findChild<SerialMonitorPanel *>(QStringLiteral("MonitorPanel"));
+        monitor->look();
+        const SerialMonitorLog &log = monitor->log();
+        qsizetype held = -1;
+        for (qsizetype i = 0; i < log.lineCount() && held < 0; ++i)
+            if (log.line(i).kind == SerialMonitorLog::Kind::Mark && i > 2 && log.line(i - 1).kind == SerialMonitorLog::Kind::Out)
+                held = i;
+        if (held >= 0)
+            monitor->view()->verticalScrollBar()->setValue(int(qMax<qsizetype>(0, held - 6)));
+        save(send, path);
+        send->BitBtn3Click();
+    });
+    send->BitBtn1Click();
+    send->findChild<QPushButton *>(QStringLiteral("MonitorButton"))->click();
+    send->hide();
 }
 
 } // namespace
@@ -257,6 +360,9 @@ int main(int argc, char **argv)
             EditorArea::instance()->CurrentEditor()->setCursorPosition(12, 0); // a highlighted segment
         save(main, out + QStringLiteral("/main-view") + suffix);
     }
+
+    saveJournalWindow(out + QStringLiteral("/form-journal") + suffix);
+    saveSerialMonitor(QStringLiteral("/var/tmp/zavrin-gallery"), out + QStringLiteral("/form-transfer-serial232-monitor") + suffix);
 
     for (const QString &message : dialogsForPictures.messages())
         QTextStream(stderr) << "message shown: " << message << "\n";

@@ -15,6 +15,7 @@ qt_add_resources(zavrin_ui zavrin_icons PREFIX /icons BASE ${CMAKE_CURRENT_LIST_
   ${CMAKE_CURRENT_LIST_DIR}/find-previous.png
   ${CMAKE_CURRENT_LIST_DIR}/find.png
   ${CMAKE_CURRENT_LIST_DIR}/font.png
+  ${CMAKE_CURRENT_LIST_DIR}/journal.png
   ${CMAKE_CURRENT_LIST_DIR}/machine-delete.png
   ${CMAKE_CURRENT_LIST_DIR}/machine-edit.png
   ${CMAKE_CURRENT_LIST_DIR}/machine-register.png

@@ -16,6 +16,7 @@
 #include "machines/MachinesWindow.h"
 #include "dnc/AppDnc.h"
 #include "editor/OpenFromBrowser.h"
+#include "journalview/JournalCommands.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
@@ -121,6 +122,7 @@ TForm_Main *createWindows(const Options &options)
     installToolCommands(main);
     installProgramViewCommands(main);
     installTransferCommands(main);
+    installJournalCommands(main);
     installSettingsCommands(main);
     installRegistrationCommands(main);
     AppDnc::install(main);
@@ -137,6 +139,8 @@ void applyLanguage()
     FUNC_Aplicar_Idioma(g_windows);
     if (!g_windows.isEmpty())
         applyProgramViewTexts(g_windows.first());
+    if (auto *main = qobject_cast<TForm_Main *>(g_windows.value(0)))
+        applyJournalTexts(main);
     for (QWidget *w : g_windows) {
         if (w->isWindow() && w != g_windows.first()) // the main window keeps its own caption
             WindowRules::showCaptionAsTitle(w);

@@ -3,6 +3,7 @@
 #include "TransferErrors.h"
 
 #include "LineIndicatorPanel.h"
+#include "SerialMonitorPanel.h"
 #include "app/AppState.h"
 #include "app/Ribbon.h"
 #include "lang/Texts.h"
@@ -10,12 +11,14 @@
 #include "platform/serial/SerialPort.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -97,9 +100,68 @@ QPushButton *SerialWindowFrame::button(QStyle::StandardPixmap icon, const char *
     return b;
 }
 
+namespace {
+
+// Keeps the monitor's texts in the current language: the extra texts are not among those the
+// language switch copies into the windows.
+class MonitorTexts : public QObject
+{
+public:
+    MonitorTexts(QWidget *window, SerialMonitorPanel *monitor, QPushButton *button)
+        : QObject(window), m_monitor(monitor), m_button(button)
+    {
+        window->installEventFilter(this);
+        apply();
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            apply();
+        return false;
+    }
+
+private:
+    void apply()
+    {
+        m_button->setText(Texts::extraOrEnglish(QStringLiteral("Extra.MonitorButton")));
+        m_button->setToolTip(Texts::extraOrEnglish(QStringLiteral("Extra.MonitorButtonHint")));
+        m_monitor->retranslate();
+    }
+
+    SerialMonitorPanel *m_monitor;
+    QPushButton *m_button;
+};
+
+} // namespace
+
 void SerialWindowFrame::addButtons(std::initializer_list<QPushButton *> buttons)
 {
+    m_monitor = new SerialMonitorPanel(m_port, m_window);
+    m_monitor->setVisible(false);
+    m_body->addWidget(m_monitor, 1);
+    m_monitorButton = new QPushButton(m_window);
+    m_monitorButton->setObjectName(QStringLiteral("MonitorButton"));
+    m_monitorButton->setCheckable(true);
+    m_monitorButton->setAutoDefault(false);
+    new MonitorTexts(m_window, m_monitor, m_monitorButton);
+    QObject::connect(m_monitorButton, &QPushButton::toggled, m_window, [this](bool on) {
+        if (on == m_monitor->isVisible())
+            return;
+        // The window grows by the monitor and gives the room back, so that the rest of it
+        // keeps its size.
+        const int room = on ? 260 : m_monitor->height() + m_body->spacing();
+        m_monitor->setVisible(on);
+        int height = qMax(m_window->minimumSizeHint().height(), m_window->height() + (on ? room : -room));
+        // No taller than the screen: the received text and the monitor share what there is.
+        if (QScreen *screen = m_window->screen())
+            height = qMin(height, screen->availableGeometry().height() - (m_window->frameGeometry().height() - m_window->height()));
+        m_window->resize(m_window->width(), height);
+    });
+
     auto *row = new QHBoxLayout;
+    row->addWidget(m_monitorButton);
     row->addStretch(1);
     for (QPushButton *b : buttons)
         row->addWidget(b);

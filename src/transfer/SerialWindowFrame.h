@@ -15,6 +15,7 @@ class QLineEdit;
 class QPushButton;
 class QStatusBar;
 class QVBoxLayout;
+class SerialMonitorPanel;
 class SerialPort;
 
 // The controls both serial windows are built of around their own: the ribbon strip, GroupBox1
@@ -41,8 +42,11 @@ public:
 
     // A button of the button row; none is the default button.
     QPushButton *button(QStyle::StandardPixmap icon, const char *name);
-    // The button row at the right of the body's end, then the status bar under the body.
+    // The line monitor (hidden) at the body's end, the button row under it with the monitor's
+    // toggle at the left and `buttons` at the right, then the status bar under the body.
     void addButtons(std::initializer_list<QPushButton *> buttons);
+    SerialMonitorPanel *monitor() const { return m_monitor; }
+    QPushButton *monitorButton() const { return m_monitorButton; }
 
     using Param = void (*)(const SerialTables::SerialCodes &, SerialSettings &, SerialTables::SerialFieldTexts &);
     // Sets the port from `codes` by the window's table `param` and shows its settings in the
@@ -69,4 +73,6 @@ private:
     SerialTables::SerialFieldTexts m_fieldTexts;
     LineIndicatorPanel *m_lines = nullptr;
     QStatusBar *m_status = nullptr;
+    SerialMonitorPanel *m_monitor = nullptr;
+    QPushButton *m_monitorButton = nullptr;
 };

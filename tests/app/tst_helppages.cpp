@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "app/Ribbon.h"
+#include "journalview/JournalCommands.h"
 #include "editor/TextReplaceDialog.h"
 #include "editor/TextSearchDialog.h"
 #include "platform/Paths.h"
@@ -56,7 +57,7 @@ const QStringList &allPages()
                                    "func03.5.2.html", "func03.4.3.html", "func03.5.3.html", "func05.2.html",
                                    "func05.3.html",   "func05.4.html",   "func05.5.html",   "func05.6.html",
                                    "func05.7.html",   "func05.8.html",   "func05.9.html",   "func05.10.html",
-                                   "func05.12.html",  "func05.13.html"};
+                                   "func05.12.html",  "func05.13.html", "func03.6.html",  "func03.4.4.html"};
     return pages;
 }
 
@@ -138,6 +139,21 @@ void tst_HelpPages::everyHelpButtonOpensItsPage()
     m_shell->helpPages.clear();
     viewHelp->click();
     QCOMPARE(m_shell->helpPages, opened(QStringLiteral("func05.13.html")));
+
+    // The journal window, and the line monitor of the serial windows.
+    auto *journalButton = main->findChild<QToolButton *>(QStringLiteral("SpeedButtonJournal"));
+    QVERIFY(journalButton);
+    journalButton->click();
+    QVERIFY(journalWindow() && journalWindow()->isVisible());
+    QCOMPARE(click(journalWindow()), opened(QStringLiteral("func03.6.html")));
+    journalWindow()->close();
+    for (const char *serial : {"Form_Transfer_SERIAL232", "Form_Transfer_SERIAL232_R"}) {
+        auto *monitorHelp = Application::window(QLatin1String(serial))->findChild<QToolButton *>(QStringLiteral("MonitorHelp"));
+        QVERIFY(monitorHelp);
+        m_shell->helpPages.clear();
+        monitorHelp->click();
+        QCOMPARE(m_shell->helpPages, opened(QStringLiteral("func03.4.4.html")));
+    }
 
     // The transfer windows in both modes.
     auto *dir = qobject_cast<TForm_Transfer_DIR *>(Application::window(QStringLiteral("Form_Transfer_DIR")));

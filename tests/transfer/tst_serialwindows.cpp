@@ -18,11 +18,13 @@
 #include "platform/serial/SerialPort.h"
 #include "transfer/LineIndicatorPanel.h"
 #include "transfer/ReceivedText.h"
+#include "transfer/SerialMonitorPanel.h"
 #include "transfer/SerialReceiveWindow.h"
 #include "transfer/SerialSendStream.h"
 #include "transfer/SerialSendWindow.h"
 #include "transfer/TransferCommands.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -91,6 +93,9 @@ private slots:
     void lostDeviceServerStopsSend_data();
     void lostDeviceServerStopsSend();
     void lostDeviceServerStopsReception();
+    void monitorShowsSendWithXonXoff();
+    void monitorHiddenTakesNothing();
+    void monitorShowsReception();
 
     void splitReceptionAndSave();
     void existingFileQuestion_data();
@@ -352,6 +357,108 @@ void tst_SerialWindows::softwareFlowHoldsAndResumes()
     QCOMPARE(linesWhileHeld.cts, SerialLines::State::Unavailable); // a pty has no modem lines
     QCOMPARE(m_dialogs->messages(),
              QStringList{"INFORMATION: The File \"" + m_file + "\" Successfully sent."});
+}
+
+void tst_SerialWindows::monitorShowsSendWithXonXoff()
+{
+    QByteArray program;
+    for (int n = 1; program.size() < 96 * 1024; ++n)
+        program += "N" + QByteArray::number(n) + " G1 X" + QByteArray::number(n % 997) + ".5\n";
+    const QByteArray arrives = SerialSendStream::wholeTransmission(program);
+    openPeer();
+    auto *w = sendWindow(program, "COM3", "4"); // SOFTWARE
+    QVERIFY(w);
+    auto *monitor = w->findChild<SerialMonitorPanel *>(QStringLiteral("MonitorPanel"));
+    auto *toggle = w->findChild<QPushButton *>(QStringLiteral("MonitorButton"));
+    QVERIFY(monitor && toggle);
+    QVERIFY(!monitor->isVisible()); // hidden until asked for
+    const int height = w->height();
+    toggle->click();
+    QVERIFY(monitor->isVisible());
+    QVERIFY(w->height() > height);
+
+    bool xoffSent = false;
+    connect(m_peer.get(), &QSerialPort::readyRead, this, [&] {
+        if (xoffSent)
+            return;
+        xoffSent = true;
+        m_peer->write("\x13"); // XOFF
+        QTimer::singleShot(1200, this, [&] { m_peer->write("\x11"); }); // XON
+    });
+    w->BitBtn1Click();
+    QCOMPARE(peerBytes(arrives.size()), arrives);
+
+    const SerialMonitorLog &log = monitor->log();
+    QByteArray out;
+    QStringList marks;
+    int held = -1, resumed = -1;
+    for (qsizetype i = 0; i < log.lineCount(); ++i) {
+        const SerialMonitorLog::Line &line = log.line(i);
+        if (line.kind == SerialMonitorLog::Kind::Out)
+            out += line.bytes;
+        QVERIFY2(line.kind != SerialMonitorLog::Kind::In, "the driver takes XON and XOFF itself");
+        if (line.kind != SerialMonitorLog::Kind::Mark)
+            continue;
+        marks << line.text;
+        if (line.text.startsWith(QLatin1String("Output held")))
+            held = int(i);
+        if (line.text.startsWith(QLatin1String("Output resumed")))
+            resumed = int(i);
+    }
+    QCOMPARE(out, arrives); // every byte that went out, in order
+    QVERIFY2(held > 0 && resumed > held, qPrintable(marks.join(QLatin1Char('|'))));
+    QVERIFY2(!log.line(held - 1).bytes.isEmpty() && !log.line(resumed + 1).bytes.isEmpty(),
+             "the marks sit between the data sent before and after");
+    QCOMPARE(marks.first(), QStringLiteral("Port \"COM3\" (%1) opened").arg(m_pty->endA()));
+    QCOMPARE(marks.at(1), QStringLiteral("This device does not report the CTS, DSR and RLSD lines"));
+    QCOMPARE(marks.last(), QStringLiteral("Port closed"));
+    // Resumed after the XON, 1.2 s after the XOFF (the hold is seen from its first stalled byte).
+    const double seconds = marks.at(marks.indexOf(log.line(resumed).text)).section(QLatin1Char(' '), 3, 3).toDouble();
+    QVERIFY2(seconds >= 0.8 && seconds < 3.0, qPrintable(log.line(resumed).text));
+    // Drawn as named control characters, or in hexadecimal on demand.
+    SerialMonitorView *view = monitor->view();
+    QVERIFY(view->lineText(held - 1).endsWith(QLatin1String("<CR><LF>")) || !view->lineText(held - 1).contains(QLatin1Char('<')));
+    qsizetype first = 0;
+    while (log.line(first).kind != SerialMonitorLog::Kind::Out)
+        ++first;
+    QVERIFY2(view->lineText(first).contains(QLatin1String("  TX  N1 G1 X1.5<CR><LF>")), qPrintable(view->lineText(first)));
+    w->findChild<QCheckBox *>(QStringLiteral("MonitorHex"))->setChecked(true);
+    QVERIFY(view->lineText(first).contains(QLatin1String("  TX  4E 31 20 47 31 20 58 31 2E 35 0D 0A")));
+}
+
+void tst_SerialWindows::monitorHiddenTakesNothing()
+{
+    openPeer();
+    auto *w = sendWindow("%\nO1\nM30\n%\n");
+    QVERIFY(w);
+    w->BitBtn1Click();
+    QCOMPARE(peerBytes(16), QByteArray("%\r\nO1\r\nM30\r\n%\r\n"));
+    QCOMPARE(w->findChild<SerialMonitorPanel *>(QStringLiteral("MonitorPanel"))->log().lineCount(), 0);
+}
+
+void tst_SerialWindows::monitorShowsReception()
+{
+    openPeer();
+    auto *w = receiveWindow();
+    QVERIFY(w);
+    w->findChild<QPushButton *>(QStringLiteral("MonitorButton"))->click();
+    auto *monitor = w->findChild<SerialMonitorPanel *>(QStringLiteral("MonitorPanel"));
+    QVERIFY(monitor->isVisible());
+    w->BitBtn2Click();
+    // Without software flow control XON and XOFF are data: they arrive and are shown by name.
+    receive(w, QByteArray("%\r\nO1\x13\x11\x00\x1a\r\n", 11));
+    monitor->look();
+    QStringList rx;
+    for (qsizetype i = 0; i < monitor->log().lineCount(); ++i)
+        if (monitor->log().line(i).kind == SerialMonitorLog::Kind::In)
+            rx << monitor->view()->lineText(i).section(QStringLiteral("  RX  "), 1);
+    QCOMPARE(rx.join(QString()), QStringLiteral("%<CR><LF>O1<DC3><DC1><NUL><SUB><CR><LF>"));
+    // Hidden, it stops listening: what comes then is not taken.
+    w->findChild<QPushButton *>(QStringLiteral("MonitorButton"))->click();
+    QVERIFY(!monitor->isVisible());
+    const qint64 kept = monitor->log().dataBytes();
+    receive(w, "M30\r\n");
+    QCOMPARE(monitor->log().dataBytes(), kept);
 }
 
 void tst_SerialWindows::cancelWhileLineHeld()

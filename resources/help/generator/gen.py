@@ -10,7 +10,7 @@ from common import LANGS, raw, cap
 HERE = os.path.dirname(os.path.abspath(__file__))
 common.load(os.path.join(HERE, '..', '..', '..', 'src', 'lang', 'catalog.tsv'))
 from words import UI
-import pages1, pages2, pages3, pages4
+import pages1, pages2, pages3, pages4, pages5
 PAGES = pages1.PAGES
 OUT = os.path.join(HERE, '..')
 E = html.escape

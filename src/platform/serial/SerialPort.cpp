@@ -337,6 +337,7 @@ bool SerialPort::write(const QByteArray &bytes, const bool *cancel)
         }
         if (n > 0) {
             noteTransmit();
+            emit transmitted(qsizetype(n) == bytes.size() ? bytes : bytes.left(qsizetype(n)));
             rest = bytes.mid(qsizetype(n));
         }
         if (rest.isEmpty())
@@ -349,6 +350,7 @@ bool SerialPort::write(const QByteArray &bytes, const bool *cancel)
                         .arg(describePort(), m_port.errorString()));
     }
     noteTransmit();
+    emit transmitted(rest);
     while (m_port.isOpen() && m_port.bytesToWrite() > 0 && m_failure.isEmpty()) {
         // Usually the driver takes the bytes at once; a zero wait does that without the cost
         // of a pass through the event loop.

@@ -109,6 +109,8 @@ public:
     // Drops the bytes the driver has not sent yet, so that a cancelled send stops at once
     // and closing does not wait for a held line.
     void discardOutput();
+    // Bytes handed over but not yet on the line: those Qt still holds and the driver's queue.
+    qint64 outputWaiting() const { return m_port.bytesToWrite() + driverOutputQueue(); }
 
     // The failure of the latest opening (failed() was raised): its text naming the port and the
     // device, and what kind it was. Empty text while the port has not failed.
@@ -139,6 +141,8 @@ public:
 signals:
     // Bytes as received, each byte one character code 0 to 255.
     void received(const QByteArray &bytes);
+    // Bytes as write() hands them over (to the driver or to Qt's buffer before it), for a monitor.
+    void transmitted(const QByteArray &bytes);
     // The open port failed (device gone, input/output error); the text names the port. The port
     // closes itself soon after, and write() keeps throwing this failure until the next open().
     void failed(const QString &message);
