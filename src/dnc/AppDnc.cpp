@@ -1,6 +1,7 @@
 #include "AppDnc.h"
 
 #include "DncService.h"
+#include "journal/JournalRecorder.h"
 
 #include "app/AppState.h"
 #include "app/MainWindow.h"
@@ -38,6 +39,11 @@ void install(TForm_Main *main)
     auto *service = new DncService(app().mainSettingsPath(), main);
     g_service = service;
     PortHandover::setService(service);
+    // Programs received and requests answered go into the run's journal like any transfer.
+    service->journal = [](const JournalEntry &entry) {
+        if (JournalRecorder *recorder = JournalRecorder::current())
+            recorder->record(entry);
+    };
     QObject::connect(service, &DncService::message, main,
                      [](MachineListener::Severity, const QString &text, const QString &subject) { announce(subject, text); });
     // A saved machine may have changed its automatic receive.

@@ -8,6 +8,8 @@
 
 #include "app/AppState.h"
 #include "app/Settings.h"
+#include "journal/JournalRecorder.h"
+#include "journal/JournalSettings.h"
 #include "machines/Database.h"
 #include "platform/Error.h"
 #include "platform/Paths.h"
@@ -130,7 +132,14 @@ int main(int argc, char *argv[])
     for (const int s : {SIGTERM, SIGINT, SIGHUP})
         sigaction(s, &action, nullptr);
 
+    // The journal named in the settings, as the application writes it: an entry that cannot
+    // be written is kept and tried again, and the failure is logged once.
+    JournalRecorder recorder(JournalSettings::location(app().mainSettingsPath()));
+    JournalRecorder::setCurrent(&recorder);
+    recorder.setFailureReport([](const QString &message) { ServiceLog::write(3, message); });
+
     DncService service(app().mainSettingsPath());
+    service.journal = [&recorder](const JournalEntry &entry) { recorder.record(entry); };
     QObject::connect(&service, &DncService::message, &service, &logMessage);
     QObject::connect(&service, &DncService::stopped, &application, [] {
         ServiceLog::write(6, QStringLiteral("Stopped."));

@@ -3,6 +3,8 @@
 #include "app/MainWindow.h"
 #include "app/Ribbon.h"
 #include "editor/OpenFromBrowser.h"
+#include "journal/JournalCsv.h"
+#include "journal/JournalRecorder.h"
 #include "lang/Texts.h"
 
 #include <QEvent>
@@ -76,8 +78,25 @@ void installJournalCommands(TForm_Main *main)
 
     if (!g_window) {
         g_window = new JournalWindow;
-        // Until the journal's store is connected the window shows an empty journal.
-        g_window->setLoader([](QString *) { return QVector<JournalEntry>(); });
+        // The run's recorder: what is in the journal's database, and the entries kept while it
+        // could not be written.
+        g_window->setLoader([](QString *error) {
+            JournalRecorder *recorder = JournalRecorder::current();
+            if (!recorder)
+                return QVector<JournalEntry>();
+            JournalFilter all;
+            all.newestFirst = true;
+            return recorder->entries(all, error);
+        });
+        g_window->setCsvWriter([](const QVector<JournalEntry> &entries, QIODevice *device, QString *error) {
+            return JournalCsv::write(device, entries, error);
+        });
+        if (JournalRecorder *recorder = JournalRecorder::current()) {
+            QObject::connect(recorder, &JournalRecorder::recorded, g_window, [] {
+                if (g_window->isVisible())
+                    g_window->reload();
+            });
+        }
         QObject::connect(main, &QObject::destroyed, [] { delete g_window; });
     }
     g_window->setOpener([main](const QString &path) {

@@ -48,11 +48,11 @@ void JournalModel::setEntries(QVector<JournalEntry> entries)
     endResetModel();
 }
 
-void JournalModel::setFilter(const JournalFilter &filter)
+void JournalModel::setFilter(const JournalViewFilter &filter)
 {
     // Typing on at the end of the file name text only narrows what is shown: the shown rows are
     // all that need looking at.
-    const JournalFilter &was = m_filter;
+    const JournalViewFilter &was = m_filter;
     const bool narrows = filter.machineId == was.machineId && filter.medium == was.medium
                          && filter.outcome == was.outcome && filter.from == was.from && filter.to == was.to
                          && filter.fileText.contains(was.fileText, Qt::CaseInsensitive) && !was.fileText.isEmpty();

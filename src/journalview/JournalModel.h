@@ -1,6 +1,6 @@
 #pragma once
 
-#include "JournalFilter.h"
+#include "JournalViewFilter.h"
 #include "journal/JournalEntry.h"
 
 #include <QAbstractTableModel>
@@ -24,8 +24,8 @@ public:
     explicit JournalModel(QObject *parent = nullptr);
 
     void setEntries(QVector<JournalEntry> entries);
-    void setFilter(const JournalFilter &filter);
-    const JournalFilter &filter() const { return m_filter; }
+    void setFilter(const JournalViewFilter &filter);
+    const JournalViewFilter &filter() const { return m_filter; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -69,7 +69,7 @@ private:
     std::vector<JournalRow> m_rows;
     std::vector<int> m_order; // every entry, in the sort order
     std::vector<int> m_shown; // the entries the filter lets through, in the sort order
-    JournalFilter m_filter;
+    JournalViewFilter m_filter;
     int m_sortColumn = Time;
     Qt::SortOrder m_sortOrder = Qt::DescendingOrder;
     QHash<qint64, qint64> m_offsets;

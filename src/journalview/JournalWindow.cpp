@@ -288,7 +288,7 @@ void JournalWindow::applyFilter()
 {
     if (m_filling)
         return;
-    JournalFilter f;
+    JournalViewFilter f;
     f.machineId = m_machine->currentData().toString();
     if (m_medium->currentIndex() > 0)
         f.medium = JournalEntry::Medium(m_medium->currentData().toInt());

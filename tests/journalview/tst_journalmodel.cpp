@@ -7,7 +7,7 @@
 
 #include <ctime>
 
-Q_DECLARE_METATYPE(JournalFilter)
+Q_DECLARE_METATYPE(JournalViewFilter)
 #include <QtTest>
 
 // The journal table: its order, its filters, what it shows and exports, and the check of a
@@ -65,13 +65,13 @@ void tst_JournalModel::newestFirst()
 
 void tst_JournalModel::filters_data()
 {
-    QTest::addColumn<JournalFilter>("filter");
+    QTest::addColumn<JournalViewFilter>("filter");
     QTest::addColumn<int>("expected");
     const QVector<JournalEntry> all = sampleJournal(400);
     const auto count = [&](const std::function<bool(const JournalEntry &)> &f) {
         return int(std::count_if(all.begin(), all.end(), f));
     };
-    JournalFilter f;
+    JournalViewFilter f;
     QTest::newRow("none") << f << 400;
     f.machineId = QStringLiteral("2");
     QTest::newRow("machine") << f << count([](const JournalEntry &e) { return e.machineId == QLatin1String("2"); });
@@ -95,7 +95,7 @@ void tst_JournalModel::filters_data()
 
 void tst_JournalModel::filters()
 {
-    QFETCH(JournalFilter, filter);
+    QFETCH(JournalViewFilter, filter);
     QFETCH(int, expected);
     JournalModel m;
     m.setEntries(sampleJournal(400));
@@ -111,7 +111,7 @@ void tst_JournalModel::typingNarrowsAndWidens()
     // Each step must show what a fresh filter shows, whether it narrows the rows shown or not.
     JournalModel m;
     m.setEntries(sampleJournal(3000));
-    JournalFilter f;
+    JournalViewFilter f;
     f.machineId = QStringLiteral("1");
     for (const char *typed : {"O", "O1", "o12", "O123", "O12", "", "1", "12", "Mill"}) {
         f.fileText = QLatin1String(typed);
@@ -145,7 +145,7 @@ void tst_JournalModel::anyLetterCase()
     QFETCH(bool, found);
     JournalModel m;
     m.setEntries({entry(1, QDateTime(QDate(2026, 1, 5), QTime(9, 0), Qt::UTC), "1", QStringLiteral("/srv/") + name)});
-    JournalFilter f;
+    JournalViewFilter f;
     f.fileText = typed;
     m.setFilter(f);
     QCOMPARE(m.rowCount(), found ? 1 : 0);
@@ -161,7 +161,7 @@ void tst_JournalModel::dateRangeUsesLocalDays()
                   entry(3, QDateTime(QDate(2026, 12, 31), QTime(22, 30), Qt::UTC), "1", "/c"),
                   entry(4, QDateTime(QDate(2026, 12, 31), QTime(23, 30), Qt::UTC), "1", "/d"),
                   entry(5, QDateTime(), "1", "/no-time")});
-    JournalFilter f;
+    JournalViewFilter f;
     f.from = QDate(2026, 4, 1);
     f.to = QDate(2026, 4, 1);
     m.setFilter(f);
@@ -180,7 +180,7 @@ void tst_JournalModel::sortKeepsFilter()
 {
     JournalModel m;
     m.setEntries(sampleJournal(300));
-    JournalFilter f;
+    JournalViewFilter f;
     f.machineId = QStringLiteral("3");
     m.setFilter(f);
     const int shown = m.rowCount();
@@ -208,7 +208,7 @@ void tst_JournalModel::shownEntriesInShownOrder()
 {
     JournalModel m;
     m.setEntries(sampleJournal(50));
-    JournalFilter f;
+    JournalViewFilter f;
     f.outcome = JournalEntry::Outcome::Verified;
     m.setFilter(f);
     const QVector<JournalEntry> shown = m.shownEntries();

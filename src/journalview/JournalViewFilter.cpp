@@ -1,4 +1,4 @@
-#include "JournalFilter.h"
+#include "JournalViewFilter.h"
 
 namespace JournalFilters {
 
@@ -47,7 +47,7 @@ bool containsFolded(QStringView haystack, QStringView folded)
     return false;
 }
 
-bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row, const QString &text)
+bool matches(const JournalViewFilter &filter, const JournalEntry &entry, const JournalRow &row, const QString &text)
 {
     if (!filter.machineId.isEmpty() && entry.machineId != filter.machineId)
         return false;

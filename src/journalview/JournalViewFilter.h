@@ -8,7 +8,7 @@
 #include <optional>
 
 // What the journal window shows: every condition that is set must hold.
-struct JournalFilter
+struct JournalViewFilter
 {
     QString machineId;                              // empty: every machine
     std::optional<JournalEntry::Medium> medium;
@@ -37,7 +37,7 @@ namespace JournalFilters {
 
 JournalRow prepare(const JournalEntry &entry, qint64 utcOffsetSeconds);
 // `text` is the filter's file text case-folded (foldedText()).
-bool matches(const JournalFilter &filter, const JournalEntry &entry, const JournalRow &row, const QString &text);
+bool matches(const JournalViewFilter &filter, const JournalEntry &entry, const JournalRow &row, const QString &text);
 QString foldedText(const QString &text);
 // Whether `haystack` holds `folded` (case-folded) in any letter case, without making strings.
 bool containsFolded(QStringView haystack, QStringView folded);
