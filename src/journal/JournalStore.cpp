@@ -62,7 +62,10 @@ QString JournalStore::displayName() const
 {
     if (m_location.driver == QLatin1String("QSQLITE"))
         return QDir::toNativeSeparators(m_location.database);
-    return QStringLiteral("%1 %2@%3").arg(m_location.driver, m_location.database, m_location.host);
+    if (m_location.host.isEmpty())
+        return QStringLiteral("\"%1\"").arg(m_location.database);
+    return m_location.port > 0 ? QStringLiteral("%1:%2/%3").arg(m_location.host).arg(m_location.port).arg(m_location.database)
+                               : QStringLiteral("%1/%2").arg(m_location.host, m_location.database);
 }
 
 QString JournalStore::failure(const QString &what, const QString &reason) const
@@ -87,6 +90,10 @@ void JournalStore::close()
 bool JournalStore::open(QString *error)
 {
     close();
+    if (!m_location.invalid.isEmpty()) {
+        *error = failure(QStringLiteral("Cannot open the journal"), m_location.invalid);
+        return false;
+    }
     if (!m_knownEngine) {
         *error = failure(QStringLiteral("Cannot open the journal"),
                          QStringLiteral("the database driver \"%1\" is not one the journal knows").arg(m_location.driver));
@@ -133,7 +140,8 @@ bool JournalStore::open(QString *error)
                                      .arg(BusyTimeoutMs)
                                      .arg(m_location.readOnly ? QStringLiteral(";QSQLITE_OPEN_READONLY") : QString()));
         else if (m_location.driver == QLatin1String("QPSQL"))
-            db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+            db.setConnectOptions(m_location.connectOptions.isEmpty() ? QStringLiteral("connect_timeout=5")
+                                                                     : m_location.connectOptions);
         if (!db.open()) {
             *error = failure(QStringLiteral("Cannot open the journal"), sqlReason(db.lastError()));
         } else {
@@ -201,6 +209,9 @@ bool JournalStore::append(QVector<JournalEntry> &entries, QString *error)
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.transaction()) {
         *error = failure(QStringLiteral("Cannot write to the journal"), sqlReason(db.lastError()));
+        // A server that went away leaves a connection that only fails: the next try connects anew.
+        db = QSqlDatabase();
+        close();
         return false;
     }
     QVector<qint64> ids;
@@ -304,12 +315,19 @@ QVector<JournalEntry> JournalStore::entries(const JournalFilter &filter, QString
     query.setForwardOnly(true);
     if (!query.prepare(statement)) {
         *error = failure(QStringLiteral("Cannot read the journal"), sqlReason(query.lastError()));
+        query = QSqlQuery();
+        db = QSqlDatabase();
+        close();
         return result;
     }
     for (const QVariant &v : values)
         query.addBindValue(v);
     if (!query.exec()) {
         *error = failure(QStringLiteral("Cannot read the journal"), sqlReason(query.lastError()));
+        // The next read connects anew (a server restarted meanwhile).
+        query = QSqlQuery();
+        db = QSqlDatabase();
+        close();
         return result;
     }
     while (query.next()) {

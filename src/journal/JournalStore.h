@@ -36,6 +36,10 @@ public:
         int port = -1;
         QString user;
         QString password;
+        // Server connections: libpq keyword=value pairs separated by ";" (time-outs, sslmode).
+        QString connectOptions;
+        // A server setting that could not be read: why (the store then refuses to open).
+        QString invalid;
         // Only read: a missing SQLite file is an error, not created, and nothing is written.
         bool readOnly = false;
     };
