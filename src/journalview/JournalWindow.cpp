@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -216,6 +217,7 @@ JournalWindow::JournalWindow(QWidget *parent) : QWidget(parent, Qt::Window), m_m
 void JournalWindow::retranslate()
 {
     m_filling = true;
+    fitWordColumns();
     const QString caption = extra("Extra.JournalCaption");
     m_ribbon->setCaption(caption);
     setWindowTitle(caption);
@@ -256,6 +258,27 @@ void JournalWindow::showEvent(QShowEvent *event)
         reload();
     }
     QWidget::showEvent(event);
+}
+
+// The way, direction and outcome columns hold a few words of the current language: wide
+// enough for the longest of them ("Prüfung fehlgeschlagen"), so that none is cut.
+void JournalWindow::fitWordColumns()
+{
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const int padding = 2 * m_table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_table) + 16;
+    auto fit = [&](int column, const QStringList &words) {
+        int width = m_table->columnWidth(column);
+        for (const QString &w : words)
+            width = qMax(width, metrics.horizontalAdvance(w) + padding);
+        m_table->setColumnWidth(column, width);
+    };
+    using E = JournalEntry;
+    fit(JournalModel::Medium, {JournalModel::mediumText(E::Medium::Directory), JournalModel::mediumText(E::Medium::Ftp),
+                               JournalModel::mediumText(E::Medium::Serial)});
+    fit(JournalModel::Direction, {JournalModel::directionText(E::Direction::Send), JournalModel::directionText(E::Direction::Receive)});
+    fit(JournalModel::Outcome, {JournalModel::outcomeText(E::Outcome::Done), JournalModel::outcomeText(E::Outcome::Verified),
+                                JournalModel::outcomeText(E::Outcome::VerificationFailed),
+                                JournalModel::outcomeText(E::Outcome::Cancelled), JournalModel::outcomeText(E::Outcome::Failed)});
 }
 
 void JournalWindow::reload()

@@ -59,6 +59,7 @@ protected:
 
 private:
     void applyFilter();
+    void fitWordColumns();
     void fillMachines();
     void showDetails();
     const JournalEntry *selectedEntry() const;
