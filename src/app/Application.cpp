@@ -177,6 +177,8 @@ void firstShow(TForm_Main *main, const Options &options)
 
 void destroyWindows()
 {
+    // A program the control is punching out right now is stored as received so far.
+    AppDnc::shutdown();
     setHelpViewer({});
     HelpWindow::destroy();
     setMessageReport(nullptr);

@@ -5,21 +5,14 @@
 #include "view/ToolpathInterpreter.h"
 #include "view/ToolpathReport.h"
 
+#include "SubcommandOutput.h"
+
 #include <cstdio>
 
 namespace {
 
-void write(FILE *to, const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-    std::fflush(to);
-}
-
-int usage(const QString &message)
-{
-    write(stderr, QStringLiteral("zavrin-cnc: %1\nzavrin-cnc: try \"zavrin-cnc --help\"\n").arg(message).toLocal8Bit());
-    return 2;
-}
+using SubcommandOutput::usage;
+using SubcommandOutput::write;
 
 } // namespace
 

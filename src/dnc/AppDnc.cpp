@@ -57,6 +57,14 @@ void install(TForm_Main *main)
 
 void start() { reload(); }
 
+void shutdown()
+{
+    if (!g_service)
+        return;
+    for (MachineListener *listener : g_service->listeners())
+        listener->release();
+}
+
 void reload()
 {
     if (!g_service || !TDataModule1::instance().isOpen())

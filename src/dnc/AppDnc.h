@@ -13,5 +13,8 @@ void install(TForm_Main *main);
 void start();
 // The machines or their settings changed.
 void reload();
+// The application closes: every listener lets go of its port, and a program being received
+// is stored as received so far (flagged as having no end of program), not dropped.
+void shutdown();
 DncService *service();
 } // namespace AppDnc

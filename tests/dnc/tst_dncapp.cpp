@@ -37,6 +37,7 @@ private slots:
     void receivedProgramsInTheMessagesPanel();
     void receiveWindowBorrowsThePort();
     void registrationWindowWritesTheOptions();
+    void programInProgressKeptWhenTheApplicationCloses();
 
 private:
     MachineListener *listener() const { return AppDnc::service()->listenerFor(m_id); }
@@ -154,6 +155,20 @@ void tst_DncApp::receiveWindowBorrowsThePort()
     QVERIFY(!listener()->isReleased());
     punch("%\r\nO89\r\nM30\r\n%\r\n");
     QTRY_COMPARE(QDir(folder()).entryList(QDir::Files), (QStringList{QStringLiteral("BY-WINDOW.nc"), QStringLiteral("O89.nc")}));
+}
+
+void tst_DncApp::programInProgressKeptWhenTheApplicationCloses()
+{
+    QVector<JournalEntry> journaled;
+    AppDnc::service()->journal = [&journaled](const JournalEntry &e) { journaled << e; };
+    punch("%\r\nO512\r\nG0X1\r\nG1X2F100\r\n");
+    QTRY_VERIFY(listener()->busy());
+    Application::destroyWindows();
+    const QString stored = folder() + QStringLiteral("/O512.nc");
+    QVERIFY(QFileInfo::exists(stored));
+    QCOMPARE(TestSupport::readBytes(stored), QByteArray("%\r\nO512\r\nG0X1\r\nG1X2F100\r\n"));
+    QCOMPARE(journaled.size(), 1);
+    QVERIFY(!journaled.first().notice.isEmpty()); // no end of program received
 }
 
 void tst_DncApp::registrationWindowWritesTheOptions()
