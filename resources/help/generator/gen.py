@@ -58,7 +58,7 @@ TOKENS = {'P1': 'Form_Main.RibbonPage1', 'P2': 'Form_Main.RibbonPage2', 'P3': 'F
           'NEXT': 'Form_Main.actSearchNext', 'PREV': 'Form_Main.actSearchPrev', 'CNCFILE': 'Form_Transfer_SERIAL232_R.GroupBox2',
           'YES': 'Extra.Yes', 'NO': 'Extra.No', 'YESALL': 'Extra.CopyYesToAll', 'CANCEL': 'Extra.Cancel',
           'OPENCNC': 'Form_Main.RibbonGroup2', 'SENDPROG': 'Form_Main.RibbonGroup4', 'RECVPROG': 'Form_Main.RibbonGroup19',
-          'SETTINGS': 'Form_Main.RibbonGroup25', 'DBLABEL': 'Form_Config.Label1', 'CFGAPPLY': 'Form_Config.BitBtn1',
+          'SETTINGS': 'Form_Main.RibbonGroup25', 'DBLABEL': 'Form_Config.Label1', 'CFGAPPLY': 'Form_Config.BitBtn1', 'SERVERB': 'Extra.ServerAddressButton',
           'REGISTER': 'Form_Main.RibbonGroup5', 'EDITM': 'Form_Main.RibbonGroup6', 'VIEWM': 'Form_Main.RibbonGroup7',
           'SEARCHM': 'Form_Main.Button2', 'CLEARM': 'Form_Main.Button3', 'FILTERB': 'Form_Main.Button4', 'CLEARB': 'Form_Main.Button5',
           'MREGISTER': 'Form_Maquinas.BitBtn1', 'MCHANGE': 'Form_Maquinas.BitBtn2', 'MIMAGE': 'Form_Maquinas.Label2',
