@@ -3,9 +3,12 @@
 // processor time does the service take? Baseline in the same run: N `cat` processes reading the
 // same ptys into files (the least a reader can do).
 //
-// Usage: bench_dnc [MACHINES=32] [KB=100] [ROUNDS=3]
+// Usage: bench_dnc [MACHINES=32] [KB=100] [ROUNDS=3] [pty|ser2net]
+// With "ser2net" the service reaches every pty through one ser2net in raw TCP mode
+// (tcp://127.0.0.1:PORT per machine), as a shop's device server would stand in front of the controls.
 
 #include "DncFixture.h"
+#include "serial/Ser2NetServer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -90,16 +93,30 @@ int main(int argc, char **argv)
     const int rounds = argc > 3 ? atoi(argv[3]) : 3;
     const QString service = QStringLiteral(ZAVRIN_RUN_DIR "/zavrin-dnc");
 
+    const bool viaServer = argc > 4 && QByteArray(argv[4]) == "ser2net";
     DncFixture fx;
+    Ser2NetServer server; // declared after the fixture: it ends before the ptys do
+    const DncFixture::PortMapper throughServer = [&](QStringList &ports, QString *why) {
+        for (const QString &device : ports)
+            server.addConnection(device, Ser2NetServer::Mode::Raw, QStringLiteral("115200n81,local"));
+        if (!server.start(fx.path(QStringLiteral("ser2net")), why))
+            return false;
+        for (int i = 0; i < ports.size(); ++i)
+            ports[i] = server.url(i);
+        return true;
+    };
     QString error;
-    if (!fx.make(machines, &error, false) || !fx.openControls(&error)) {
+    if (viaServer)
+        QDir().mkpath(fx.path(QStringLiteral("ser2net")));
+    if (!fx.make(machines, &error, false, viaServer ? throughServer : DncFixture::PortMapper()) || !fx.openControls(&error)) {
         std::fprintf(stderr, "set-up failed: %s\n", qPrintable(error));
         return 1;
     }
     std::vector<QByteArray> programs;
     for (int i = 0; i < machines; ++i)
         programs.push_back(program(i, kb));
-    std::printf("%d machines on socat pty pairs, %d KB each (%.1f MB in all), %d rounds\n", machines, kb,
+    std::printf("%d machines on socat pty pairs%s, %d KB each (%.1f MB in all), %d rounds\n", machines,
+                viaServer ? " behind ser2net (raw TCP)" : "", kb,
                 machines * double(programs.front().size()) / 1e6, rounds);
 
     for (int round = 1; round <= rounds; ++round) {

@@ -8,7 +8,7 @@
 
 #include <QDir>
 
-bool DncFixture::make(int count, QString *error, bool remoteRequest)
+bool DncFixture::make(int count, QString *error, bool remoteRequest, const PortMapper &throughServer)
 {
     try {
         DatabaseSchema::createDatabase(databasePath(), false);
@@ -16,6 +16,7 @@ bool DncFixture::make(int count, QString *error, bool remoteRequest)
         db.DataModuleCreate(databasePath());
         QList<ProfileFile::Entry> entries{{QStringLiteral("DIRBD"), QStringLiteral("VALUE"), databasePath()},
                                           {QStringLiteral("LANGUAGE"), QStringLiteral("VALUE"), QStringLiteral("EN")}};
+        QStringList ports;
         for (int i = 0; i < count; ++i) {
             auto m = std::make_unique<Machine>();
             m->folder = m_dir.filePath(QStringLiteral("m%1").arg(i + 1));
@@ -25,6 +26,14 @@ bool DncFixture::make(int count, QString *error, bool remoteRequest)
             m->pty = std::make_unique<PtyPair>();
             if (!m->pty->start(ptyDir, error))
                 return false;
+            ports << m->pty->endA(); // a name that is no COMn is the device itself
+            m_machines.push_back(std::move(m));
+        }
+        // A device server in front of the ptys: the machines' ports become its addresses.
+        if (throughServer && !throughServer(ports, error))
+            return false;
+        for (int i = 0; i < count; ++i) {
+            Machine *m = m_machines.at(size_t(i)).get();
             MachineRecord r;
             r.number = QStringLiteral("M%1").arg(i + 1, 2, 10, QLatin1Char('0'));
             r.description = QStringLiteral("Lathe %1").arg(i + 1);
@@ -38,17 +47,12 @@ bool DncFixture::make(int count, QString *error, bool remoteRequest)
             p.parity = 3;   // NONE
             p.stopBits = 2; // 1
             p.flow = 3;     // NONE
-            p.port = m->pty->endA(); // a name that is no COMn is the device itself
+            p.port = ports.at(i);
             db.insertSerialParameters(m->id, p);
-            MachineOptions o;
-            o.autoReceive = true;
-            o.remoteRequest = remoteRequest;
-            o.answerDelaySeconds = 0;
             const QString section = MachineOptions::sectionFor(m->id);
             entries.append({section, QStringLiteral("AUTORECEIVE"), QStringLiteral("1")});
             entries.append({section, QStringLiteral("REMOTEREQUEST"), remoteRequest ? QStringLiteral("1") : QStringLiteral("0")});
             entries.append({section, QStringLiteral("ANSWERDELAY"), QStringLiteral("0")});
-            m_machines.push_back(std::move(m));
         }
         ProfileFile ini(iniPath());
         if (!ini.writeStrings(entries, error))

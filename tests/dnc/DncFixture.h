@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,8 +27,11 @@ public:
         QByteArray fromService;               // what the control has read
     };
 
+    // Given the machines' devices (end A of each pair), puts a device server in front of them
+    // and replaces each by the server's address for it; false with *error when it cannot.
+    using PortMapper = std::function<bool(QStringList &ports, QString *error)>;
     // Makes `count` machines; false with *error when socat or the database fails.
-    bool make(int count, QString *error, bool remoteRequest = true);
+    bool make(int count, QString *error, bool remoteRequest = true, const PortMapper &throughServer = {});
     QString iniPath() const { return m_dir.filePath(QStringLiteral("Zavrin.ini")); }
     QString databasePath() const { return m_dir.filePath(QStringLiteral("machines.db")); }
     QString path(const QString &name) const { return m_dir.filePath(name); }
