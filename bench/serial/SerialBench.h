@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <chrono>
@@ -15,6 +16,8 @@ namespace SerialBench {
 using Clock = std::chrono::steady_clock;
 
 double seconds(Clock::duration d);
+// A G-code program of exactly `size` bytes, CR LF line ends.
+QByteArray program(qint64 size);
 // The CPU time of the calling thread.
 double threadCpuSeconds();
 // Opens a pty end raw, as the machine's side of the line; ends the run when it cannot.

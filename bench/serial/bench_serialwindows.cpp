@@ -36,17 +36,6 @@ namespace {
 
 using namespace SerialBench;
 
-QByteArray program(qint64 size)
-{
-    QByteArray p;
-    p.reserve(size + 64);
-    for (int n = 1; p.size() < size; ++n)
-        p += "N" + QByteArray::number(n) + " G1 X" + QByteArray::number(n % 997) + ".125 Y-" +
-             QByteArray::number(n % 113) + ".5 F1200\r\n";
-    p.truncate(size);
-    return p;
-}
-
 SerialTables::SerialCodes noFlowCodes()
 {
     SerialTables::SerialCodes c;
